@@ -1,0 +1,90 @@
+#include "hw/MsrAccess.h"
+
+#include "platform/Processor.h"
+
+namespace korvath {
+
+std::string HardwareStatusText(int status) {
+  switch (status) {
+    case 0: return "No Error";
+    case 1: return "Unsupported Platform";
+    case 2: return "Driver Not Loaded\nTry Run as Administrator.";
+    case 3: return "Driver Not Found";
+    case 4: return "Driver Unloaded";
+    case 5: return "Driver Not Found On Network";
+    case 9: return "Unknown Error";
+    default: return "";
+  }
+}
+
+std::optional<FatalError> MsrAccess::Open() {
+  processor_.OpenHardwareAccess();
+  int status = processor_.GetHardwareAccessStatus();
+  if (status != 0 || !processor_.QueryMsrSupport()) {
+    return FatalError{"Driver Error", HardwareStatusText(status), 0};
+  }
+  return std::nullopt;
+}
+
+void MsrAccess::Close() { processor_.CloseHardwareAccess(); }
+
+void MsrAccess::PinToCpu(uint32_t mask) {
+  if (!processOnSystemMask_) {
+    processor_.SetProcessAffinity(cpu_.systemAffinityMask);
+    processOnSystemMask_ = true;
+  }
+  processor_.SetThreadAffinity(mask);
+  processor_.YieldToScheduler();
+}
+
+void MsrAccess::RestoreAffinity() {
+  processor_.SetProcessAffinity(cpu_.systemAffinityMask);
+  processor_.SetThreadAffinity(cpu_.systemAffinityMask);
+  processOnSystemMask_ = true;
+}
+
+uint64_t MsrAccess::ReadMsr(uint32_t index) {
+  uint32_t low = 0;
+  uint32_t high = 0;
+  processor_.ReadMsr(index, &low, &high);
+  return (static_cast<uint64_t>(high) << 32) | low;
+}
+
+void MsrAccess::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
+  processor_.ReadMsr(index, low, high);
+}
+
+void MsrAccess::WriteMsr(uint32_t index, uint32_t low, uint32_t high) {
+  processor_.WriteMsr(index, low, high);
+}
+
+void MsrAccess::EnableFixedCounters() {
+  ForEachProcessor([this](int) {
+    uint32_t low = 0;
+    uint32_t high = 0;
+    processor_.ReadMsr(kMsrFixedCtrCtrl, &low, &high);
+    // Someone else's enable bits are theirs: leave the register alone.
+    if ((low & kFixedCounterEnableBits) == 0) {
+      processor_.WriteMsr(kMsrFixedCtrCtrl, low | kFixedCounterEnableBits, high);
+      cpu_.countersEnabled = 1;
+    }
+  });
+}
+
+void MsrAccess::SetClockModulation(uint32_t value) {
+  ForEachProcessor([this, value](int) { processor_.WriteMsr(kMsrClockModulation, value, 0); });
+}
+
+void MsrAccess::DisableFixedCounters() {
+  if (cpu_.countersEnabled != 1) return;
+  ForEachProcessor([this](int) {
+    uint32_t low = 0;
+    uint32_t high = 0;
+    processor_.ReadMsr(kMsrFixedCtrCtrl, &low, &high);
+    processor_.WriteMsr(kMsrFixedCtrCtrl, low & ~kFixedCounterEnableBits, high);
+    processor_.WriteMsr(kMsrFixedCtr1, 0, 0);
+    processor_.WriteMsr(kMsrFixedCtr2, 0, 0);
+  });
+}
+
+}  // namespace korvath

@@ -1,0 +1,77 @@
+// The one road to the processor's registers: pinning to one logical
+// processor at a time, register reads and writes, the fixed counters and
+// clock modulation, and the opening and closing of the hardware access.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "hw/CpuInfo.h"
+#include "hw/FatalError.h"
+
+namespace korvath {
+
+class Processor;
+
+inline constexpr uint32_t kMsrThermStatus = 0x19C;
+inline constexpr uint32_t kMsrTemperatureTarget = 0x1A2;
+inline constexpr uint32_t kMsrPerfStatus = 0x198;
+inline constexpr uint32_t kMsrPlatformInfo = 0xCE;
+inline constexpr uint32_t kMsrEblCrPowerOn = 0x2A;
+inline constexpr uint32_t kMsrClockModulation = 0x19A;
+inline constexpr uint32_t kMsrTherm2Ctl = 0x19D;
+inline constexpr uint32_t kMsrFixedCtr1 = 0x30A;
+inline constexpr uint32_t kMsrFixedCtr2 = 0x30B;
+inline constexpr uint32_t kMsrFixedCtrCtrl = 0x38D;
+inline constexpr uint32_t kFixedCounterEnableBits = 0x220;  // bits 5 and 9
+
+// Text for a hardware-access status code; empty outside 0-9.
+std::string HardwareStatusText(int status);
+
+class MsrAccess {
+ public:
+  MsrAccess(Processor& processor, CpuInfo& cpu) : processor_(processor), cpu_(cpu) {}
+
+  // Opens the library and checks it; the "Driver Error" box when unusable.
+  std::optional<FatalError> Open();
+  void Close();
+
+  // Moves the calling thread onto the processor(s) of mask.
+  void PinToCpu(uint32_t mask);
+  // Puts the thread and the process back on the system mask.
+  void RestoreAffinity();
+
+  uint64_t ReadMsr(uint32_t index);
+  void ReadMsr(uint32_t index, uint32_t* low, uint32_t* high);
+  void WriteMsr(uint32_t index, uint32_t low, uint32_t high);
+
+  void EnableFixedCounters();
+  void SetClockModulation(uint32_t value);
+  // The counter half of the shutdown: only when we switched them on.
+  void DisableFixedCounters();
+
+  // Runs work(i) pinned to every logical processor i in bits 0-7 of the
+  // system mask, then restores the affinity once.
+  template <typename Work>
+  void ForEachProcessor(Work&& work) {
+    for (int i = 0; i < kMaxProcessors; ++i) {
+      if (!cpu_.HasProcessor(i)) continue;
+      PinToCpu(1u << i);
+      work(i);
+    }
+    RestoreAffinity();
+  }
+
+  Processor& processor() { return processor_; }
+  CpuInfo& cpu() { return cpu_; }
+
+ private:
+  Processor& processor_;
+  CpuInfo& cpu_;
+  // A thread can only be pinned inside the process mask, so a process that
+  // started narrower is widened to the system mask before the first pin.
+  bool processOnSystemMask_ = false;
+};
+
+}  // namespace korvath

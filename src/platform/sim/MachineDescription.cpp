@@ -1,0 +1,255 @@
+#include "platform/sim/MachineDescription.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace korvath {
+namespace {
+
+std::string Trim(const std::string& text) {
+  size_t begin = text.find_first_not_of(" \t\r\n");
+  if (begin == std::string::npos) return {};
+  size_t end = text.find_last_not_of(" \t\r\n");
+  return text.substr(begin, end - begin + 1);
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// Whole-token unsigned number, decimal or 0x hexadecimal.
+bool ParseUnsigned(const std::string& token, uint64_t* value) {
+  if (token.empty() || token[0] == '-' || token[0] == '+') return false;
+  errno = 0;
+  char* end = nullptr;
+  unsigned long long parsed = std::strtoull(token.c_str(), &end, 0);
+  if (errno != 0 || end == token.c_str() || *end != '\0') return false;
+  *value = parsed;
+  return true;
+}
+
+bool ParseSigned(const std::string& token, int64_t* value) {
+  if (token.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  long long parsed = std::strtoll(token.c_str(), &end, 0);
+  if (errno != 0 || end == token.c_str() || *end != '\0') return false;
+  *value = parsed;
+  return true;
+}
+
+bool ParseDouble(const std::string& token, double* value) {
+  if (token.empty()) return false;
+  char* end = nullptr;
+  double parsed = std::strtod(token.c_str(), &end);
+  if (end == token.c_str() || *end != '\0') return false;
+  *value = parsed;
+  return true;
+}
+
+std::vector<std::string> SplitWords(const std::string& text) {
+  std::vector<std::string> words;
+  std::istringstream stream(text);
+  std::string word;
+  while (stream >> word) words.push_back(word);
+  return words;
+}
+
+// "cpu3" -> 3; only logical processors 0..31 exist.
+bool ParseCpuSuffix(const std::string& suffix, int* cpu) {
+  if (suffix.rfind("cpu", 0) != 0) return false;
+  uint64_t number = 0;
+  if (!ParseUnsigned(suffix.substr(3), &number) || number > 31) return false;
+  *cpu = static_cast<int>(number);
+  return true;
+}
+
+class Parser {
+ public:
+  MachineParseResult Run(const std::string& text) {
+    std::istringstream stream(text);
+    std::string line;
+    while (std::getline(stream, line)) {
+      ++lineNumber_;
+      if (lineNumber_ == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+      size_t comment = line.find_first_of(";#");
+      if (comment != std::string::npos) line.erase(comment);
+      line = Trim(line);
+      if (line.empty()) continue;
+      if (!(line.front() == '[' ? Section(line) : Entry(line))) {
+        return {std::nullopt, "line " + std::to_string(lineNumber_) + ": " + error_};
+      }
+    }
+    return {machine_, {}};
+  }
+
+ private:
+  enum class Kind { kNone, kCpuid, kSystem, kMsr, kGpu, kDriver };
+
+  bool Fail(const std::string& what) {
+    error_ = what;
+    return false;
+  }
+
+  bool Section(const std::string& line) {
+    if (line.back() != ']') return Fail("section header without closing ']'");
+    std::string name = Lower(Trim(line.substr(1, line.size() - 2)));
+    cpu_ = -1;
+    std::string base = name;
+    size_t dot = name.find('.');
+    if (dot != std::string::npos) {
+      base = name.substr(0, dot);
+      if ((base != "cpuid" && base != "msr") || !ParseCpuSuffix(name.substr(dot + 1), &cpu_)) {
+        return Fail("unknown section [" + name + "]");
+      }
+    }
+    if (base == "cpuid") kind_ = Kind::kCpuid;
+    else if (base == "system") kind_ = Kind::kSystem;
+    else if (base == "msr") kind_ = Kind::kMsr;
+    else if (base == "gpu") kind_ = Kind::kGpu, machine_.hasGpu = true;
+    else if (base == "driver") kind_ = Kind::kDriver;
+    else return Fail("unknown section [" + name + "]");
+    return true;
+  }
+
+  bool Entry(const std::string& line) {
+    size_t equals = line.find('=');
+    if (equals == std::string::npos) return Fail("expected 'key = value'");
+    std::string key = Lower(Trim(line.substr(0, equals)));
+    std::string value = Trim(line.substr(equals + 1));
+    if (key.empty()) return Fail("empty key");
+    switch (kind_) {
+      case Kind::kNone: return Fail("entry outside a section");
+      case Kind::kCpuid: return CpuidEntry(key, value);
+      case Kind::kSystem: return SystemEntry(key, value);
+      case Kind::kMsr: return MsrEntry(key, value);
+      case Kind::kGpu: return GpuEntry(key, value);
+      case Kind::kDriver: return DriverEntry(key, value);
+    }
+    return Fail("internal parser state");
+  }
+
+  bool CpuidEntry(const std::string& key, const std::string& value) {
+    CpuidKey leaf;
+    uint64_t number = 0;
+    size_t dot = key.find('.');
+    if (!ParseUnsigned(key.substr(0, dot), &number) || number > 0xFFFFFFFFu) {
+      return Fail("CPUID leaf '" + key + "' is not a 32-bit number");
+    }
+    leaf.leaf = static_cast<uint32_t>(number);
+    if (dot != std::string::npos) {
+      if (!ParseUnsigned(key.substr(dot + 1), &number) || number > 0xFFFFFFFFu) {
+        return Fail("CPUID sub-leaf in '" + key + "' is not a 32-bit number");
+      }
+      leaf.subleaf = static_cast<uint32_t>(number);
+    }
+    std::vector<std::string> words = SplitWords(value);
+    if (words.size() != 4) return Fail("CPUID leaf needs four registers: eax ebx ecx edx");
+    uint32_t registers[4];
+    for (int i = 0; i < 4; ++i) {
+      if (!ParseUnsigned(words[i], &number) || number > 0xFFFFFFFFu) {
+        return Fail("register value '" + words[i] + "' is not a 32-bit number");
+      }
+      registers[i] = static_cast<uint32_t>(number);
+    }
+    CpuidResult result{registers[0], registers[1], registers[2], registers[3]};
+    if (cpu_ < 0) machine_.cpuid[leaf] = result;
+    else machine_.cpuidOverrides[cpu_][leaf] = result;
+    return true;
+  }
+
+  bool SystemEntry(const std::string& key, const std::string& value) {
+    uint64_t number = 0;
+    if (key == "affinity" || key == "process_affinity") {
+      if (!ParseUnsigned(value, &number) || number > 0xFFFFFFFFu) {
+        return Fail(key + " must be a 32-bit mask");
+      }
+      if (number == 0) return Fail(key + " must name at least one processor");
+      if (key == "affinity") machine_.systemAffinity = static_cast<uint32_t>(number);
+      else machine_.processAffinity = static_cast<uint32_t>(number);
+      return true;
+    }
+    if (key == "tsc_mhz") {
+      double mhz = 0;
+      if (!ParseDouble(value, &mhz) || !(mhz > 0 && mhz < 100000)) {
+        return Fail("tsc_mhz must be a frequency in MHz above 0");
+      }
+      machine_.tscMhz = mhz;
+      return true;
+    }
+    return Fail("unknown key '" + key + "' in [system]");
+  }
+
+  bool MsrEntry(const std::string& key, const std::string& value) {
+    uint64_t index = 0;
+    uint64_t number = 0;
+    if (!ParseUnsigned(key, &index) || index > 0xFFFFFFFFu) {
+      return Fail("register index '" + key + "' is not a 32-bit number");
+    }
+    if (!ParseUnsigned(value, &number)) {
+      return Fail("register value '" + value + "' is not a 64-bit number");
+    }
+    if (cpu_ < 0) machine_.msr[static_cast<uint32_t>(index)] = number;
+    else machine_.msrOverrides[cpu_][static_cast<uint32_t>(index)] = number;
+    return true;
+  }
+
+  bool GpuEntry(const std::string& key, const std::string& value) {
+    if (key != "temperatures") return Fail("unknown key '" + key + "' in [gpu]");
+    machine_.gpuTemperatures.clear();
+    for (const std::string& word : SplitWords(value)) {
+      int64_t number = 0;
+      if (!ParseSigned(word, &number) || number < 0 || number > 255) {
+        return Fail("GPU temperature '" + word + "' is not a number from 0 to 255");
+      }
+      machine_.gpuTemperatures.push_back(static_cast<int>(number));
+    }
+    return true;
+  }
+
+  bool DriverEntry(const std::string& key, const std::string& value) {
+    int64_t number = 0;
+    if (key == "status") {
+      if (!ParseSigned(value, &number) || number < INT32_MIN || number > INT32_MAX) {
+        return Fail("status must be an integer");
+      }
+      machine_.driverStatus = static_cast<int>(number);
+      return true;
+    }
+    if (key == "msr_support") {
+      if (value != "0" && value != "1") return Fail("msr_support must be 0 or 1");
+      machine_.msrSupport = value == "1";
+      return true;
+    }
+    return Fail("unknown key '" + key + "' in [driver]");
+  }
+
+  MachineDescription machine_;
+  Kind kind_ = Kind::kNone;
+  int cpu_ = -1;
+  int lineNumber_ = 0;
+  std::string error_;
+};
+
+}  // namespace
+
+MachineParseResult ParseMachineDescription(const std::string& text) {
+  return Parser().Run(text);
+}
+
+MachineParseResult LoadMachineDescription(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return {std::nullopt, "cannot read machine file '" + path + "'"};
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  MachineParseResult result = ParseMachineDescription(contents.str());
+  if (!result.machine) result.error = path + ": " + result.error;
+  return result;
+}
+
+}  // namespace korvath

@@ -1,0 +1,83 @@
+// A Processor that serves a machine description and records every call.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Processor.h"
+#include "platform/TimeSource.h"
+#include "platform/sim/MachineDescription.h"
+
+namespace korvath {
+
+struct ProcessorEvent {
+  enum class Kind {
+    kSetProcessAffinity,
+    kSetThreadAffinity,
+    kYield,
+    kCpuid,
+    kReadTsc,
+    kReadMsr,
+    kWriteMsr,
+    kOpen,
+    kStatus,
+    kMsrSupport,
+    kClose,
+  };
+  Kind kind;
+  int cpu = -1;          // logical processor the call ran on (register and CPUID work)
+  uint32_t mask = 0;     // affinity calls
+  uint32_t index = 0;    // register index or CPUID leaf
+  uint64_t value = 0;    // value read or written
+
+  // One-line form for test assertions: "pin-process 0x1", "read cpu0 0x19C", ...
+  std::string ToString() const;
+};
+
+class SimulatedProcessor : public Processor {
+ public:
+  // time drives the time-stamp counter; without it the counter stays 0.
+  explicit SimulatedProcessor(MachineDescription machine, TimeSource* time = nullptr);
+
+  CpuidResult Cpuid(uint32_t leaf, uint32_t subleaf) override;
+  uint64_t ReadTsc() override;
+  AffinityMasks GetAffinityMasks() override;
+  void SetProcessAffinity(uint32_t mask) override;
+  void SetThreadAffinity(uint32_t mask) override;
+  void YieldToScheduler() override;
+  void OpenHardwareAccess() override;
+  int GetHardwareAccessStatus() override;
+  bool QueryMsrSupport() override;
+  void ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) override;
+  void WriteMsr(uint32_t index, uint32_t low, uint32_t high) override;
+  void CloseHardwareAccess() override;
+
+  // The logical processor the calling thread runs on now: the lowest bit of
+  // the thread mask within the process mask.
+  int CurrentCpu() const;
+  uint32_t ProcessMask() const { return processMask_; }
+  uint32_t ThreadMask() const { return threadMask_; }
+
+  // Register value as the simulated processor holds it, without recording.
+  uint64_t PeekMsr(int cpu, uint32_t index) const;
+  void PokeMsr(int cpu, uint32_t index, uint64_t value);
+
+  const std::vector<ProcessorEvent>& Events() const { return events_; }
+  std::vector<std::string> EventStrings() const;
+  void ClearEvents() { events_.clear(); }
+  const MachineDescription& Machine() const { return machine_; }
+
+ private:
+  void Record(ProcessorEvent event) { events_.push_back(event); }
+
+  MachineDescription machine_;
+  TimeSource* time_;
+  uint32_t processMask_;
+  uint32_t threadMask_;  // 0 until set: the thread follows the process
+  std::map<int, std::map<uint32_t, uint64_t>> msr_;
+  std::vector<ProcessorEvent> events_;
+};
+
+}  // namespace korvath
