@@ -1,0 +1,42 @@
+// The temperature log: one line per logging second kept in memory, written in
+// blocks to "KorvathLog.txt" or "KorvathLog.csv" in the current folder.
+#pragma once
+
+#include <ctime>
+#include <span>
+#include <string>
+
+#include "monitor/MonitorSettings.h"
+#include "platform/FileAppender.h"
+
+namespace korvath {
+
+inline constexpr const char* kTextLogName = "KorvathLog.txt";
+inline constexpr const char* kCsvLogName = "KorvathLog.csv";
+
+class TemperatureLog {
+ public:
+  TemperatureLog(const MonitorSettings& settings, FileAppender& files)
+      : settings_(settings), files_(files) {}
+
+  // The log step of a monitor cycle: on whole multiples of LogInterval seconds
+  // of the day, appends a line with the temperatures of the present core slots
+  // (slot order) and writes the buffer on multiples of HDWrite.
+  void Step(const std::tm& now, std::span<const int> presentTemperatures);
+
+  // Converts the whole buffer to the current format and appends it to the
+  // file. The buffer is emptied only when the file took all of it; otherwise
+  // it stays (converted) for the next write. Also the flush at shutdown.
+  void WriteLogBuffer();
+
+  const std::string& Buffer() const { return logBuffer_; }
+
+  static std::string FormatLine(const std::tm& now, std::span<const int> presentTemperatures);
+
+ private:
+  const MonitorSettings& settings_;
+  FileAppender& files_;
+  std::string logBuffer_;  // lines end with "\n"; CR LF only on disk
+};
+
+}  // namespace korvath

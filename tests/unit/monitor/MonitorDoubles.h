@@ -1,0 +1,138 @@
+// Test doubles for the log, alarm and tray seams: they record every call and
+// can be told to fail.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/Desktop.h"
+#include "platform/FileAppender.h"
+#include "platform/TextFormat.h"
+#include "platform/TrayShell.h"
+
+namespace korvath::testing {
+
+// Files in memory; while unwritable every append fails and leaves the file.
+class MemoryFiles : public FileAppender {
+ public:
+  bool Append(const std::string& path, std::string_view bytes) override {
+    ++attempts;
+    if (!writable) return false;
+    files[path].append(bytes);
+    return true;
+  }
+  bool writable = true;
+  int attempts = 0;
+  std::map<std::string, std::string> files;
+};
+
+class RecordingDesktop : public Desktop {
+ public:
+  MessageBoxResult ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
+                                  MessageBoxButtons) override {
+    events.push_back("box " + caption + ": " + text);
+    lastIcon = icon;
+    // The real box runs a message loop in which the timer keeps firing.
+    if (whileBoxOpen) whileBoxOpen();
+    return MessageBoxResult::kOk;
+  }
+  bool ShellOpen(const std::string& target) override {
+    events.push_back("open " + target);
+    return fileExists;
+  }
+  void PlayWaveFile(const std::string& path) override { events.push_back("play " + path); }
+  ProcessId StartProcess(const std::string&, uint32_t) override { return {}; }
+  bool IsProcessRunning(ProcessId) override { return false; }
+  void TerminateProcess(ProcessId) override {}
+  std::optional<std::string> PickOpenFile(const OpenFileRequest&) override { return std::nullopt; }
+  std::optional<uint32_t> PickColour(uint32_t) override { return std::nullopt; }
+
+  int Count(const std::string& prefix) const {
+    int n = 0;
+    for (const std::string& e : events) n += e.rfind(prefix, 0) == 0;
+    return n;
+  }
+
+  bool fileExists = true;
+  std::function<void()> whileBoxOpen;
+  MessageBoxIcon lastIcon = MessageBoxIcon::kNone;
+  std::vector<std::string> events;
+};
+
+// Hands out numbered icons and checks that each is destroyed exactly once.
+class CountingPainter : public TrayIconPainter {
+ public:
+  IconHandle DrawIcon(const std::string& text, uint32_t colour, int fontNumber) override {
+    ++drawCalls;
+    if (failDrawing) return 0;
+    IconHandle icon = nextIcon++;
+    live.insert(icon);
+    texts[icon] = text;
+    lastColour = colour;
+    lastFont = fontNumber;
+    return icon;
+  }
+  void DestroyIcon(IconHandle icon) override {
+    EXPECT_EQ(live.erase(icon), 1u) << "icon " << icon << " destroyed twice or never drawn";
+    ++destroyed;
+  }
+  bool IsLive(IconHandle icon) const { return live.count(icon) != 0; }
+
+  bool failDrawing = false;
+  int drawCalls = 0;
+  int destroyed = 0;
+  uint32_t lastColour = 0;
+  int lastFont = -1;
+  IconHandle nextIcon = 1000;
+  std::set<IconHandle> live;
+  std::map<IconHandle, std::string> texts;
+};
+
+inline constexpr IconHandle kApplicationIcon = 7;
+
+// Records shell calls as "add 4298", "modify 4294 <text or app> <tip>", ...
+class RecordingShell : public TrayShell {
+ public:
+  explicit RecordingShell(const CountingPainter& painter) : painter_(painter) {}
+
+  bool AddIcon(const TrayIconRecord& record) override {
+    calls.push_back(Format("add %u", record.id));
+    if (refuseAdds > 0) {
+      --refuseAdds;
+      calls.back() += " refused";
+      return false;
+    }
+    shown.insert(record.id);
+    return true;
+  }
+  bool ModifyIcon(const TrayIconRecord& record) override {
+    // What the shell draws must still be alive when it is installed.
+    if (record.icon != kApplicationIcon) EXPECT_TRUE(painter_.IsLive(record.icon));
+    std::string picture = record.icon == kApplicationIcon ? "app" : painter_.texts.at(record.icon);
+    calls.push_back(Format("modify %u %s", record.id, picture.c_str()));
+    tips[record.id] = record.tip;
+    pictures[record.id] = picture;
+    return true;
+  }
+  bool DeleteIcon(const TrayIconRecord& record) override {
+    calls.push_back(Format("delete %u", record.id));
+    shown.erase(record.id);
+    return true;
+  }
+
+  int refuseAdds = 0;
+  std::vector<std::string> calls;
+  std::set<uint32_t> shown;
+  std::map<uint32_t, std::string> tips;
+  std::map<uint32_t, std::string> pictures;
+
+ private:
+  const CountingPainter& painter_;
+};
+
+}  // namespace korvath::testing
