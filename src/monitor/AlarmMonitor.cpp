@@ -1,0 +1,31 @@
+#include "monitor/AlarmMonitor.h"
+
+#include <string>
+
+namespace korvath {
+
+void AlarmMonitor::CheckCpu(int temperature) {
+  if (settings_.alarm && temperature >= settings_.alarm1) alarmThisCycle_ = true;
+}
+
+void AlarmMonitor::CheckGpu(int temperature) {
+  if (settings_.alarm && temperature >= settings_.alarm2) alarmThisCycle_ = true;
+}
+
+void AlarmMonitor::RunActions(uint64_t cycleCount) {
+  if (!alarmThisCycle_) return;
+  if (flashWindow_) flashWindow_();
+  if (!alarmProgramStarted_) {
+    // Set before the shell is asked: the message box below lets nested cycles
+    // run, and they must not open the file or show the box again.
+    alarmProgramStarted_ = true;
+    std::string file = settings_.alarmFile;
+    if (!file.empty() && !desktop_.ShellOpen(file)) {
+      desktop_.ShowMessageBox("Alarm file not found.\n\n" + file + "   ", "Error", MessageBoxIcon::kError,
+                              MessageBoxButtons::kOk);
+    }
+  }
+  if (cycleCount % 6 == 0) desktop_.PlayWaveFile(kWarningSoundFile);
+}
+
+}  // namespace korvath

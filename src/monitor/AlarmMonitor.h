@@ -1,0 +1,43 @@
+// The CPU and GPU alarms: the per-cycle flag and the actions run while it is
+// set (flash, the alarm file once per arming, the warning sound).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "monitor/MonitorSettings.h"
+#include "platform/Desktop.h"
+
+namespace korvath {
+
+inline constexpr const char* kWarningSoundFile = "KVWarning.wav";
+
+class AlarmMonitor {
+ public:
+  // flashWindow flashes the main window once (caption and task-bar button).
+  AlarmMonitor(const MonitorSettings& settings, Desktop& desktop, std::function<void()> flashWindow)
+      : settings_(settings), desktop_(desktop), flashWindow_(std::move(flashWindow)) {}
+
+  void BeginCycle() { alarmThisCycle_ = false; }
+  void CheckCpu(int temperature);
+  void CheckGpu(int temperature);
+  bool AlarmThisCycle() const { return alarmThisCycle_; }
+
+  // Runs the actions when this cycle alarmed. The missing-file message box runs
+  // its own message loop, so further cycles may run inside this call; they
+  // find the arming already used and open nothing.
+  void RunActions(uint64_t cycleCount);
+
+  // The Settings dialog's OK lets the alarm file be opened again.
+  void Rearm() { alarmProgramStarted_ = false; }
+  bool AlarmProgramStarted() const { return alarmProgramStarted_; }
+
+ private:
+  const MonitorSettings& settings_;
+  Desktop& desktop_;
+  std::function<void()> flashWindow_;
+  bool alarmThisCycle_ = false;
+  bool alarmProgramStarted_ = false;
+};
+
+}  // namespace korvath
