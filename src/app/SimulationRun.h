@@ -1,0 +1,30 @@
+// The start-up and the monitor cycles of Korvath on a simulated machine,
+// reported as one JSON object per line.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "app/SimulationSettings.h"
+#include "platform/sim/MachineDescription.h"
+
+namespace korvath {
+
+struct SimulationOptions {
+  std::string machinePath;
+  std::optional<std::string> settingsPath;
+  int cycles = 0;
+};
+
+// Parses the command line (without the program name). On error the message
+// names the problem and options is left incomplete.
+std::optional<std::string> ParseSimulationOptions(int argc, const char* const* argv,
+                                                  SimulationOptions& options);
+
+// Prints the start-up result (or the fatal message box that ended it) and
+// then one object per cycle; returns the exit code of the simulated process.
+int RunSimulation(const MachineDescription& machine, const SimulationSettings& settings, int cycles,
+                  std::ostream& out);
+
+}  // namespace korvath
