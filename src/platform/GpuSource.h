@@ -7,6 +7,23 @@
 namespace korvath {
 
 inline constexpr int kGpuMaxPhysicalGpus = 64;
+inline constexpr int kGpuMaxDisplayHandles = 128;
+
+// Record versions the driver checks: the record's size in the low word and
+// the layout version in the high word.
+inline constexpr uint32_t kGpuDriverVersionRecordVersion = 0x1008C;     // 140 bytes, version 1
+inline constexpr uint32_t kGpuThermalSettingsRecordVersion = 0x10044;   // 68 bytes, version 1
+
+// Answers of the calls. Only 0 and "negative" carry meaning for the sensor;
+// the distinct failure codes let the doubles say why a call was refused.
+inline constexpr int kGpuOk = 0;
+inline constexpr int kGpuError = -1;
+inline constexpr int kGpuLibraryNotInitialized = -2;
+inline constexpr int kGpuNoImplementation = -3;
+inline constexpr int kGpuInvalidArgument = -4;
+inline constexpr int kGpuDeviceNotFound = -5;
+inline constexpr int kGpuIncompatibleRecordVersion = -6;
+inline constexpr int kGpuInvalidHandle = -7;
 
 class GpuSource {
  public:
