@@ -1,0 +1,40 @@
+#include "about/AboutDialog.h"
+
+#include "resources/resource.h"
+
+namespace korvath {
+
+AboutDialog::AboutDialog(HWND parent, Desktop& desktop, Processor& processor)
+    : Dialog(IDD_ABOUT, parent), model_(desktop, processor) {}
+
+std::optional<intptr_t> AboutDialog::HandleMessage(const WindowMessage& message) {
+  static constexpr MessageEntry<AboutDialog> kMessageMap[] = {
+      OnCommand(IDC_HOME_PAGE, kButtonClicked, &AboutDialog::OnHomePage),
+      OnCommand(IDC_SPEC_FINDER, kButtonClicked, &AboutDialog::OnSpecFinder),
+  };
+  return RouteMessage(kMessageMap, *this, message);
+}
+
+bool AboutDialog::OnInitDialog() {
+  bool result = Dialog::OnInitDialog();
+  homePageImage_.Reset(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
+                                                       MAKEINTRESOURCEW(IDB_HOME_PAGE),
+                                                       IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  if (homePageImage_) {
+    SendDlgItemMessageW(Handle(), IDC_HOME_PAGE, BM_SETIMAGE, IMAGE_BITMAP,
+                        reinterpret_cast<LPARAM>(homePageImage_.Get()));
+  }
+  return result;
+}
+
+void AboutDialog::OnHomePage() {
+  model_.OpenHomePage();
+  EndDialog(IDCANCEL);
+}
+
+void AboutDialog::OnSpecFinder() {
+  model_.OpenSpecFinder();
+  EndDialog(IDCANCEL);
+}
+
+}  // namespace korvath

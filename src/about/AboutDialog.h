@@ -1,0 +1,29 @@
+// The About box (dialog 100): the product picture, name, version and
+// credits, and the two buttons that open web pages.
+#pragma once
+
+#include "about/AboutDialogModel.h"
+#include "ui/Dialog.h"
+#include "ui/GdiHolders.h"
+
+namespace korvath {
+
+class AboutDialog : public Dialog {
+ public:
+  AboutDialog(HWND parent, Desktop& desktop, Processor& processor);
+
+ protected:
+  std::optional<intptr_t> HandleMessage(const WindowMessage& message) override;
+  bool OnInitDialog() override;
+
+ private:
+  void OnHomePage();
+  void OnSpecFinder();
+
+  AboutDialogModel model_;
+  // The home-page button's image; the button only borrows it, so it lives
+  // as long as this dialog object.
+  BitmapHolder homePageImage_;
+};
+
+}  // namespace korvath

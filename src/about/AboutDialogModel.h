@@ -1,0 +1,33 @@
+// What the About box does: its two buttons open a page in the user's browser
+// through the shell, and then the box closes as if cancelled.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace korvath {
+
+class Desktop;
+class Processor;
+
+// The vendor's lookup page for a model number; an empty model number gives
+// an empty search key. Characters that would end or change the query are
+// percent-encoded.
+std::string SpecFinderAddress(std::string_view modelNumber);
+
+class AboutDialogModel {
+ public:
+  AboutDialogModel(Desktop& desktop, Processor& processor)
+      : desktop_(desktop), processor_(processor) {}
+
+  // A page the shell cannot open is not reported: the box closes all the same.
+  void OpenHomePage();
+  // Identifies the processor again for its model number, then opens the lookup.
+  void OpenSpecFinder();
+
+ private:
+  Desktop& desktop_;
+  Processor& processor_;
+};
+
+}  // namespace korvath
