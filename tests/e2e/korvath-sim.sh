@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Runs the native korvath-sim on every machine under sim/machines/ and checks
+# the JSON lines it prints: the start-up result per machine, the cycles and
+# their control texts, and the usage errors. Run from the repository root.
+set -euo pipefail
+
+sim=build/native/src/app/korvath-sim
+if [ ! -x "$sim" ]; then
+  echo "korvath-sim is not built: $sim" >&2
+  exit 1
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# Usage errors: message on stderr, nothing on stdout, exit code 2.
+expect_usage_error() {
+  local what=$1
+  shift
+  local rc=0
+  "$sim" "$@" >"$work/out" 2>"$work/err" || rc=$?
+  [ "$rc" -eq 2 ] || fail "$what: exit code $rc, expected 2"
+  [ -s "$work/err" ] || fail "$what: no message on stderr"
+  [ ! -s "$work/out" ] || fail "$what: printed on stdout"
+}
+expect_usage_error "unknown option" --machine sim/machines/e8400.ini --bogus
+expect_usage_error "no machine" --cycles 1
+expect_usage_error "missing machine file" --machine "$work/none.ini"
+expect_usage_error "directory as machine file" --machine sim/machines
+expect_usage_error "unreadable settings" --machine sim/machines/e8400.ini --settings "$work/none.ini"
+expect_usage_error "bad cycle count" --machine sim/machines/e8400.ini --cycles -1
+printf '[cpuid]\n0x1 = 1 2\n' >"$work/broken.ini"
+expect_usage_error "malformed machine file" --machine "$work/broken.ini"
+
+# Every machine file must have an expectation here, so a new one is checked too.
+cat >"$work/expected.json" <<'JSON'
+{
+  "e8400":     {"modelNumber": "E8400",       "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["62", "62", "", ""]},
+  "q9550":     {"modelNumber": "Quad Q9550",  "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 4, 8],    "temperature": ["55", "56", "53", "57"]},
+  "t9300":     {"modelNumber": "T9300",       "signatureText": "10676", "tjMax": [105, 105, 105, 105], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["50", "53", "", ""], "status": ["OK", "LOG", "", ""]},
+  "n270":      {"modelNumber": "Atom N270",   "signatureText": "106C2", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 0, 0, 0],    "temperature": ["50", "", "", ""]},
+  "e5472":     {"modelNumber": "Xeon E5472",  "signatureText": "10676", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 2, 4, 8],    "temperature": ["40", "41", "39", "42"]},
+  "i7-920":    {"modelNumber": "Core i7 920", "signatureText": "106A5", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64],  "temperature": ["40", "42", "39", "43"]},
+  "pentium-d": {"fatal": {"caption": "Error", "text": "The processor detected is not supported.\n\nGenuineIntel\n\n\n", "exitCode": 0}}
+}
+JSON
+
+cycles=3
+for machine in sim/machines/*.ini; do
+  name=$(basename "$machine" .ini)
+  rc=0
+  "$sim" --machine "$machine" --cycles "$cycles" >"$work/$name.jsonl" 2>"$work/$name.err" || rc=$?
+  [ "$rc" -eq 0 ] || fail "$name: exit code $rc: $(cat "$work/$name.err")"
+  python3 - "$work/expected.json" "$name" "$work/$name.jsonl" "$cycles" <<'PY' || fail "$name: output differs"
+import json, sys
+expected_all, name, path, cycles = json.load(open(sys.argv[1])), sys.argv[2], sys.argv[3], int(sys.argv[4])
+if name not in expected_all:
+    sys.exit(f"{name}: no expectation in korvath-sim.sh")
+expected = expected_all[name]
+lines = [json.loads(line) for line in open(path, encoding="utf-8")]
+problems = []
+def check(what, got, want):
+    if got != want:
+        problems.append(f"{what}: got {got!r}, want {want!r}")
+first = lines[0]
+if "fatal" in expected:
+    check("line count", len(lines), 1)
+    check("type", first.get("type"), "fatal")
+    for key, value in expected["fatal"].items():
+        check(key, first.get(key), value)
+else:
+    check("line count", len(lines), 1 + cycles)
+    check("type", first.get("type"), "startup")
+    for key in ("modelNumber", "signatureText", "tjMax", "coreSlotMask"):
+        check(key, first.get(key), expected[key])
+    check("tjMaxDetected", first.get("tjMaxDetected"), expected["tjMax"])
+    temperature_ids = ["1001", "1002", "1003", "1004"]
+    status_ids = ["1109", "1110", "1111", "1112"]
+    for number, cycle in enumerate(lines[1:], start=1):
+        check(f"cycle {number} type", cycle.get("type"), "cycle")
+        check(f"cycle {number} number", cycle.get("cycle"), number)
+        check(f"cycle {number} time", cycle.get("time"), f"12:00:{number:02d}")
+        controls = cycle.get("controls", {})
+        check(f"cycle {number} control count", len(controls), 34)
+        check(f"cycle {number} model", controls.get("1043"), expected["modelNumber"])
+        check(f"cycle {number} signature", controls.get("1161"), expected["signatureText"])
+        check(f"cycle {number} temperatures", [controls.get(i) for i in temperature_ids], expected["temperature"])
+        want_status = expected.get("status", ["OK" if t else "" for t in expected["temperature"]])
+        check(f"cycle {number} status", [controls.get(i) for i in status_ids], want_status)
+        # Steady readings: the records were set in cycle 1 and keep its time.
+        minima = [controls.get(i) for i in ("1019", "1022", "1024", "1026")]
+        check(f"cycle {number} minima", minima, [t + "\u00b0C" if t else "" for t in expected["temperature"]])
+        times = [controls.get(i) for i in ("1028", "1030", "1032", "1034")]
+        check(f"cycle {number} minimum times", times, ["12:00:01" if t else "" for t in expected["temperature"]])
+for problem in problems:
+    print(f"{name}: {problem}", file=sys.stderr)
+sys.exit(1 if problems else 0)
+PY
+done
+
+# Settings: TjMax override in range, one out of range, idle calibration and
+# the degree suffix.
+printf '[Korvath]\nTjMax0=85\nTjMax1=121\nIdle1=1.5\nDegreeSymbolString=F\n' >"$work/settings.ini"
+"$sim" --machine sim/machines/q9550.ini --settings "$work/settings.ini" --cycles 1 >"$work/settings.jsonl"
+python3 - "$work/settings.jsonl" <<'PY' || fail "settings are not applied"
+import json, sys
+startup, cycle = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
+assert startup["tjMax"] == [85, 100, 100, 100], startup
+assert startup["tjMaxDetected"] == [100, 100, 100, 100], startup
+controls = cycle["controls"]
+# Slot 0: 85 - 45; slot 1: 100 - 44 + 15 * 44 / 400.
+assert controls["1001"] == "40" and controls["1019"] == "40F", controls
+assert controls["1002"] == "57" and controls["1023"] == "57F", controls
+PY
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures korvath-sim check(s) failed" >&2
+  exit 1
+fi
+echo "korvath-sim: all checks passed"
