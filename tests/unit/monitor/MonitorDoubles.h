@@ -112,7 +112,9 @@ class RecordingShell : public TrayShell {
   }
   bool ModifyIcon(const TrayIconRecord& record) override {
     // What the shell draws must still be alive when it is installed.
-    if (record.icon != kApplicationIcon) EXPECT_TRUE(painter_.IsLive(record.icon));
+    if (record.icon != kApplicationIcon) {
+      EXPECT_TRUE(painter_.IsLive(record.icon));
+    }
     std::string picture = record.icon == kApplicationIcon ? "app" : painter_.texts.at(record.icon);
     calls.push_back(Format("modify %u %s", record.id, picture.c_str()));
     tips[record.id] = record.tip;

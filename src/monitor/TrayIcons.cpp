@@ -1,0 +1,150 @@
+#include "monitor/TrayIcons.h"
+
+#include <algorithm>
+
+#include "monitor/TrayIconText.h"
+#include "platform/TextFormat.h"
+
+namespace korvath {
+
+TrayIcons::TrayIcons(MonitorSettings& settings, TrayShell& shell, TrayIconPainter& painter,
+                     IconHandle applicationIcon)
+    : settings_(settings), shell_(shell), painter_(painter), applicationIcon_(applicationIcon) {
+  for (int i = 0; i < kTrayIconCount; ++i) {
+    records_[i].id = kTrayIconBaseId + static_cast<uint32_t>(i);
+    records_[i].icon = applicationIcon_;
+  }
+  lastIconValue_.fill(kNoIconValue);
+}
+
+TrayIcons::Adding TrayIcons::BeginAdding(const std::array<bool, kTrayIconCount>& present, uint32_t nowTick) {
+  present_ = present;
+  pendingOrder_.clear();
+  for (int i = kTrayIconCount - 1; i >= 0; --i) {
+    if (!present_[i]) continue;
+    records_[i].icon = applicationIcon_;
+    records_[i].tip.clear();
+    drawn_[i].Reset();
+    if (settings_.iconShow & (1u << i)) pendingOrder_.push_back(i);
+  }
+  nextToAdd_ = 0;
+  refusedSinceSet_ = false;
+  return ContinueAdding(nowTick);
+}
+
+TrayIcons::Adding TrayIcons::RetryAdding(uint32_t nowTick) {
+  if (!AddingPending()) return Adding::kDone;
+  return ContinueAdding(nowTick);
+}
+
+TrayIcons::Adding TrayIcons::ContinueAdding(uint32_t nowTick) {
+  while (AddingPending()) {
+    int index = pendingOrder_[nextToAdd_];
+    if (shell_.AddIcon(records_[index])) {
+      addedIcons_.push_back(index);
+    } else {
+      if (!refusedSinceSet_) {
+        refusedSinceSet_ = true;
+        refusedSince_ = nowTick;
+      }
+      // One limit for the whole run: without a notification area the user
+      // should not wait two minutes per icon for the task-bar fallback.
+      if (static_cast<uint32_t>(nowTick - refusedSince_) < kTrayRetryLimitMs) return Adding::kRetrying;
+    }
+    ++nextToAdd_;
+  }
+  FinishAdding();
+  return Adding::kDone;
+}
+
+void TrayIcons::FinishAdding() {
+  pendingOrder_.clear();
+  nextToAdd_ = 0;
+  if (addedIcons_.empty()) {
+    // Without an icon a minimised window must stay reachable.
+    settings_.taskBar = true;
+    settings_.iconShow &= ~0xFFu;
+  }
+  if (!present_[kGpuIconIndex]) settings_.iconShow &= ~kIconShowGpu;
+}
+
+TrayIcons::Adding TrayIcons::OnTaskbarCreated(uint32_t nowTick) {
+  for (int index : addedIcons_) shell_.AddIcon(records_[index]);
+  if (AddingPending()) return ContinueAdding(nowTick);
+  return Adding::kDone;
+}
+
+void TrayIcons::Refresh(const TrayRefreshInput& input) {
+  int tipIndex = TipIconIndex();
+  if (tipIndex >= 0 && !settings_.trayInfo) records_[tipIndex].tip = input.trayTipText;
+  for (int i = 0; i < kTrayIconCount; ++i) {
+    if (!input.present[i] || (settings_.iconShow & (1u << i)) == 0) continue;
+    RefreshIcon(i, input);
+  }
+}
+
+void TrayIcons::RefreshIcon(int index, const TrayRefreshInput& input) {
+  bool isGpu = index == kGpuIconIndex;
+  bool isTipIcon = index == TipIconIndex();
+  TrayIconRecord& record = records_[index];
+  if (settings_.trayInfo) {
+    record.tip = input.trayTipText;
+  } else if (!isTipIcon) {
+    record.tip = isGpu ? std::string(" GPU ") : Format("Core %d", index);
+  }
+
+  const TrayIconReading& reading = input.readings[index];
+  int value = TrayIconValue(settings_.iconShow, isGpu, reading, input.cycleCount);
+  if (value == lastIconValue_[index] && !isTipIcon && !settings_.trayInfo && !settings_.alarm) return;
+  lastIconValue_[index] = value;
+
+  int threshold = isGpu ? settings_.alarm2 : settings_.alarm1;
+  bool blink = input.alarmThisCycle && reading.temperature >= threshold && input.cycleCount % 2 == 1;
+  if (blink) {
+    lastIconValue_[index] = 0;
+    record.icon = applicationIcon_;
+    shell_.ModifyIcon(record);
+    drawn_[index].Reset();  // only once the shell shows the replacement
+    return;
+  }
+
+  IconHandle icon = painter_.DrawIcon(TrayIconText(value), settings_.iconTextColor[index], settings_.fontNumber);
+  if (icon == 0) {
+    // The old picture stays; forget the value so that the next cycle tries
+    // again instead of taking the number as shown.
+    lastIconValue_[index] = kNoIconValue;
+    return;
+  }
+  OwnedIcon replacement(painter_, icon);
+  record.icon = icon;
+  shell_.ModifyIcon(record);
+  drawn_[index] = std::move(replacement);
+}
+
+void TrayIcons::DeleteShownIcons() {
+  for (int i = 0; i < kTrayIconCount; ++i) {
+    if (settings_.iconShow & (1u << i)) shell_.DeleteIcon(records_[i]);
+  }
+  addedIcons_.clear();
+  pendingOrder_.clear();
+  nextToAdd_ = 0;
+  for (int i = 0; i < kTrayIconCount; ++i) {
+    records_[i].icon = applicationIcon_;
+    drawn_[i].Reset();
+  }
+}
+
+bool TrayIcons::AddIcon(int index) {
+  if (index < 0 || index >= kTrayIconCount) return false;
+  if (!shell_.AddIcon(records_[index])) return false;
+  addedIcons_.push_back(index);
+  return true;
+}
+
+void TrayIcons::DeleteIcon(int index) {
+  if (index < 0 || index >= kTrayIconCount) return;
+  shell_.DeleteIcon(records_[index]);
+  addedIcons_.erase(std::remove(addedIcons_.begin(), addedIcons_.end(), index), addedIcons_.end());
+}
+
+}  // namespace korvath

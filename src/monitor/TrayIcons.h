@@ -1,0 +1,91 @@
+// The five tray icons (core slots 0-3 and the GPU): adding them in the order
+// GPU, core 3 .. core 0, redrawing their numbers each cycle, blinking during
+// an alarm, and removing them at exit.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "monitor/MonitorSettings.h"
+#include "monitor/TrayIconValue.h"
+#include "platform/TrayShell.h"
+
+namespace korvath {
+
+// The window timer that retries icons the shell refused.
+inline constexpr uintptr_t kTrayRetryTimerId = 2;
+inline constexpr uint32_t kTrayRetryPeriodMs = 2500;
+// After this long without a notification area, refused icons count as not added.
+inline constexpr uint32_t kTrayRetryLimitMs = 120000;
+inline constexpr int kNoIconValue = -128;
+
+// What one cycle hands to the refresh.
+struct TrayRefreshInput {
+  std::array<bool, kTrayIconCount> present = {};  // slot present; [4]: GPU read
+  std::array<TrayIconReading, kTrayIconCount> readings = {};
+  uint64_t cycleCount = 0;
+  std::string trayTipText;
+  bool alarmThisCycle = false;
+};
+
+class TrayIcons {
+ public:
+  enum class Adding { kDone, kRetrying };
+
+  TrayIcons(MonitorSettings& settings, TrayShell& shell, TrayIconPainter& painter, IconHandle applicationIcon);
+
+  // First tick: adds every present icon whose IconShow bit is set, from 4 down
+  // to 0. A refusal stops the run there (the order of the icons in the tray is
+  // the order of adding); the caller then arms kTrayRetryTimerId and calls
+  // RetryAdding until it answers kDone. When the run is done and no icon was
+  // added, the task-bar behaviour is forced on and IconShow bits 0-7 cleared.
+  Adding BeginAdding(const std::array<bool, kTrayIconCount>& present, uint32_t nowTick);
+  Adding RetryAdding(uint32_t nowTick);
+  bool AddingPending() const { return nextToAdd_ < pendingOrder_.size(); }
+
+  // Explorer re-created the notification area: every added icon is gone
+  // there, so add each again with its current picture and tip.
+  Adding OnTaskbarCreated(uint32_t nowTick);
+
+  // Once per monitor cycle, after the alarm actions.
+  void Refresh(const TrayRefreshInput& input);
+
+  // Exit: removes every present icon whose IconShow bit is set and drops the
+  // drawn pictures.
+  void DeleteShownIcons();
+
+  // For the Settings dialog, which shows and hides single icons itself.
+  bool AddIcon(int index);
+  void DeleteIcon(int index);
+  void ForceRedraw() { lastIconValue_.fill(kNoIconValue); }
+
+  const std::vector<int>& AddedIcons() const { return addedIcons_; }
+  int TipIconIndex() const { return addedIcons_.empty() ? -1 : addedIcons_.back(); }
+  const TrayIconRecord& Record(int index) const { return records_[index]; }
+  std::array<int, kTrayIconCount>& LastIconValue() { return lastIconValue_; }
+
+ private:
+  Adding ContinueAdding(uint32_t nowTick);
+  void FinishAdding();
+  void RefreshIcon(int index, const TrayRefreshInput& input);
+
+  MonitorSettings& settings_;
+  TrayShell& shell_;
+  TrayIconPainter& painter_;
+  IconHandle applicationIcon_;
+
+  std::array<TrayIconRecord, kTrayIconCount> records_;
+  std::array<OwnedIcon, kTrayIconCount> drawn_;  // what records_ shows, when drawn
+  std::array<bool, kTrayIconCount> present_ = {};
+  std::array<int, kTrayIconCount> lastIconValue_;
+  std::vector<int> addedIcons_;
+
+  std::vector<int> pendingOrder_;
+  size_t nextToAdd_ = 0;
+  bool refusedSinceSet_ = false;
+  uint32_t refusedSince_ = 0;
+};
+
+}  // namespace korvath

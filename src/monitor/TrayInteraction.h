@@ -1,0 +1,55 @@
+// The user's side of the tray: the tray menu and its commands, double click,
+// and the main window's size and close handlers that decide whether a
+// minimised window lives only in the tray.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "monitor/MonitorSettings.h"
+#include "monitor/TrayWindow.h"
+
+namespace korvath {
+
+inline constexpr const char* kRestoredWindowTitle = "Korvath 2.90";
+
+enum TrayCommand : int {
+  kTrayCommandRestore = 32769,
+  kTrayCommandMinimize = 32770,
+  kTrayCommandExit = 32771,
+  kTrayCommandMinimum = 32772,
+  kTrayCommandMaximum = 32773,
+  kTrayCommandAverage = 32774,
+  kTrayCommandCurrent = 32775,
+  kTrayCommandReset = 32776,
+  kTrayCommandTemperature = 32777,
+  kTrayCommandDistance = 32778,
+};
+
+inline constexpr uint32_t kMouseRightButtonDown = 0x204;
+inline constexpr uint32_t kMouseLeftButtonDoubleClick = 0x203;
+
+class TrayInteraction {
+ public:
+  TrayInteraction(MonitorSettings& settings, TrayWindow& window) : settings_(settings), window_(window) {}
+
+  // The tray callback message; mouseMessage is its second parameter.
+  void OnTrayNotification(uint32_t mouseMessage);
+
+  std::vector<TrayMenuItem> BuildMenu();
+  void RunCommand(int command);
+
+  // Before the default size processing.
+  void OnSize(bool restored);
+  // True when the default close should run and end the window.
+  bool OnClose();
+
+  bool windowRestored = false;
+  bool settingsOpen = false;  // greys "Exit" while the Settings dialog runs
+
+ private:
+  MonitorSettings& settings_;
+  TrayWindow& window_;
+};
+
+}  // namespace korvath

@@ -1,0 +1,242 @@
+#include "monitor/TrayIcons.h"
+
+#include <gtest/gtest.h>
+
+#include "monitor/MonitorDoubles.h"
+#include "monitor/TrayIconText.h"
+
+namespace korvath {
+namespace {
+
+using testing::kApplicationIcon;
+
+constexpr std::array<bool, kTrayIconCount> kTwoCoresAndGpu = {true, true, false, false, true};
+
+struct TrayRig {
+  TrayRig() { input.present = kTwoCoresAndGpu; }
+  ~TrayRig() { EXPECT_TRUE(painter.live.size() <= kTrayIconCount); }
+
+  void SetTemperatures(int core0, int core1, int gpu) {
+    input.readings[0].temperature = core0;
+    input.readings[1].temperature = core1;
+    input.readings[4].temperature = gpu;
+  }
+  void Cycle() {
+    ++input.cycleCount;
+    shell.calls.clear();
+    icons.Refresh(input);
+  }
+
+  MonitorSettings settings;
+  testing::CountingPainter painter;
+  testing::RecordingShell shell{painter};
+  TrayIcons icons{settings, shell, painter, kApplicationIcon};
+  TrayRefreshInput input;
+};
+
+TEST(TrayIconText, KeepsTwoDigits) {
+  EXPECT_EQ(TrayIconText(100), "00");
+  EXPECT_EQ(TrayIconText(105), "05");
+  EXPECT_EQ(TrayIconText(112), "12");
+  EXPECT_EQ(TrayIconText(123), "23");
+  EXPECT_EQ(TrayIconText(99), "99");
+  EXPECT_EQ(TrayIconText(7), "7");
+  EXPECT_EQ(TrayIconText(-5), "-5");
+}
+
+TEST(TrayIcons, AddsGpuThenCoresDownwardsAndTipsTheLowest) {
+  TrayRig rig;
+  rig.settings.iconShow = 0x1F;
+  EXPECT_EQ(rig.icons.BeginAdding(kTwoCoresAndGpu, 0), TrayIcons::Adding::kDone);
+  EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"add 4298", "add 4295", "add 4294"}));
+  EXPECT_EQ(rig.icons.AddedIcons(), (std::vector<int>{4, 1, 0}));
+  EXPECT_EQ(rig.icons.TipIconIndex(), 0);
+  EXPECT_EQ(rig.icons.Record(0).callbackMessage, 0x8000u);
+  EXPECT_EQ(rig.icons.Record(0).flags, 7u);
+  EXPECT_EQ(rig.settings.iconShow, 0x1Fu);
+
+  rig.input.trayTipText = "Core 0:  45\xC2\xB0" "C\nCore 1:  47\xC2\xB0" "C";
+  rig.SetTemperatures(45, 47, 60);
+  rig.Cycle();
+  EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"modify 4294 45", "modify 4295 47", "modify 4298 60"}));
+  EXPECT_EQ(rig.shell.tips[4294], rig.input.trayTipText);
+  EXPECT_EQ(rig.shell.tips[4295], "Core 1");
+  EXPECT_EQ(rig.shell.tips[4298], " GPU ");
+
+  rig.settings.trayInfo = true;
+  rig.Cycle();
+  EXPECT_EQ(rig.shell.tips[4295], rig.input.trayTipText);
+}
+
+TEST(TrayIcons, NoGpuAndNoShownIconFallBackToTheTaskBar) {
+  TrayRig rig;
+  rig.settings.iconShow = 0x1010;  // only the GPU icon, which is not read
+  rig.icons.BeginAdding({true, true, false, false, false}, 0);
+  EXPECT_TRUE(rig.shell.calls.empty());
+  EXPECT_TRUE(rig.settings.taskBar);
+  EXPECT_EQ(rig.settings.iconShow, 0x1000u);
+  EXPECT_EQ(rig.icons.TipIconIndex(), -1);
+}
+
+TEST(TrayIcons, UnchangedValuesAreNotRedrawnExceptTheTipIcon) {
+  TrayRig rig;
+  rig.settings.iconShow = 0x03;
+  rig.icons.BeginAdding(kTwoCoresAndGpu, 0);
+  rig.SetTemperatures(45, 47, 0);
+  rig.Cycle();
+  rig.Cycle();
+  EXPECT_EQ(rig.shell.calls, std::vector<std::string>{"modify 4294 45"});
+
+  rig.settings.alarm = true;  // alarms on: every icon every cycle
+  rig.Cycle();
+  EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"modify 4294 45", "modify 4295 47"}));
+}
+
+TEST(TrayIcons, IconsAtTheThresholdBlinkOnOddCyclesDuringAnAlarm) {
+  TrayRig rig;
+  rig.settings.iconShow = 0x03;
+  rig.settings.alarm = true;
+  rig.settings.alarm1 = 80;
+  rig.icons.BeginAdding(kTwoCoresAndGpu, 0);
+  rig.SetTemperatures(85, 47, 0);
+  rig.input.alarmThisCycle = true;
+  std::vector<std::string> core0;
+  for (int i = 0; i < 4; ++i) {
+    rig.Cycle();
+    core0.push_back(rig.shell.pictures[4294]);
+    EXPECT_EQ(rig.shell.pictures[4295], "47");
+  }
+  EXPECT_EQ(core0, (std::vector<std::string>{"app", "85", "app", "85"}));
+  rig.input.alarmThisCycle = false;
+  rig.Cycle();
+  EXPECT_EQ(rig.shell.pictures[4294], "85");
+}
+
+TEST(TrayIcons, ValueFollowsTheDisplayMode) {
+  TrayRig rig;
+  rig.settings.iconShow = 0x11;
+  rig.icons.BeginAdding(kTwoCoresAndGpu, 0);
+  TrayIconReading& core0 = rig.input.readings[0];
+  TrayIconReading& gpu = rig.input.readings[4];
+  core0 = {.temperature = 50, .readout = 50, .minTemp = 40, .maxTemp = 70, .minDistance = 30,
+           .maxDistance = 60, .tempSum = 50 * 3 + 1, .distanceSum = 50 * 3 + 2};
+  gpu = {.temperature = 61, .minTemp = 55, .maxTemp = 66, .tempSum = 61 * 3};
+  struct Case {
+    uint32_t mode;
+    const char* core;
+    const char* gpu;
+  } cases[] = {
+      {0x0000, "50", "61"}, {0x0200, "40", "55"}, {0x0400, "70", "66"}, {0x0800, "50", "61"},
+      {0x1000, "50", "61"}, {0x1200, "30", "55"}, {0x1400, "60", "66"}, {0x1800, "51", "61"},
+      {0x0600, "70", "66"},  // a hand-edited file: the later bit wins
+  };
+  for (const Case& c : cases) {
+    rig.input.cycleCount = 2;  // this cycle is the third
+    rig.settings.iconShow = 0x11 | c.mode;
+    rig.icons.ForceRedraw();
+    rig.Cycle();
+    EXPECT_EQ(rig.shell.pictures[4294], c.core) << std::hex << c.mode;
+    EXPECT_EQ(rig.shell.pictures[4298], c.gpu) << std::hex << c.mode;
+  }
+}
+
+TEST(TrayIcons, AverageRightAfterResetIsTheCurrentValue) {
+  TrayRig rig;
+  rig.settings.iconShow = 0x801;
+  rig.icons.BeginAdding(kTwoCoresAndGpu, 0);
+  rig.input.readings[0] = {.temperature = 57, .tempSum = 57};
+  rig.input.cycleCount = 0;  // Reset; the cycle counts itself as 1
+  rig.Cycle();
+  EXPECT_EQ(rig.shell.pictures[4294], "57");
+}
+
+TEST(TrayIcons, FailedDrawingKeepsTheOldPictureAndRetries) {
+  TrayRig rig;
+  rig.icons.BeginAdding(kTwoCoresAndGpu, 0);
+  rig.SetTemperatures(45, 0, 0);
+  rig.Cycle();
+  IconHandle shown = rig.icons.Record(0).icon;
+  rig.painter.failDrawing = true;
+  rig.SetTemperatures(46, 0, 0);
+  rig.Cycle();
+  EXPECT_TRUE(rig.shell.calls.empty());
+  EXPECT_EQ(rig.icons.Record(0).icon, shown);
+  EXPECT_TRUE(rig.painter.IsLive(shown));
+  rig.painter.failDrawing = false;
+  rig.input.trayTipText = "x";
+  rig.settings.trayInfo = true;  // not the tip icon's rule that redraws it
+  rig.Cycle();
+  EXPECT_EQ(rig.shell.pictures[4294], "46");
+}
+
+TEST(TrayIcons, RefusedIconIsRetriedInOrderThenGivenUp) {
+  TrayRig rig;
+  rig.settings.iconShow = 0x03;
+  rig.shell.refuseAdds = 3;
+  uint32_t now = 0;
+  EXPECT_EQ(rig.icons.BeginAdding(kTwoCoresAndGpu, now), TrayIcons::Adding::kRetrying);
+  EXPECT_TRUE(rig.icons.AddedIcons().empty());
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(rig.icons.RetryAdding(now += kTrayRetryPeriodMs), TrayIcons::Adding::kRetrying);
+  EXPECT_EQ(rig.icons.RetryAdding(now += kTrayRetryPeriodMs), TrayIcons::Adding::kDone);
+  EXPECT_EQ(rig.icons.AddedIcons(), (std::vector<int>{1, 0}));
+  EXPECT_EQ(rig.shell.calls,
+            (std::vector<std::string>{"add 4295 refused", "add 4295 refused", "add 4295 refused", "add 4295",
+                                      "add 4294"}));
+  EXPECT_FALSE(rig.settings.taskBar);
+
+  TrayRig never;
+  never.settings.iconShow = 0x03;
+  never.shell.refuseAdds = 1000;
+  now = 0xFFFFF000;  // the tick count wraps during the wait
+  never.icons.BeginAdding(kTwoCoresAndGpu, now);
+  int retries = 0;
+  while (never.icons.RetryAdding(now += kTrayRetryPeriodMs) == TrayIcons::Adding::kRetrying) ++retries;
+  EXPECT_EQ(retries, 120000 / 2500 - 1);
+  EXPECT_TRUE(never.icons.AddedIcons().empty());
+  EXPECT_TRUE(never.settings.taskBar);
+  EXPECT_EQ(never.settings.iconShow, 0u);
+}
+
+TEST(TrayIcons, TaskbarCreatedAddsTheIconsAgainWithTheirPictures) {
+  TrayRig rig;
+  rig.settings.iconShow = 0x03;
+  rig.icons.BeginAdding(kTwoCoresAndGpu, 0);
+  rig.SetTemperatures(45, 47, 0);
+  rig.Cycle();
+  rig.shell.calls.clear();
+  rig.icons.OnTaskbarCreated(5000);
+  EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"add 4295", "add 4294"}));
+  EXPECT_NE(rig.icons.Record(0).icon, kApplicationIcon);
+  EXPECT_EQ(rig.icons.AddedIcons(), (std::vector<int>{1, 0}));
+
+  // An adding run still waiting for the shell goes on at once.
+  TrayRig waiting;
+  waiting.shell.refuseAdds = 1;
+  waiting.icons.BeginAdding(kTwoCoresAndGpu, 0);
+  EXPECT_EQ(waiting.icons.OnTaskbarCreated(100), TrayIcons::Adding::kDone);
+  EXPECT_EQ(waiting.icons.AddedIcons(), std::vector<int>{0});
+}
+
+TEST(TrayIcons, RedrawsAndBlinkingLeaveNoIconAlive) {
+  TrayRig rig;
+  rig.settings.iconShow = 0x1F;
+  rig.settings.alarm = true;
+  rig.settings.alarm1 = 70;
+  rig.icons.BeginAdding(kTwoCoresAndGpu, 0);
+  for (int i = 0; i < 5000; ++i) {
+    rig.SetTemperatures(60 + i % 20, 50 + i % 7, 40 + i % 3);
+    rig.input.alarmThisCycle = i % 20 >= 10;
+    rig.painter.failDrawing = i % 97 == 0;
+    rig.Cycle();
+    ASSERT_LE(rig.painter.live.size(), 3u);
+  }
+  EXPECT_GT(rig.painter.destroyed, 10000);
+  rig.shell.calls.clear();
+  rig.icons.DeleteShownIcons();
+  EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"delete 4294", "delete 4295", "delete 4296", "delete 4297",
+                                                       "delete 4298"}));
+  EXPECT_TRUE(rig.painter.live.empty());
+}
+
+}  // namespace
+}  // namespace korvath
