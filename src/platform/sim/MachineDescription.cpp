@@ -85,11 +85,12 @@ class Parser {
         return {std::nullopt, "line " + std::to_string(lineNumber_) + ": " + error_};
       }
     }
+    ApplyCounters();
     return {machine_, {}};
   }
 
  private:
-  enum class Kind { kNone, kCpuid, kSystem, kMsr, kGpu, kDriver };
+  enum class Kind { kNone, kCpuid, kSystem, kMsr, kGpu, kDriver, kCounters };
 
   bool Fail(const std::string& what) {
     error_ = what;
@@ -104,7 +105,7 @@ class Parser {
     size_t dot = name.find('.');
     if (dot != std::string::npos) {
       base = name.substr(0, dot);
-      if ((base != "cpuid" && base != "msr") || !ParseCpuSuffix(name.substr(dot + 1), &cpu_)) {
+      if ((base != "cpuid" && base != "msr" && base != "counters") || !ParseCpuSuffix(name.substr(dot + 1), &cpu_)) {
         return Fail("unknown section [" + name + "]");
       }
     }
@@ -113,6 +114,7 @@ class Parser {
     else if (base == "msr") kind_ = Kind::kMsr;
     else if (base == "gpu") kind_ = Kind::kGpu, machine_.hasGpu = true;
     else if (base == "driver") kind_ = Kind::kDriver;
+    else if (base == "counters") kind_ = Kind::kCounters;
     else return Fail("unknown section [" + name + "]");
     return true;
   }
@@ -130,6 +132,7 @@ class Parser {
       case Kind::kMsr: return MsrEntry(key, value);
       case Kind::kGpu: return GpuEntry(key, value);
       case Kind::kDriver: return DriverEntry(key, value);
+      case Kind::kCounters: return CountersEntry(key, value);
     }
     return Fail("internal parser state");
   }
@@ -229,6 +232,42 @@ class Parser {
     return Fail("unknown key '" + key + "' in [driver]");
   }
 
+  bool CountersEntry(const std::string& key, const std::string& value) {
+    ActivityOverride& target = cpu_ < 0 ? counters_ : machine_.activityOverrides[cpu_];
+    double number = 0;
+    if (key == "load") {
+      if (!ParseDouble(value, &number) || !(number >= 0 && number <= 100)) {
+        return Fail("load must be a percentage from 0 to 100");
+      }
+      target.loadPercent = number;
+      return true;
+    }
+    if (key == "ratio") {
+      if (!ParseDouble(value, &number) || !(number > 0 && number <= 4)) {
+        return Fail("ratio must be a clock ratio above 0 and at most 4");
+      }
+      target.clockRatio = number;
+      return true;
+    }
+    if (key == "bus_ratio") {
+      // The register field holds 0-31 in whole steps plus one half-step bit.
+      if (!ParseDouble(value, &number) || !(number >= 0 && number <= 31.5) ||
+          number * 2 != static_cast<double>(static_cast<int>(number * 2))) {
+        return Fail("bus_ratio must be 0 to 31.5 in steps of 0.5");
+      }
+      target.busRatio = number;
+      return true;
+    }
+    return Fail("unknown key '" + key + "' in [counters]");
+  }
+
+  void ApplyCounters() {
+    if (counters_.loadPercent) machine_.activity.loadPercent = *counters_.loadPercent;
+    if (counters_.clockRatio) machine_.activity.clockRatio = *counters_.clockRatio;
+    if (counters_.busRatio) machine_.activity.busRatio = counters_.busRatio;
+  }
+
+  ActivityOverride counters_;
   MachineDescription machine_;
   Kind kind_ = Kind::kNone;
   int cpu_ = -1;
@@ -237,6 +276,17 @@ class Parser {
 };
 
 }  // namespace
+
+ProcessorActivity ActivityOf(const MachineDescription& machine, int cpu) {
+  ProcessorActivity activity = machine.activity;
+  auto found = machine.activityOverrides.find(cpu);
+  if (found == machine.activityOverrides.end()) return activity;
+  const ActivityOverride& override = found->second;
+  if (override.loadPercent) activity.loadPercent = *override.loadPercent;
+  if (override.clockRatio) activity.clockRatio = *override.clockRatio;
+  if (override.busRatio) activity.busRatio = override.busRatio;
+  return activity;
+}
 
 MachineParseResult ParseMachineDescription(const std::string& text) {
   return Parser().Run(text);

@@ -17,6 +17,24 @@ struct CpuidKey {
   auto operator<=>(const CpuidKey&) const = default;
 };
 
+// How busy a logical processor is and how fast it runs against its nominal
+// clock; drives the fixed counters 0x30A and 0x30B.
+struct ProcessorActivity {
+  double loadPercent = 0.0;  // share of time not halted
+  double clockRatio = 1.0;   // actual clock / nominal (time-stamp counter) clock
+  // Bus ratio placed into bits 26-22 and the half step bit 18 of 0x2A; the
+  // register keeps whatever [msr] says when not given.
+  std::optional<double> busRatio;
+};
+
+// The keys of one [counters.cpuN] section; what it leaves out comes from
+// [counters], wherever that section stands in the file.
+struct ActivityOverride {
+  std::optional<double> loadPercent;
+  std::optional<double> clockRatio;
+  std::optional<double> busRatio;
+};
+
 struct MachineDescription {
   std::map<CpuidKey, CpuidResult> cpuid;
   // Per logical processor overrides of single leaves ([cpuid.cpuN]).
@@ -27,11 +45,17 @@ struct MachineDescription {
   double tscMhz = 3000.0;
   std::map<uint32_t, uint64_t> msr;
   std::map<int, std::map<uint32_t, uint64_t>> msrOverrides;  // [msr.cpuN]
+  ProcessorActivity activity;                       // [counters]
+  std::map<int, ActivityOverride> activityOverrides;  // [counters.cpuN]
   std::vector<int> gpuTemperatures;  // empty: no NVIDIA GPU
   bool hasGpu = false;
   int driverStatus = 0;
   bool msrSupport = true;
 };
+
+// The activity of one logical processor: [counters] with its [counters.cpuN]
+// keys laid over it.
+ProcessorActivity ActivityOf(const MachineDescription& machine, int cpu);
 
 struct MachineParseResult {
   std::optional<MachineDescription> machine;

@@ -78,7 +78,9 @@ uint32_t SimulatedClock::TickCount() {
 }
 
 int64_t SimulatedClock::PerformanceCounter() {
-  return nowMicroseconds_ * (kPerformanceFrequency / 1'000'000) + performanceCounterSkew_;
+  int64_t ticks = nowMicroseconds_ * (kPerformanceFrequency / 1'000'000) + performanceCounterSkew_;
+  if (nowMicroseconds_ >= skewWindowFrom_ && nowMicroseconds_ < skewWindowTo_) ticks += skewWindowTicks_;
+  return ticks;
 }
 
 }  // namespace korvath

@@ -24,6 +24,14 @@ class SimulatedClock : public TimeSource {
   // Extra ticks added to every performance-counter reading, to disturb a
   // measurement on purpose.
   void SetPerformanceCounterSkew(int64_t ticks) { performanceCounterSkew_ = ticks; }
+  // Extra ticks only for readings taken while the simulated time lies in
+  // [fromMicroseconds, toMicroseconds): one interval of a measurement goes
+  // wrong while the time-stamp counter keeps the true time.
+  void SkewPerformanceCounterBetween(int64_t fromMicroseconds, int64_t toMicroseconds, int64_t ticks) {
+    skewWindowFrom_ = fromMicroseconds;
+    skewWindowTo_ = toMicroseconds;
+    skewWindowTicks_ = ticks;
+  }
 
   std::tm LocalNow() override;
   uint32_t TickCount() override;
@@ -35,6 +43,9 @@ class SimulatedClock : public TimeSource {
   int64_t startSecondsOfEpoch_;  // days-from-civil arithmetic, no time zone
   int64_t nowMicroseconds_ = 0;
   int64_t performanceCounterSkew_ = 0;
+  int64_t skewWindowFrom_ = 0;
+  int64_t skewWindowTo_ = 0;
+  int64_t skewWindowTicks_ = 0;
 };
 
 // Calendar arithmetic without the C library's time zone: seconds since

@@ -3,6 +3,21 @@
 #include "platform/TextFormat.h"
 
 namespace korvath {
+namespace {
+
+constexpr uint32_t kFixedCounter1 = 0x30A;  // unhalted core cycles
+constexpr uint32_t kFixedCounter2 = 0x30B;  // unhalted reference cycles
+constexpr uint32_t kFixedCounterControl = 0x38D;
+constexpr uint32_t kBusRatioRegister = 0x2A;
+// Either privilege level's enable bit lets a fixed counter count.
+constexpr uint64_t kCounter1EnableBits = 0x030;
+constexpr uint64_t kCounter2EnableBits = 0x300;
+
+bool IsCounterState(uint32_t index) {
+  return index == kFixedCounter1 || index == kFixedCounter2 || index == kFixedCounterControl;
+}
+
+}  // namespace
 
 std::string ProcessorEvent::ToString() const {
   using K = Kind;
@@ -23,7 +38,7 @@ std::string ProcessorEvent::ToString() const {
   return "?";
 }
 
-SimulatedProcessor::SimulatedProcessor(MachineDescription machine, TimeSource* time)
+SimulatedProcessor::SimulatedProcessor(MachineDescription machine, const SimulatedClock* time)
     : machine_(std::move(machine)),
       time_(time),
       processMask_(machine_.processAffinity.value_or(machine_.systemAffinity)),
@@ -32,9 +47,62 @@ SimulatedProcessor::SimulatedProcessor(MachineDescription machine, TimeSource* t
     if (!(machine_.systemAffinity & (1u << cpu))) continue;
     msr_[cpu] = machine_.msr;
     auto overrides = machine_.msrOverrides.find(cpu);
-    if (overrides == machine_.msrOverrides.end()) continue;
-    for (const auto& [index, value] : overrides->second) msr_[cpu][index] = value;
+    if (overrides != machine_.msrOverrides.end()) {
+      for (const auto& [index, value] : overrides->second) msr_[cpu][index] = value;
+    }
+    activity_[cpu] = ActivityOf(machine_, cpu);
+    countersSyncedAt_[cpu] = time_ != nullptr ? time_->NowMicroseconds() : 0;
+    PlaceBusRatio(cpu);
   }
+}
+
+void SimulatedProcessor::PlaceBusRatio(int cpu) {
+  const std::optional<double>& ratio = activity_[cpu].busRatio;
+  if (!ratio) return;
+  constexpr uint64_t kField = (0x1Full << 22) | (1ull << 18);
+  int halfSteps = static_cast<int>(*ratio * 2);
+  uint64_t field = (static_cast<uint64_t>(halfSteps / 2) << 22) | (halfSteps % 2 ? 1ull << 18 : 0);
+  uint64_t& value = msr_[cpu][kBusRatioRegister];
+  value = (value & ~kField) | field;
+}
+
+uint64_t SimulatedProcessor::PendingCount(int cpu, uint32_t index) const {
+  if (time_ == nullptr) return 0;
+  auto synced = countersSyncedAt_.find(cpu);
+  auto activity = activity_.find(cpu);
+  if (synced == countersSyncedAt_.end() || activity == activity_.end()) return 0;
+  int64_t elapsed = time_->NowMicroseconds() - synced->second;
+  if (elapsed <= 0) return 0;
+  uint64_t control = PeekMsr(cpu, kFixedCounterControl);
+  bool counting = index == kFixedCounter1 ? (control & kCounter1EnableBits) != 0
+                                          : (control & kCounter2EnableBits) != 0;
+  if (!counting) return 0;
+  // Reference cycles tick at the time-stamp counter's rate while the
+  // processor is not halted; core cycles tick at that rate times the ratio.
+  long double rate = machine_.tscMhz * activity->second.loadPercent / 100.0L;
+  if (index == kFixedCounter1) rate *= activity->second.clockRatio;
+  return static_cast<uint64_t>(static_cast<long double>(elapsed) * rate);
+}
+
+void SimulatedProcessor::SyncCounters(int cpu) {
+  if (time_ == nullptr || msr_.find(cpu) == msr_.end()) return;
+  uint64_t core = PendingCount(cpu, kFixedCounter1);
+  uint64_t reference = PendingCount(cpu, kFixedCounter2);
+  msr_[cpu][kFixedCounter1] += core;
+  msr_[cpu][kFixedCounter2] += reference;
+  countersSyncedAt_[cpu] = time_->NowMicroseconds();
+}
+
+void SimulatedProcessor::SetActivity(int cpu, const ProcessorActivity& activity) {
+  if (msr_.find(cpu) == msr_.end()) return;
+  SyncCounters(cpu);
+  activity_[cpu] = activity;
+  PlaceBusRatio(cpu);
+}
+
+ProcessorActivity SimulatedProcessor::Activity(int cpu) const {
+  auto found = activity_.find(cpu);
+  return found == activity_.end() ? ProcessorActivity{} : found->second;
 }
 
 int SimulatedProcessor::CurrentCpu() const {
@@ -66,10 +134,9 @@ CpuidResult SimulatedProcessor::Cpuid(uint32_t leaf, uint32_t subleaf) {
 uint64_t SimulatedProcessor::ReadTsc() {
   Record({ProcessorEvent::Kind::kReadTsc, CurrentCpu(), 0, 0, 0});
   if (time_ == nullptr) return 0;
-  // Counter ticks * (MHz * 1e6) / frequency, in two steps to stay in range.
-  long double seconds = static_cast<long double>(time_->PerformanceCounter()) /
-                        static_cast<long double>(time_->PerformanceFrequency());
-  return static_cast<uint64_t>(seconds * machine_.tscMhz * 1e6L);
+  // The true simulated time, not the performance counter: a skewed
+  // performance counter must not drag the time-stamp counter along.
+  return static_cast<uint64_t>(static_cast<long double>(time_->NowMicroseconds()) * machine_.tscMhz);
 }
 
 AffinityMasks SimulatedProcessor::GetAffinityMasks() {
@@ -124,10 +191,15 @@ uint64_t SimulatedProcessor::PeekMsr(int cpu, uint32_t index) const {
   auto perCpu = msr_.find(cpu);
   if (perCpu == msr_.end()) return 0;
   auto found = perCpu->second.find(index);
-  return found == perCpu->second.end() ? 0 : found->second;
+  uint64_t value = found == perCpu->second.end() ? 0 : found->second;
+  if (index == kFixedCounter1 || index == kFixedCounter2) value += PendingCount(cpu, index);
+  return value;
 }
 
-void SimulatedProcessor::PokeMsr(int cpu, uint32_t index, uint64_t value) { msr_[cpu][index] = value; }
+void SimulatedProcessor::PokeMsr(int cpu, uint32_t index, uint64_t value) {
+  if (IsCounterState(index)) SyncCounters(cpu);
+  msr_[cpu][index] = value;
+}
 
 std::vector<std::string> SimulatedProcessor::EventStrings() const {
   std::vector<std::string> lines;

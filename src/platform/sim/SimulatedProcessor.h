@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/Processor.h"
-#include "platform/TimeSource.h"
 #include "platform/sim/MachineDescription.h"
+#include "platform/sim/SimulatedClock.h"
 
 namespace korvath {
 
@@ -38,8 +38,9 @@ struct ProcessorEvent {
 
 class SimulatedProcessor : public Processor {
  public:
-  // time drives the time-stamp counter; without it the counter stays 0.
-  explicit SimulatedProcessor(MachineDescription machine, TimeSource* time = nullptr);
+  // time drives the time-stamp counter and the fixed counters; without it
+  // they stay where they are.
+  explicit SimulatedProcessor(MachineDescription machine, const SimulatedClock* time = nullptr);
 
   CpuidResult Cpuid(uint32_t leaf, uint32_t subleaf) override;
   uint64_t ReadTsc() override;
@@ -64,6 +65,11 @@ class SimulatedProcessor : public Processor {
   uint64_t PeekMsr(int cpu, uint32_t index) const;
   void PokeMsr(int cpu, uint32_t index, uint64_t value);
 
+  // Load and clock ratio of one logical processor from now on; the counters
+  // keep what they counted so far.
+  void SetActivity(int cpu, const ProcessorActivity& activity);
+  ProcessorActivity Activity(int cpu) const;
+
   const std::vector<ProcessorEvent>& Events() const { return events_; }
   std::vector<std::string> EventStrings() const;
   void ClearEvents() { events_.clear(); }
@@ -71,12 +77,21 @@ class SimulatedProcessor : public Processor {
 
  private:
   void Record(ProcessorEvent event) { events_.push_back(event); }
+  // What fixed counter 1 or 2 of cpu has counted since it was last brought
+  // up to date.
+  uint64_t PendingCount(int cpu, uint32_t index) const;
+  // Adds the pending counts, so that a change of the counters, of their
+  // enable bits or of the activity takes effect from now on.
+  void SyncCounters(int cpu);
+  void PlaceBusRatio(int cpu);
 
   MachineDescription machine_;
-  TimeSource* time_;
+  const SimulatedClock* time_;
   uint32_t processMask_;
   uint32_t threadMask_;  // 0 until set: the thread follows the process
   std::map<int, std::map<uint32_t, uint64_t>> msr_;
+  std::map<int, ProcessorActivity> activity_;
+  std::map<int, int64_t> countersSyncedAt_;  // simulated microseconds
   std::vector<ProcessorEvent> events_;
 };
 

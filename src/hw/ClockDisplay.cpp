@@ -1,0 +1,84 @@
+#include "hw/ClockDisplay.h"
+
+#include "hw/CoreRatios.h"
+#include "hw/MsrAccess.h"
+#include "platform/TextFormat.h"
+
+namespace korvath {
+namespace {
+
+constexpr int kBusRatioProcessors = 4;  // 0x2A is read on processors 0-3 only
+
+double BusRatioField(uint32_t low) {
+  double ratio = (low >> 22) & 0x1F;
+  if (low & 0x40000) ratio += 0.5;
+  return ratio;
+}
+
+double CoreI7Multiplier(const CpuInfo& cpu, double ratio) {
+  double multiplier = static_cast<int64_t>(ratio * cpu.maxMultiplier * 2 + 0.5) * 0.5;
+  return multiplier < 12 ? 12 : multiplier;
+}
+
+double BusRatioMultiplier(MsrAccess& access) {
+  CpuInfo& cpu = access.cpu();
+  double sum = 0;
+  double last = 0;
+  int read = 0;
+  for (int i = 0; i < kBusRatioProcessors; ++i) {
+    if (!cpu.HasProcessor(i)) continue;
+    access.PinToCpu(1u << i);
+    uint32_t low = 0;
+    uint32_t high = 0;
+    access.ReadMsr(kMsrEblCrPowerOn, &low, &high);
+    access.RestoreAffinity();
+    last = BusRatioField(low);
+    sum += last;
+    ++read;
+  }
+  double multiplier = last;
+  // The rounded averages only hold when every processor was read; with a gap
+  // in processors 0-3 they would average too few readings.
+  if (read == cpu.coreCount) {
+    if (cpu.coreCount == 4) multiplier = static_cast<int64_t>((sum + 1) * 0.5) * 0.5;
+    else if (cpu.coreCount == 2) multiplier = static_cast<int64_t>(sum + 0.5) * 0.5;
+    else if (cpu.coreCount == 1) multiplier = sum;
+  }
+  return multiplier < 6 ? 6 : multiplier;
+}
+
+}  // namespace
+
+double CurrentMultiplier(MsrAccess& access, double ratio) {
+  if (access.cpu().IsCoreI7()) return CoreI7Multiplier(access.cpu(), ratio);
+  return BusRatioMultiplier(access);
+}
+
+std::string ElapsedTimeText(uint64_t cycleCount) {
+  uint32_t elapsed = static_cast<uint32_t>(cycleCount) - 1;
+  uint32_t hours = elapsed / 3600;
+  uint32_t rest = elapsed % 3600;
+  return Format("%u:%02u:%02u", hours, rest / 60, rest % 60);
+}
+
+std::string LoadText(const CpuInfo& cpu) {
+  double sum = 0;
+  for (double load : cpu.coreLoad) sum += load;
+  return Format("Load %5.1f%%", cpu.coreCount > 0 ? sum / cpu.coreCount : 0.0);
+}
+
+void UpdateClockDisplay(MsrAccess& access, double tscMhz, uint64_t cycleCount,
+                        std::map<int, std::string>& texts) {
+  double ratio = MeasureCoreRatios(access);
+  double multiplier = CurrentMultiplier(access, ratio);
+  const CpuInfo& cpu = access.cpu();
+  // The same as a whole number of MHz above 0, and false for a NaN.
+  if (tscMhz >= 1.0) {
+    texts[kClockSpeedControl] = Format("%.2f MHz", tscMhz * multiplier / cpu.maxMultiplier);
+    texts[kBusSpeedControl] = Format("%.2f x %.1f", tscMhz / cpu.maxMultiplier, multiplier);
+  }
+  texts[kElapsedTimeControl] = ElapsedTimeText(cycleCount);
+  texts[kLoadControl] = LoadText(cpu);
+}
+
+}  // namespace korvath

@@ -1,0 +1,81 @@
+#include "hw/CoreRatios.h"
+
+#include "hw/MsrAccess.h"
+#include "platform/Processor.h"
+
+namespace korvath {
+namespace {
+
+// Zeroed well before the counters could wrap.
+constexpr uint64_t kCounterResetThreshold = 255ull << 32;
+
+struct CounterReading {
+  uint64_t reference = 0;
+  uint64_t core = 0;
+  uint64_t tsc = 0;
+};
+
+// Taken back to back on the pinned processor, so that the three numbers
+// describe the same moment and their intervals the same span.
+CounterReading ReadCounters(MsrAccess& access) {
+  CounterReading reading;
+  reading.reference = access.ReadMsr(kMsrFixedCtr2);
+  reading.core = access.ReadMsr(kMsrFixedCtr1);
+  reading.tsc = access.processor().ReadTsc();
+  return reading;
+}
+
+double ClampPercent(double percent) {
+  if (percent < 0) return 0;
+  if (percent > 100) return 100;
+  return percent;
+}
+
+}  // namespace
+
+void TakeCounterBaselines(MsrAccess& access) {
+  CpuInfo& cpu = access.cpu();
+  cpu.coreCount = 0;
+  access.EnableFixedCounters();
+  for (double& load : cpu.coreLoad) load = 0;
+  access.ForEachProcessor([&](int i) {
+    ++cpu.coreCount;
+    CounterReading reading = ReadCounters(access);
+    cpu.lastRefClocks[i] = reading.reference;
+    cpu.lastCoreClocks[i] = reading.core;
+    cpu.lastTsc[i] = reading.tsc;
+  });
+}
+
+double MeasureCoreRatios(MsrAccess& access) {
+  CpuInfo& cpu = access.cpu();
+  double ratioSum = 0;
+  access.ForEachProcessor([&](int i) {
+    CounterReading reading = ReadCounters(access);
+    int64_t dCore = static_cast<int64_t>(reading.core - cpu.lastCoreClocks[i]);
+    int64_t dRef = static_cast<int64_t>(reading.reference - cpu.lastRefClocks[i]);
+    int64_t dTsc = static_cast<int64_t>(reading.tsc - cpu.lastTsc[i]);
+    if (i == 0) cpu.core0ClockDelta = static_cast<uint64_t>(dCore);
+    // No time passed (or the counter went back): there is no load to compute,
+    // so the previous one stands.
+    if (dTsc > 0) cpu.coreLoad[i] = ClampPercent(static_cast<double>(dRef) * 100.0 / static_cast<double>(dTsc));
+    // Stopped counters say nothing about the clock: count them as nominal.
+    ratioSum += dRef > 0 && dCore > 0 ? static_cast<double>(dCore) / static_cast<double>(dRef) : 1.0;
+    if (reading.core > kCounterResetThreshold) {
+      access.WriteMsr(kMsrFixedCtr1, 0, 0);
+      reading.core = 0;
+    }
+    if (reading.reference > kCounterResetThreshold) {
+      access.WriteMsr(kMsrFixedCtr2, 0, 0);
+      reading.reference = 0;
+    }
+    cpu.lastCoreClocks[i] = reading.core;
+    cpu.lastRefClocks[i] = reading.reference;
+    cpu.lastTsc[i] = reading.tsc;
+  });
+  double ratio = cpu.coreCount > 0 ? ratioSum / cpu.coreCount : 1.0;
+  access.EnableFixedCounters();
+  return ratio < 0.2 || ratio > 2.5 ? 1.0 : ratio;
+}
+
+}  // namespace korvath

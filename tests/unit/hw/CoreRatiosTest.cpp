@@ -1,0 +1,142 @@
+#include "hw/CoreRatios.h"
+
+#include <gtest/gtest.h>
+
+#include "TestMachines.h"
+#include "hw/MsrAccess.h"
+#include "hw/NominalMultiplier.h"
+#include "platform/sim/SimulatedClock.h"
+#include "platform/sim/SimulatedProcessor.h"
+
+namespace korvath {
+namespace {
+
+struct Rig {
+  explicit Rig(const std::string& machineText)
+      : processor(testing::ParseMachine(machineText), &clock),
+        cpu(CreateCpuInfo(processor)),
+        access(processor, cpu) {}
+  SimulatedClock clock;
+  SimulatedProcessor processor;
+  CpuInfo cpu;
+  MsrAccess access;
+};
+
+constexpr uint64_t kThreshold = 255ull << 32;
+
+TEST(NominalMultiplier, CoreI7FromPlatformInfoOthersFromPerfStatusWithHalfStep) {
+  struct Case {
+    const char* cpuid1;
+    const char* msr;
+    double expected;
+  } cases[] = {
+      {"0x106A5", "0xCE = 0xFFFF14FF\n0x198 = 0x0000090000000900", 20.0},  // bits 15-8 only
+      {"0x1067A", "0xCE = 0x1400\n0x198 = 0x0000492000000000", 9.5},     // bit 46: half step
+      {"0x1067A", "0x198 = 0x0000BF0000000000", 31.0},                    // bits 44-40 only
+      {"0x1067A", "", 1.0},                                               // never below 1.0
+  };
+  for (const Case& c : cases) {
+    Rig rig(std::string("[cpuid]\n0x1 = ") + c.cpuid1 + " 0 0 0\n[msr]\n" + c.msr + "\n");
+    rig.cpu.signature = static_cast<int>(std::stoul(c.cpuid1, nullptr, 16));
+    EXPECT_DOUBLE_EQ(DetermineMaxMultiplier(rig.access), c.expected) << c.msr;
+    EXPECT_DOUBLE_EQ(rig.cpu.maxMultiplier, c.expected);
+  }
+}
+
+TEST(CoreRatios, LoadAndRatioFromTheFixedCounters) {
+  Rig rig("[system]\naffinity = 0x3\ntsc_mhz = 3000\n"
+          "[counters]\nload = 50\nratio = 1.0\n[counters.cpu1]\nload = 100\nratio = 0.5\n");
+  TakeCounterBaselines(rig.access);
+  EXPECT_EQ(rig.cpu.coreCount, 2);
+  EXPECT_EQ(rig.cpu.countersEnabled, 1) << "the counters start switched off";
+  rig.clock.AdvanceMilliseconds(1000);
+  EXPECT_DOUBLE_EQ(MeasureCoreRatios(rig.access), 0.75);
+  EXPECT_DOUBLE_EQ(rig.cpu.coreLoad[0], 50.0);
+  EXPECT_DOUBLE_EQ(rig.cpu.coreLoad[1], 100.0);
+  EXPECT_EQ(rig.cpu.core0ClockDelta, 1'500'000'000u);
+}
+
+TEST(CoreRatios, EachProcessorsCountersAreReadTogetherRightAfterThePin) {
+  Rig rig("[system]\naffinity = 0x5\n");
+  TakeCounterBaselines(rig.access);
+  rig.processor.ClearEvents();
+  MeasureCoreRatios(rig.access);
+  std::vector<std::string> events = rig.processor.EventStrings();
+  events.resize(12);
+  EXPECT_EQ(events, (std::vector<std::string>{"thread-affinity 0x1", "yield", "read cpu0 0x30B", "read cpu0 0x30A",
+                                              "rdtsc cpu0", "thread-affinity 0x4", "yield", "read cpu2 0x30B",
+                                              "read cpu2 0x30A", "rdtsc cpu2", "process-affinity 0x5",
+                                              "thread-affinity 0x5"}));
+}
+
+TEST(CoreRatios, StoppedOrResetCountersGiveNoImpossibleFigures) {
+  Rig rig("[system]\naffinity = 0x3\n[counters]\nload = 50\n[counters.cpu1]\nload = 0\n");
+  rig.processor.SetActivity(0, {50, 2.0, std::nullopt});
+  TakeCounterBaselines(rig.access);
+  rig.clock.AdvanceMilliseconds(1000);
+  // cpu1's counters stand still: it adds 1.0, not 0, to the ratio.
+  EXPECT_DOUBLE_EQ(MeasureCoreRatios(rig.access), (2.0 + 1.0) / 2);
+  EXPECT_DOUBLE_EQ(rig.cpu.coreLoad[1], 0.0);
+
+  // No time between two measurements: the loads stand as they were.
+  EXPECT_DOUBLE_EQ(MeasureCoreRatios(rig.access), 1.0);
+  EXPECT_DOUBLE_EQ(rig.cpu.coreLoad[0], 50.0);
+
+  // Someone else zeroes the counters: the load is 0, not negative.
+  rig.processor.PokeMsr(0, kMsrFixedCtr1, 0);
+  rig.processor.PokeMsr(0, kMsrFixedCtr2, 0);
+  rig.clock.AdvanceMilliseconds(10);
+  EXPECT_DOUBLE_EQ(MeasureCoreRatios(rig.access), 1.0);
+  EXPECT_DOUBLE_EQ(rig.cpu.coreLoad[0], 0.0);
+}
+
+TEST(CoreRatios, CountersAbove255TimesTwoTo32AreZeroedAfterTheirDifference) {
+  Rig rig("[system]\naffinity = 0x3\n[counters]\nload = 50\n"
+          "[msr]\n0x30A = 0xFF00000000\n0x30B = 0xFF00000000\n[counters.cpu1]\nload = 0\n");
+  TakeCounterBaselines(rig.access);
+  rig.clock.AdvanceMilliseconds(1000);
+  EXPECT_DOUBLE_EQ(MeasureCoreRatios(rig.access), 1.0);
+  EXPECT_DOUBLE_EQ(rig.cpu.coreLoad[0], 50.0);
+  EXPECT_EQ(rig.cpu.core0ClockDelta, 1'500'000'000u);
+  EXPECT_EQ(rig.cpu.lastCoreClocks[0], 0u);
+  EXPECT_EQ(rig.cpu.lastRefClocks[0], 0u);
+  EXPECT_LT(rig.processor.PeekMsr(0, kMsrFixedCtr1), kThreshold);
+  // Exactly at the threshold is not above it.
+  EXPECT_EQ(rig.processor.PeekMsr(1, kMsrFixedCtr1), kThreshold);
+  EXPECT_EQ(rig.cpu.lastCoreClocks[1], kThreshold);
+
+  rig.clock.AdvanceMilliseconds(1000);
+  EXPECT_DOUBLE_EQ(MeasureCoreRatios(rig.access), 1.0);
+  EXPECT_EQ(rig.cpu.core0ClockDelta, 1'500'000'000u) << "counts from 0";
+  EXPECT_DOUBLE_EQ(rig.cpu.coreLoad[0], 50.0);
+}
+
+TEST(CoreRatios, CountersSwitchedOffElsewhereAreSwitchedOnAgain) {
+  Rig rig("[system]\naffinity = 0x1\n[counters]\nload = 80\nratio = 1.25\n");
+  TakeCounterBaselines(rig.access);
+  rig.processor.PokeMsr(0, kMsrFixedCtrCtrl, 0);
+  rig.clock.AdvanceMilliseconds(1000);
+  EXPECT_DOUBLE_EQ(MeasureCoreRatios(rig.access), 1.0);
+  EXPECT_DOUBLE_EQ(rig.cpu.coreLoad[0], 0.0);
+  EXPECT_EQ(rig.processor.PeekMsr(0, kMsrFixedCtrCtrl), kFixedCounterEnableBits);
+  rig.clock.AdvanceMilliseconds(1000);
+  EXPECT_DOUBLE_EQ(MeasureCoreRatios(rig.access), 1.25);
+  EXPECT_DOUBLE_EQ(rig.cpu.coreLoad[0], 80.0);
+}
+
+TEST(CoreRatios, AverageOutside0Point2To2Point5CountsAsNominal) {
+  struct Case {
+    double ratio;
+    double expected;
+  } cases[] = {{2.5, 2.5}, {2.6, 1.0}, {0.2, 0.2}, {0.1, 1.0}};
+  for (const Case& c : cases) {
+    Rig rig("[system]\naffinity = 0x1\n[counters]\nload = 100\n");
+    rig.processor.SetActivity(0, {100, c.ratio, std::nullopt});
+    TakeCounterBaselines(rig.access);
+    rig.clock.AdvanceMilliseconds(1000);
+    EXPECT_NEAR(MeasureCoreRatios(rig.access), c.expected, 1e-9) << c.ratio;
+  }
+}
+
+}  // namespace
+}  // namespace korvath

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "TestMachines.h"
+#include "platform/sim/MachineDescription.h"
+#include "platform/sim/SimulatedClock.h"
+#include "platform/sim/SimulatedProcessor.h"
+
+namespace korvath {
+namespace {
+
+constexpr uint32_t kCoreCycles = 0x30A;
+constexpr uint32_t kReferenceCycles = 0x30B;
+constexpr uint32_t kControl = 0x38D;
+
+TEST(SimulatedCounters, CountOnlyWhileEnabledAtTheMachinesRates) {
+  SimulatedClock clock;
+  SimulatedProcessor cpu(testing::ParseMachine("[system]\naffinity = 0x3\ntsc_mhz = 2000\n"
+                                               "[counters]\nload = 50\nratio = 1.5\n"
+                                               "[counters.cpu1]\nload = 25\n"
+                                               "[msr]\n0x30A = 1000\n"),
+                         &clock);
+  clock.AdvanceMilliseconds(1000);
+  EXPECT_EQ(cpu.PeekMsr(0, kCoreCycles), 1000u) << "counted while switched off";
+
+  cpu.SetThreadAffinity(0x1);
+  cpu.WriteMsr(kControl, 0x220, 0);
+  cpu.SetThreadAffinity(0x2);
+  cpu.WriteMsr(kControl, 0x020, 0);  // core cycles only
+  clock.AdvanceMilliseconds(1000);
+  // cpu0: 2000 MHz * 50 % reference cycles, times 1.5 core cycles.
+  EXPECT_EQ(cpu.PeekMsr(0, kReferenceCycles), 1'000'000'000u);
+  EXPECT_EQ(cpu.PeekMsr(0, kCoreCycles), 1000u + 1'500'000'000u);
+  // cpu1 takes its load from its own section and the ratio from [counters].
+  EXPECT_EQ(cpu.PeekMsr(1, kCoreCycles), 1000u + 750'000'000u);
+  EXPECT_EQ(cpu.PeekMsr(1, kReferenceCycles), 0u);
+
+  // Switching off keeps what was counted; a write restarts from the value.
+  cpu.SetThreadAffinity(0x1);
+  cpu.WriteMsr(kControl, 0, 0);
+  clock.AdvanceMilliseconds(500);
+  EXPECT_EQ(cpu.PeekMsr(0, kReferenceCycles), 1'000'000'000u);
+  cpu.WriteMsr(kControl, 0x220, 0);
+  cpu.WriteMsr(kReferenceCycles, 7, 0);
+  clock.AdvanceMilliseconds(1);
+  uint32_t low = 0;
+  uint32_t high = 0;
+  cpu.ReadMsr(kReferenceCycles, &low, &high);
+  EXPECT_EQ(low, 7u + 1'000'000u);
+
+  cpu.SetActivity(0, {100, 1.0, std::nullopt});
+  clock.AdvanceMilliseconds(1);
+  EXPECT_EQ(cpu.PeekMsr(0, kReferenceCycles), 7u + 1'000'000u + 2'000'000u);
+}
+
+TEST(SimulatedCounters, TimeStampCounterIgnoresASkewedPerformanceCounter) {
+  SimulatedClock clock;
+  SimulatedProcessor cpu(testing::LoadMachine("e8400"), &clock);
+  clock.SkewPerformanceCounterBetween(0, 2000, 5000);
+  EXPECT_EQ(clock.PerformanceCounter(), 5000);
+  EXPECT_EQ(cpu.ReadTsc(), 0u);
+  clock.AdvanceMilliseconds(2);
+  EXPECT_EQ(clock.PerformanceCounter(), 20000) << "the window ends at 2 ms";
+  EXPECT_EQ(cpu.ReadTsc(), 6'000'000u);
+}
+
+TEST(SimulatedCounters, BusRatioFillsItsFieldOf0x2A) {
+  SimulatedProcessor cpu(testing::ParseMachine("[system]\naffinity = 0x3\n"
+                                               "[msr]\n0x2A = 0xFFFFFFFF00000001\n"
+                                               "[counters]\nbus_ratio = 9.5\n"
+                                               "[counters.cpu1]\nbus_ratio = 31\n"));
+  EXPECT_EQ(cpu.PeekMsr(0, 0x2A), 0xFFFFFFFF02440001ull);
+  EXPECT_EQ(cpu.PeekMsr(1, 0x2A), 0xFFFFFFFF07C00001ull);
+  cpu.SetActivity(1, {0, 1.0, 6.0});
+  EXPECT_EQ(cpu.PeekMsr(1, 0x2A), 0xFFFFFFFF01800001ull);
+}
+
+TEST(SimulatedCounters, CountersSectionIsCheckedWithLineNumbers) {
+  MachineDescription machine = testing::ParseMachine(
+      "[counters.cpu2]\nratio = 0.8\n[counters]\nload = 40\nratio = 1.2\n");
+  ProcessorActivity cpu2 = ActivityOf(machine, 2);
+  EXPECT_DOUBLE_EQ(cpu2.loadPercent, 40);  // [counters] may come after the override
+  EXPECT_DOUBLE_EQ(cpu2.clockRatio, 0.8);
+  EXPECT_DOUBLE_EQ(ActivityOf(machine, 0).clockRatio, 1.2);
+
+  struct Case {
+    const char* text;
+    const char* error;
+  } cases[] = {
+      {"[counters]\nload = 101\n", "line 2: load must be a percentage"},
+      {"[counters]\n\nload = busy\n", "line 3: load must be a percentage"},
+      {"[counters]\nratio = 0\n", "line 2: ratio must be a clock ratio"},
+      {"[counters]\nbus_ratio = 9.25\n", "line 2: bus_ratio must be 0 to 31.5"},
+      {"[counters]\nbus_ratio = 32\n", "line 2: bus_ratio must be 0 to 31.5"},
+      {"[counters]\nspeed = 1\n", "line 2: unknown key 'speed' in [counters]"},
+      {"[counters.cpu32]\n", "line 1: unknown section [counters.cpu32]"},
+  };
+  for (const Case& c : cases) {
+    MachineParseResult result = ParseMachineDescription(c.text);
+    EXPECT_FALSE(result.machine.has_value()) << c.text;
+    EXPECT_EQ(result.error.rfind(c.error, 0), 0u) << c.text << " gave: " << result.error;
+  }
+}
+
+}  // namespace
+}  // namespace korvath
