@@ -1,0 +1,350 @@
+// korvath-probe.exe: drives and reads the windows of another process for
+// the end-to-end tests. Run with no arguments for the list of commands.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "WindowQuery.h"
+
+namespace probe {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitTimeout = 2;
+
+constexpr char kUsage[] =
+    "usage: korvath-probe <command> ...\n"
+    "  run <exe> [args...]             start a process, print its pid, and once it\n"
+    "                                  ends \"exit <code>\" (run it in the background)\n"
+    "  list [--all] [<pid>|<exe-name>] top-level windows (visible only unless --all)\n"
+    "                                  and their controls\n"
+    "  text <window> <control-id>      print a control's text as it is\n"
+    "  set-text <window> <control-id> <text>\n"
+    "  click <window> <control-id>     press a button (BM_CLICK)\n"
+    "  command <window> <control-id>   send the window WM_COMMAND from a control\n"
+    "  key <window> <key>              press a key: Enter, Esc, Tab, Space, F1-F12,\n"
+    "                                  a letter or digit, or a virtual-key number\n"
+    "  wait-window <caption> <seconds> [<pid>]  print the window once it shows\n"
+    "  wait-closed <window> <seconds>  until the window is gone\n"
+    "  wait <pid> <seconds>            print the exit code once the process ends\n"
+    "  kill <pid>                      end a process with exit code 1\n"
+    "A <window> is its exact caption or 0x<handle>. Exit code 0 on success,\n"
+    "1 on failure, 2 on a timeout.\n";
+
+void Print(const std::wstring& text) {
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                 nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
+                      nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fflush(stdout);
+}
+
+int Fail(const std::wstring& message) {
+  std::fputws((L"korvath-probe: " + message + L"\n").c_str(), stderr);
+  return kExitFailed;
+}
+
+// One line per window; texts quoted with \n, \r, \t, \" and \\ escaped.
+std::wstring Quote(const std::wstring& text) {
+  std::wstring quoted = L"\"";
+  for (wchar_t c : text) {
+    switch (c) {
+      case L'\n': quoted += L"\\n"; break;
+      case L'\r': quoted += L"\\r"; break;
+      case L'\t': quoted += L"\\t"; break;
+      case L'"': quoted += L"\\\""; break;
+      case L'\\': quoted += L"\\\\"; break;
+      default: quoted += c;
+    }
+  }
+  return quoted + L"\"";
+}
+
+std::wstring HandleText(HWND window) {
+  wchar_t text[32];
+  std::swprintf(text, 32, L"0x%llX", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
+  return text;
+}
+
+std::wstring RectText(const RECT& rect) {
+  wchar_t text[64];
+  std::swprintf(text, 64, L"%ld %ld %ld %ld", rect.left, rect.top, rect.right, rect.bottom);
+  return text;
+}
+
+bool ParseNumber(const std::wstring& text, unsigned long long* value) {
+  if (text.empty()) return false;
+  wchar_t* end = nullptr;
+  *value = std::wcstoull(text.c_str(), &end, 0);
+  return end != nullptr && *end == L'\0';
+}
+
+bool ParseSeconds(const std::wstring& text, DWORD* milliseconds) {
+  wchar_t* end = nullptr;
+  double seconds = std::wcstod(text.c_str(), &end);
+  if (text.empty() || *end != L'\0' || !(seconds >= 0) || seconds > 86400) return false;
+  *milliseconds = static_cast<DWORD>(seconds * 1000);
+  return true;
+}
+
+// Quoting that CommandLineToArgvW and the C runtime undo.
+std::wstring QuoteArgument(const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+  std::wstring quoted = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, L'\\');
+  return quoted + L"\"";
+}
+
+int Run(const std::vector<std::wstring>& args) {
+  if (args.empty()) return Fail(L"run needs an executable");
+  std::wstring commandLine;
+  for (const std::wstring& arg : args) commandLine += (commandLine.empty() ? L"" : L" ") + QuoteArgument(arg);
+  // No standard handles: under Wine the child would otherwise hold our
+  // output open, and a caller reading the pid would wait for it to end.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(args[0].c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return Fail(L"cannot start " + args[0]);
+  }
+  CloseHandle(process.hThread);
+  Print(std::to_wstring(process.dwProcessId) + L"\n");
+  // Holding the handle keeps the ended process's exit code readable for
+  // "wait", however late that comes.
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = 0;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hProcess);
+  Print(L"exit " + std::to_wstring(exitCode) + L"\n");
+  return kExitOk;
+}
+
+int List(const std::vector<std::wstring>& arguments) {
+  std::vector<std::wstring> args = arguments;
+  bool all = !args.empty() && args[0] == L"--all";
+  if (all) args.erase(args.begin());
+  unsigned long long pid = 0;
+  bool byPid = !args.empty() && ParseNumber(args[0], &pid);
+  std::wstring exeName;
+  if (!args.empty() && !byPid) {
+    exeName = args[0];
+    for (wchar_t& c : exeName) c = static_cast<wchar_t>(towlower(c));
+  }
+  for (const WindowInfo& window : TopLevelWindows()) {
+    if (!all && !window.visible) continue;
+    if (byPid && window.processId != pid) continue;
+    std::wstring exe = ProcessExeName(window.processId);
+    if (!exeName.empty() && exe != exeName) continue;
+    Print(L"window " + HandleText(window.handle) + L" pid " + std::to_wstring(window.processId) + L" exe " +
+          Quote(exe) + L" class " + Quote(window.className) + L" caption " + Quote(window.text) + L" rect " +
+          RectText(window.rect) + L" visible " + (window.visible ? L"1" : L"0") + L"\n");
+    for (const WindowInfo& child : ChildWindows(window.handle)) {
+      Print(L"  control " + std::to_wstring(child.controlId) + L" class " + Quote(child.className) +
+            L" text " + Quote(child.text) + L" rect " + RectText(child.rect) + L" visible " +
+            (child.visible ? L"1" : L"0") + L" enabled " + (child.enabled ? L"1" : L"0") + L"\n");
+    }
+  }
+  return kExitOk;
+}
+
+// Resolves "<window> <control-id>" arguments.
+bool FindWindowAndControl(const std::vector<std::wstring>& args, HWND* window, HWND* control, int* id) {
+  if (args.size() < 2) return Fail(L"expected <window> <control-id>"), false;
+  unsigned long long number = 0;
+  if (!ParseNumber(args[1], &number)) return Fail(L"not a control id: " + args[1]), false;
+  *id = static_cast<int>(number);
+  *window = FindTopLevelWindow(args[0]);
+  if (*window == nullptr) return Fail(L"no window " + args[0]), false;
+  *control = FindControl(*window, *id);
+  if (*control == nullptr) return Fail(L"no control " + args[1] + L" in " + args[0]), false;
+  return true;
+}
+
+int Text(const std::vector<std::wstring>& args) {
+  HWND window, control;
+  int id;
+  if (!FindWindowAndControl(args, &window, &control, &id)) return kExitFailed;
+  Print(WindowText(control) + L"\n");
+  return kExitOk;
+}
+
+int SetText(const std::vector<std::wstring>& args) {
+  HWND window, control;
+  int id;
+  if (args.size() != 3) return Fail(L"set-text needs <window> <control-id> <text>");
+  if (!FindWindowAndControl(args, &window, &control, &id)) return kExitFailed;
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args[2].c_str()), SMTO_ABORTIFHUNG,
+                           2000, &result)) {
+    return Fail(L"the window did not answer");
+  }
+  return kExitOk;
+}
+
+// Posted, not sent: a click that opens a modal dialog must not block us.
+int Click(const std::vector<std::wstring>& args) {
+  HWND window, control;
+  int id;
+  if (!FindWindowAndControl(args, &window, &control, &id)) return kExitFailed;
+  return PostMessageW(control, BM_CLICK, 0, 0) ? kExitOk : Fail(L"cannot post to the control");
+}
+
+int Command(const std::vector<std::wstring>& args) {
+  HWND window, control;
+  int id;
+  if (!FindWindowAndControl(args, &window, &control, &id)) return kExitFailed;
+  WPARAM command = MAKEWPARAM(id, BN_CLICKED);
+  return PostMessageW(GetParent(control), WM_COMMAND, command, reinterpret_cast<LPARAM>(control))
+             ? kExitOk
+             : Fail(L"cannot post to the window");
+}
+
+UINT ParseKey(const std::wstring& name) {
+  static const struct {
+    const wchar_t* name;
+    UINT key;
+  } kNames[] = {{L"Enter", VK_RETURN}, {L"Return", VK_RETURN}, {L"Esc", VK_ESCAPE}, {L"Escape", VK_ESCAPE},
+                {L"Tab", VK_TAB},      {L"Space", VK_SPACE},   {L"Up", VK_UP},       {L"Down", VK_DOWN},
+                {L"Left", VK_LEFT},    {L"Right", VK_RIGHT},   {L"Delete", VK_DELETE}, {L"Back", VK_BACK}};
+  for (const auto& entry : kNames) {
+    if (_wcsicmp(name.c_str(), entry.name) == 0) return entry.key;
+  }
+  if (name.size() >= 2 && (name[0] == L'F' || name[0] == L'f')) {
+    int number = _wtoi(name.c_str() + 1);
+    if (number >= 1 && number <= 12) return VK_F1 + number - 1;
+  }
+  if (name.size() == 1 && iswalnum(name[0])) return towupper(name[0]);
+  unsigned long long number = 0;
+  if (ParseNumber(name, &number) && number > 0 && number < 256) return static_cast<UINT>(number);
+  return 0;
+}
+
+// The key goes to the control that has the focus in the window's thread,
+// where the dialog's own message loop turns Enter and Esc into commands.
+int Key(const std::vector<std::wstring>& args) {
+  if (args.size() != 2) return Fail(L"key needs <window> <key>");
+  UINT key = ParseKey(args[1]);
+  if (key == 0) return Fail(L"unknown key " + args[1]);
+  HWND window = FindTopLevelWindow(args[0]);
+  if (window == nullptr) return Fail(L"no window " + args[0]);
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof(thread);
+  HWND target = window;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) && thread.hwndFocus != nullptr &&
+      (thread.hwndFocus == window || IsChild(window, thread.hwndFocus))) {
+    target = thread.hwndFocus;
+  }
+  LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+  bool ok = PostMessageW(target, WM_KEYDOWN, key, scan | 1) &&
+            PostMessageW(target, WM_KEYUP, key, scan | 1 | (LPARAM{3} << 30));
+  return ok ? kExitOk : Fail(L"cannot post to the window");
+}
+
+int WaitWindow(const std::vector<std::wstring>& args) {
+  DWORD timeout = 0;
+  if (args.size() < 2 || !ParseSeconds(args[1], &timeout)) return Fail(L"wait-window needs <caption> <seconds>");
+  unsigned long long pid = 0;
+  if (args.size() > 2 && !ParseNumber(args[2], &pid)) return Fail(L"not a pid: " + args[2]);
+  DWORD start = GetTickCount();
+  for (;;) {
+    for (const WindowInfo& window : TopLevelWindows()) {
+      if (window.visible && window.text == args[0] && (pid == 0 || window.processId == pid)) {
+        Print(HandleText(window.handle) + L"\n");
+        return kExitOk;
+      }
+    }
+    if (GetTickCount() - start >= timeout) return kExitTimeout;
+    Sleep(100);
+  }
+}
+
+int WaitClosed(const std::vector<std::wstring>& args) {
+  DWORD timeout = 0;
+  if (args.size() != 2 || !ParseSeconds(args[1], &timeout)) return Fail(L"wait-closed needs <window> <seconds>");
+  DWORD start = GetTickCount();
+  while (FindTopLevelWindow(args[0]) != nullptr) {
+    if (GetTickCount() - start >= timeout) return kExitTimeout;
+    Sleep(100);
+  }
+  return kExitOk;
+}
+
+HANDLE OpenProcessById(const std::wstring& text, DWORD access) {
+  unsigned long long pid = 0;
+  if (!ParseNumber(text, &pid)) return nullptr;
+  return OpenProcess(access, FALSE, static_cast<DWORD>(pid));
+}
+
+int Wait(const std::vector<std::wstring>& args) {
+  DWORD timeout = 0;
+  if (args.size() != 2 || !ParseSeconds(args[1], &timeout)) return Fail(L"wait needs <pid> <seconds>");
+  HANDLE process = OpenProcessById(args[0], SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION);
+  if (process == nullptr) return Fail(L"no process " + args[0]);
+  DWORD waited = WaitForSingleObject(process, timeout);
+  DWORD exitCode = 0;
+  bool ended = waited == WAIT_OBJECT_0 && GetExitCodeProcess(process, &exitCode);
+  CloseHandle(process);
+  if (!ended) return kExitTimeout;
+  Print(std::to_wstring(exitCode) + L"\n");
+  return kExitOk;
+}
+
+int Kill(const std::vector<std::wstring>& args) {
+  if (args.size() != 1) return Fail(L"kill needs <pid>");
+  HANDLE process = OpenProcessById(args[0], PROCESS_TERMINATE);
+  if (process == nullptr) return Fail(L"no process " + args[0]);
+  BOOL ok = TerminateProcess(process, 1);
+  CloseHandle(process);
+  return ok ? kExitOk : Fail(L"cannot end process " + args[0]);
+}
+
+}  // namespace
+}  // namespace probe
+
+int wmain(int argc, wchar_t** argv) {
+  using namespace probe;
+  // Texts leave exactly as the windows hold them: no CR added before LF.
+  _setmode(_fileno(stdout), _O_BINARY);
+  if (argc < 2) {
+    std::fputs(kUsage, stderr);
+    return kExitFailed;
+  }
+  std::wstring command = argv[1];
+  std::vector<std::wstring> args(argv + 2, argv + argc);
+  static const struct {
+    const wchar_t* name;
+    int (*run)(const std::vector<std::wstring>&);
+  } kCommands[] = {{L"run", Run},         {L"list", List},
+                   {L"text", Text},       {L"set-text", SetText},
+                   {L"click", Click},     {L"command", Command},
+                   {L"key", Key},         {L"wait-window", WaitWindow},
+                   {L"wait-closed", WaitClosed}, {L"wait", Wait},
+                   {L"kill", Kill}};
+  for (const auto& entry : kCommands) {
+    if (command == entry.name) return entry.run(args);
+  }
+  std::fputs(kUsage, stderr);
+  return kExitFailed;
+}
