@@ -49,11 +49,30 @@ void Complain(const std::string& message) {
   OutputDebugStringA(line.c_str());
 }
 
+// Wide-character file access, so that a folder name outside the ANSI code
+// page still works.
+bool ReadWholeFile(const std::wstring& path, std::string* contents) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) contents->append(buffer, read);
+  CloseHandle(file);
+  return true;
+}
+
 void LoadMachine(DoubleState& state) {
   std::wstring path = FolderOf(ModuleFileName(ThisModule())) + kMachineFileName;
-  MachineParseResult parsed = LoadMachineDescription(Narrow(path));
+  std::string text;
+  MachineParseResult parsed;
+  if (ReadWholeFile(path, &text)) {
+    parsed = ParseMachineDescription(text);
+  } else {
+    parsed.error = "cannot read the machine file";
+  }
   if (!parsed.machine) {
-    Complain(parsed.error);
+    Complain(Narrow(path) + ": " + parsed.error);
     state.status = kStatusUnknownError;
     state.msrSupport = false;
     return;
