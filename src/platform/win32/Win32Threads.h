@@ -1,0 +1,15 @@
+// The real thread priorities and detached worker threads.
+#pragma once
+
+#include "platform/Threads.h"
+
+namespace korvath {
+
+class Win32Threads : public Threads {
+ public:
+  int CurrentPriority() override;
+  void SetCurrentPriority(int priority) override;
+  bool StartDetached(int priority, std::function<void()> work) override;
+};
+
+}  // namespace korvath

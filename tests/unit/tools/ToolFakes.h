@@ -1,0 +1,136 @@
+// Recording doubles of the desktop, control and thread seams for the tools'
+// tests.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/ControlSurface.h"
+#include "platform/Desktop.h"
+#include "platform/Threads.h"
+
+namespace korvath::testing {
+
+class FakeControls : public ControlSurface {
+ public:
+  bool HasControl(int) const override { return true; }
+  std::string GetText(int id) const override {
+    auto found = texts.find(id);
+    return found == texts.end() ? std::string() : found->second;
+  }
+  void SetText(int id, const std::string& text) override {
+    texts[id] = text;
+    history.push_back({id, text});
+  }
+  int GetCheck(int id) const override { return checks.count(id) ? checks.at(id) : 0; }
+  void SetCheck(int id, int state) override { checks[id] = state; }
+  void Enable(int id, bool enabled) override {
+    if (enabled) disabled.erase(id);
+    else disabled.insert(id);
+  }
+  bool IsEnabled(int id) const override { return disabled.count(id) == 0; }
+  void Show(int, bool) override {}
+  void SetFocus(int id) override { focused = id; }
+  int FocusedControl() const override { return focused; }
+
+  // Every text a control was given, in order.
+  std::vector<std::string> HistoryOf(int id) const {
+    std::vector<std::string> texts;
+    for (const auto& [control, text] : history) {
+      if (control == id) texts.push_back(text);
+    }
+    return texts;
+  }
+
+  std::map<int, std::string> texts;
+  std::vector<std::pair<int, std::string>> history;
+  std::map<int, int> checks;
+  std::set<int> disabled;
+  int focused = 0;
+};
+
+struct ShownMessage {
+  std::string text;
+  std::string caption;
+  MessageBoxIcon icon;
+  MessageBoxButtons buttons;
+};
+
+class FakeDesktop : public Desktop {
+ public:
+  MessageBoxResult ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
+                                  MessageBoxButtons buttons) override {
+    messages.push_back({text, caption, icon, buttons});
+    if (onMessageBox) onMessageBox();
+    return MessageBoxResult::kOk;
+  }
+  bool ShellOpen(const std::string& target) override {
+    opened.push_back(target);
+    return true;
+  }
+  void PlayWaveFile(const std::string&) override {}
+
+  ProcessId StartProcess(const std::string& path, uint32_t affinityMask) override {
+    started.push_back({path, affinityMask});
+    if (!startSucceeds) return {};
+    ProcessId id{nextProcessId++};
+    running.insert(id.value);
+    return id;
+  }
+  bool IsProcessRunning(ProcessId process) override {
+    ++runningQueries;
+    return process && running.count(process.value) != 0;
+  }
+  void TerminateProcess(ProcessId process) override {
+    terminated.push_back(process.value);
+    running.erase(process.value);
+  }
+
+  std::optional<std::string> PickOpenFile(const OpenFileRequest& request) override {
+    pickRequests.push_back(request);
+    return pickedFile;
+  }
+  std::optional<uint32_t> PickColour(uint32_t) override { return std::nullopt; }
+
+  // The user quits the stress program.
+  void EndAllProcesses() { running.clear(); }
+
+  std::vector<ShownMessage> messages;
+  std::function<void()> onMessageBox;
+  std::vector<std::string> opened;
+  std::vector<std::pair<std::string, uint32_t>> started;
+  bool startSucceeds = true;
+  uint32_t nextProcessId = 4242;
+  std::set<uint32_t> running;
+  std::vector<uint32_t> terminated;
+  int runningQueries = 0;
+  std::vector<OpenFileRequest> pickRequests;
+  std::optional<std::string> pickedFile = std::string("C:\\tools\\prime95.exe");
+};
+
+// Keeps the started work instead of running it, so a test decides whether
+// and when it runs.
+class FakeThreads : public Threads {
+ public:
+  int CurrentPriority() override { return priority; }
+  void SetCurrentPriority(int value) override {
+    priority = value;
+    priorityHistory.push_back(value);
+  }
+  bool StartDetached(int workerPriority, std::function<void()> work) override {
+    workerPriorities.push_back(workerPriority);
+    workers.push_back(std::move(work));
+    return true;
+  }
+
+  int priority = 0;
+  std::vector<int> priorityHistory;
+  std::vector<int> workerPriorities;
+  std::vector<std::function<void()>> workers;
+};
+
+}  // namespace korvath::testing
