@@ -20,6 +20,7 @@ struct ProcessId {
 
 struct OpenFileRequest {
   std::string title;
+  std::string initialName;  // proposed in the file name box
   // Pairs of description and pattern, e.g. {"EXE Files (*.exe)", "*.exe"}.
   std::string filter;  // in the "Desc|pattern|Desc|pattern||" form
   bool mustExist = true;

@@ -1,0 +1,222 @@
+#include "tools/SensorTest.h"
+
+#include "hw/MsrAccess.h"
+#include "platform/ControlSurface.h"
+#include "platform/TextFormat.h"
+#include "platform/Threads.h"
+#include "platform/TimeSource.h"
+#include "resources/resource.h"
+#include "tools/WorkKernel.h"
+
+namespace korvath {
+namespace {
+
+// The movement test's load threads run half the benchmark's work.
+constexpr int kLoadMultiplier = 1;
+
+}  // namespace
+
+const int kCoolDownCoreCellIds[kCoolDownRows][kCoreSlots] = {
+    {IDC_HEAT_UP_CORE0, IDC_HEAT_UP_CORE1, IDC_HEAT_UP_CORE2, IDC_HEAT_UP_CORE3},
+    {IDC_TEST2_CORE0, IDC_TEST2_CORE1, IDC_TEST2_CORE2, IDC_TEST2_CORE3},
+    {IDC_TEST3_CORE0, IDC_TEST3_CORE1, IDC_TEST3_CORE2, IDC_TEST3_CORE3},
+    {IDC_TEST4_CORE0, IDC_TEST4_CORE1, IDC_TEST4_CORE2, IDC_TEST4_CORE3},
+    {IDC_TEST5_CORE0, IDC_TEST5_CORE1, IDC_TEST5_CORE2, IDC_TEST5_CORE3},
+    {IDC_TEST6_CORE0, IDC_TEST6_CORE1, IDC_TEST6_CORE2, IDC_TEST6_CORE3},
+    {IDC_TEST7_CORE0, IDC_TEST7_CORE1, IDC_TEST7_CORE2, IDC_TEST7_CORE3},
+    {IDC_TEST8_CORE0, IDC_TEST8_CORE1, IDC_TEST8_CORE2, IDC_TEST8_CORE3},
+    {IDC_TEST9_CORE0, IDC_TEST9_CORE1, IDC_TEST9_CORE2, IDC_TEST9_CORE3},
+    {IDC_TEST10_CORE0, IDC_TEST10_CORE1, IDC_TEST10_CORE2, IDC_TEST10_CORE3},
+};
+
+const int kCoolDownLoadCellIds[kCoolDownRows] = {
+    IDC_HEAT_UP_LOAD, IDC_TEST2_LOAD, IDC_TEST3_LOAD, IDC_TEST4_LOAD, IDC_TEST5_LOAD,
+    IDC_TEST6_LOAD,   IDC_TEST7_LOAD, IDC_TEST8_LOAD, IDC_TEST9_LOAD, IDC_TEST10_LOAD,
+};
+
+const int kMovementCellIds[kCoreSlots] = {IDC_MOVEMENT0, IDC_MOVEMENT1, IDC_MOVEMENT2, IDC_MOVEMENT3};
+
+WindowRect PlaceBesideMainWindow(const WindowRect& mainWindow, const WindowRect& dialog, int screenWidth) {
+  WindowRect placed;
+  placed.top = mainWindow.top;
+  placed.bottom = mainWindow.top + dialog.Height();
+  if (mainWindow.left < screenWidth - mainWindow.right) {
+    placed.left = mainWindow.right;
+    placed.right = mainWindow.right + dialog.Width();
+  } else {
+    placed.right = mainWindow.left;
+    placed.left = mainWindow.left - dialog.Width();
+  }
+  return placed;
+}
+
+void RunSensorTestButton(ControlSurface& mainWindow, const std::function<void()>& runDialog) {
+  mainWindow.SetText(IDC_SENSOR_TEST, "Testing...");
+  mainWindow.Enable(IDC_SENSOR_TEST, false);
+  runDialog();
+  mainWindow.SetText(IDC_SENSOR_TEST, "Sensor Test");
+  mainWindow.Enable(IDC_SENSOR_TEST, true);
+  mainWindow.SetFocus(IDC_SENSOR_TEST);
+}
+
+SensorTest::SensorTest(MsrAccess& access, TimeSource& time, Threads& threads, Desktop& desktop,
+                       ControlSurface& dialog, DialogTimer& timer)
+    : access_(access),
+      time_(time),
+      threads_(threads),
+      desktop_(desktop),
+      dialog_(dialog),
+      timer_(timer),
+      coolDown_(texts_.table) {}
+
+void SensorTest::ReadCoreDistances(int (&distances)[kCoreSlots]) {
+  const CpuInfo& cpu = access_.cpu();
+  for (int core = 0; core < kCoreSlots; ++core) {
+    distances[core] = 0;
+    if (cpu.coreSlotMask[core] == 0) continue;
+    access_.PinToCpu(cpu.coreSlotMask[core]);
+    uint32_t low = 0;
+    uint32_t high = 0;
+    access_.ReadMsr(kMsrThermStatus, &low, &high);
+    distances[core] = static_cast<int>((low >> 16) & 0x7F);
+  }
+  access_.RestoreAffinity();
+}
+
+void SensorTest::OnInitDialog() {
+  int idle[kCoreSlots] = {};
+  ReadCoreDistances(idle);
+  dialog_.Enable(IDC_STOP, false);
+
+  uint32_t high = 0;
+  access_.ReadMsr(kMsrClockModulation, &savedClockModulation_, &high);
+
+  const CpuInfo& cpu = access_.cpu();
+  for (int i = 0; i < kMaxProcessors; ++i) {
+    if (!cpu.HasProcessor(i)) continue;
+    threads_.StartDetached(kThreadPriorityIdle, [] { WorkKernel(kLoadMultiplier); });
+  }
+  time_.Sleep(kLoadSettleMs);
+
+  int loaded[kCoreSlots] = {};
+  ReadCoreDistances(loaded);
+  bool present[kCoreSlots] = {};
+  for (int core = 0; core < kCoreSlots; ++core) {
+    present[core] = cpu.coreSlotMask[core] != 0;
+    if (!present[core]) continue;
+    // A sensor reading cooler under load is not movement.
+    int movement = idle[core] - loaded[core];
+    texts_.movement[core] = Format("%d", movement < 0 ? 0 : movement);
+  }
+  coolDown_.Prepare(idle, present);
+  texts_.table.status = "Press Start to begin a 10 minute sensor test.";
+  TransferTexts();
+}
+
+void SensorTest::OnStart() {
+  coolDown_.Begin();
+  SetStatus("Open Prime95");
+  SetClockModulation(kClockModulationOff);
+
+  OpenFileRequest request;
+  request.title = "Open Prime95 - Use Small FFTs option";
+  request.initialName = "prime95";
+  request.filter = "EXE Files (*.exe)|*.exe||";
+  request.mustExist = true;
+  std::optional<std::string> path = desktop_.PickOpenFile(request);
+  if (!path) {
+    SetStatus("Unable to Open Prime95");
+    return;
+  }
+
+  ProcessId process = desktop_.StartProcess(*path, access_.cpu().systemAffinityMask);
+  if (!process) {
+    TransferTexts();
+    return;
+  }
+  prime95_ = process;
+  prime95Launched_ = true;
+  texts_.table.status = "Run Small FFTs";
+  dialog_.Enable(IDC_START, false);
+  dialog_.Enable(IDC_STOP, true);
+  dialog_.Enable(IDC_DOWNLOAD_PRIME95, false);
+  // The load column stays until each phase rewrites its own cell.
+  for (auto& row : texts_.table.coreCells) {
+    for (std::string& cell : row) cell.clear();
+  }
+  timerId_ = timer_.StartTimer(kInitialTimerId, kTickPeriodMs);
+  running_ = timerId_ != 0;
+  TransferTexts();
+}
+
+void SensorTest::StopTest() {
+  if (timerId_ != 0) timer_.KillTimer(timerId_);
+  running_ = false;
+  SetClockModulation(savedClockModulation_);
+  TerminatePrime95();
+  texts_.table.status = texts_.table.coreCells[kCoolDownRows - 1][0].empty() ? "CPU Cool Down Test Stopped."
+                                                                              : "CPU Cool Down Test Completed";
+  dialog_.Enable(IDC_START, true);
+  dialog_.Enable(IDC_STOP, false);
+  dialog_.Enable(IDC_DOWNLOAD_PRIME95, true);
+  TransferTexts();
+}
+
+void SensorTest::OnDownload() {
+  SetStatus("Step 3. Download the appropriate program for your OS:");
+  desktop_.ShellOpen(kPrime95DownloadPage);
+}
+
+void SensorTest::OnTimer() {
+  // A tick already queued when the test stopped must not run a step.
+  if (!running_) return;
+  coolDown_.Tick(*this);
+  TransferTexts();
+}
+
+void SensorTest::OnDestroy() {
+  if (timerId_ != 0) timer_.KillTimer(timerId_);
+  running_ = false;
+  SetClockModulation(savedClockModulation_);
+  TerminatePrime95();
+}
+
+bool SensorTest::IsPrime95Running() { return prime95_ && desktop_.IsProcessRunning(prime95_); }
+
+double SensorTest::MeanProcessorLoad() {
+  const CpuInfo& cpu = access_.cpu();
+  if (cpu.coreCount <= 0) return 0.0;
+  double sum = 0.0;
+  for (double load : cpu.coreLoad) sum += load;
+  return sum / cpu.coreCount;
+}
+
+void SensorTest::SetClockModulation(uint32_t value) { access_.SetClockModulation(value); }
+
+void SensorTest::TerminatePrime95() {
+  if (!prime95Launched_) return;
+  desktop_.TerminateProcess(prime95_);
+  prime95Launched_ = false;
+}
+
+void SensorTest::ShowError(const std::string& text) {
+  desktop_.ShowMessageBox(text, "Error", MessageBoxIcon::kError, MessageBoxButtons::kOk);
+}
+
+void SensorTest::SetStatus(const std::string& status) {
+  texts_.table.status = status;
+  TransferTexts();
+}
+
+void SensorTest::TransferTexts() {
+  for (int core = 0; core < kCoreSlots; ++core) dialog_.SetText(kMovementCellIds[core], texts_.movement[core]);
+  for (int row = 0; row < kCoolDownRows; ++row) {
+    for (int core = 0; core < kCoreSlots; ++core) {
+      dialog_.SetText(kCoolDownCoreCellIds[row][core], texts_.table.coreCells[row][core]);
+    }
+    dialog_.SetText(kCoolDownLoadCellIds[row], texts_.table.loadCells[row]);
+  }
+  dialog_.SetText(IDC_STATUS, texts_.table.status);
+}
+
+}  // namespace korvath

@@ -1,0 +1,109 @@
+// The Sensor Test dialog's logic: the sensor movement test when it opens,
+// and Start, Stop, Download and closing around the cool down test.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/Desktop.h"
+#include "tools/CoolDownTest.h"
+
+namespace korvath {
+
+class ControlSurface;
+class MsrAccess;
+class Threads;
+class TimeSource;
+
+// The dialog's own window timer.
+class DialogTimer {
+ public:
+  virtual ~DialogTimer() = default;
+  // The identifier of the running timer, 0 when none could be started.
+  virtual uintptr_t StartTimer(uintptr_t id, uint32_t periodMs) = 0;
+  virtual void KillTimer(uintptr_t id) = 0;
+};
+
+struct SensorTestTexts {
+  std::string movement[kCoreSlots];
+  CoolDownTable table;
+};
+
+// Where the stress program comes from; the Download button opens it.
+inline constexpr const char* kPrime95DownloadPage = "https://www.mersenne.org/freesoft/";
+
+// Control ids of the result table, row by row.
+extern const int kCoolDownCoreCellIds[kCoolDownRows][kCoreSlots];
+extern const int kCoolDownLoadCellIds[kCoolDownRows];
+extern const int kMovementCellIds[kCoreSlots];
+
+struct WindowRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+};
+
+// Beside the main window, on whichever side has more room, tops aligned.
+WindowRect PlaceBesideMainWindow(const WindowRect& mainWindow, const WindowRect& dialog, int screenWidth);
+
+// The main window's "Sensor Test" button around the modal run.
+void RunSensorTestButton(ControlSurface& mainWindow, const std::function<void()>& runDialog);
+
+class SensorTest : private CoolDownHost {
+ public:
+  static constexpr uint32_t kLoadSettleMs = 4000;
+  static constexpr uint32_t kTickPeriodMs = 1000;
+  static constexpr uintptr_t kInitialTimerId = 2;
+
+  SensorTest(MsrAccess& access, TimeSource& time, Threads& threads, Desktop& desktop, ControlSurface& dialog,
+             DialogTimer& timer);
+
+  // Dialog initialisation: the movement test (about four seconds).
+  void OnInitDialog();
+  void OnStart();
+  void OnStop() { StopTest(); }
+  void OnDownload();
+  // One step of the cool down test.
+  void OnTimer();
+  void OnDestroy();
+
+  bool IsPrime95Running() override;
+  void ReadCoreDistances(int (&distances)[kCoreSlots]) override;
+
+  const SensorTestTexts& texts() const { return texts_; }
+  const CoolDownTest& coolDown() const { return coolDown_; }
+  bool running() const { return running_; }
+  uint32_t savedClockModulation() const { return savedClockModulation_; }
+
+  // All member texts into the controls.
+  void TransferTexts();
+
+ private:
+  double MeanProcessorLoad() override;
+  void SetClockModulation(uint32_t value) override;
+  void TerminatePrime95() override;
+  void StopTest() override;
+  void ShowError(const std::string& text) override;
+
+  void SetStatus(const std::string& status);
+
+  MsrAccess& access_;
+  TimeSource& time_;
+  Threads& threads_;
+  Desktop& desktop_;
+  ControlSurface& dialog_;
+  DialogTimer& timer_;
+  SensorTestTexts texts_;
+  CoolDownTest coolDown_;
+  uint32_t savedClockModulation_ = 0;
+  uintptr_t timerId_ = kInitialTimerId;
+  bool running_ = false;
+  bool prime95Launched_ = false;
+  ProcessId prime95_;
+};
+
+}  // namespace korvath

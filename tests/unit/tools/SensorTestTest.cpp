@@ -1,0 +1,221 @@
+#include "tools/SensorTest.h"
+
+#include <gtest/gtest.h>
+
+#include "tools/SensorTestRig.h"
+
+namespace korvath {
+namespace {
+
+using testing::SensorTestRig;
+
+TEST(SensorTest, ReadCoreDistancesPinsToEachPresentCore) {
+  SensorTestRig rig;
+  rig.SetDistance(0, 38);
+  rig.processor.PokeMsr(1, kMsrThermStatus, 0x88FF0000);  // bit 23 is not part of the distance
+  int distances[kCoreSlots] = {-1, -1, -1, -1};
+  rig.test.ReadCoreDistances(distances);
+  EXPECT_EQ(distances[0], 38);
+  EXPECT_EQ(distances[1], 0x7F);
+  EXPECT_EQ(distances[2], 0);
+  EXPECT_EQ(distances[3], 0);
+
+  std::vector<std::string> reads;
+  for (const ProcessorEvent& event : rig.processor.Events()) {
+    if (event.kind == ProcessorEvent::Kind::kReadMsr) reads.push_back(event.ToString());
+  }
+  EXPECT_EQ(reads, (std::vector<std::string>{"read cpu0 0x19C", "read cpu1 0x19C"}));
+  EXPECT_EQ(rig.processor.ProcessMask(), 0x3u);
+  EXPECT_EQ(rig.processor.ThreadMask(), 0x3u);
+}
+
+TEST(SensorTest, MovementShowsHowFarEachPresentSensorMovedUnderLoad) {
+  SensorTestRig rig;
+  rig.SetDistances(38, 40);
+  rig.processor.PokeMsr(0, kMsrClockModulation, 0x1A);
+  std::vector<uint32_t> sleeps;
+  rig.clock.onSleep = [&](uint32_t ms) {
+    sleeps.push_back(ms);
+    // Core 0 warms by 6 degrees; core 1 reads cooler under load.
+    rig.SetDistances(32, 41);
+  };
+  rig.test.OnInitDialog();
+
+  EXPECT_EQ(sleeps, (std::vector<uint32_t>{4000}));
+  EXPECT_EQ(rig.threads.workerPriorities, (std::vector<int>{kThreadPriorityIdle, kThreadPriorityIdle}));
+  EXPECT_EQ(rig.dialog.GetText(IDC_MOVEMENT0), "6");
+  EXPECT_EQ(rig.dialog.GetText(IDC_MOVEMENT1), "0");
+  // A two-core processor leaves the other cells empty.
+  EXPECT_EQ(rig.dialog.GetText(IDC_MOVEMENT2), "");
+  EXPECT_EQ(rig.dialog.GetText(IDC_MOVEMENT3), "");
+  EXPECT_EQ(rig.Status(), "Press Start to begin a 10 minute sensor test.");
+  EXPECT_FALSE(rig.dialog.IsEnabled(IDC_STOP));
+  EXPECT_EQ(rig.test.savedClockModulation(), 0x1Au);
+  EXPECT_EQ(rig.test.coolDown().presentCores(), 2);
+  for (int core = 0; core < kCoreSlots; ++core) EXPECT_EQ(rig.test.coolDown().minimumDistance(core), 100);
+}
+
+TEST(SensorTest, StartLaunchesThePickedProgramOnAllProcessors) {
+  SensorTestRig rig;
+  rig.SetDistances(38, 38);
+  rig.test.OnInitDialog();
+  rig.processor.ClearEvents();
+  rig.test.OnStart();
+
+  ASSERT_EQ(rig.desktop.pickRequests.size(), 1u);
+  const OpenFileRequest& request = rig.desktop.pickRequests[0];
+  EXPECT_EQ(request.title, "Open Prime95 - Use Small FFTs option");
+  EXPECT_EQ(request.initialName, "prime95");
+  EXPECT_EQ(request.filter, "EXE Files (*.exe)|*.exe||");
+  EXPECT_TRUE(request.mustExist);
+  ASSERT_EQ(rig.desktop.started.size(), 1u);
+  EXPECT_EQ(rig.desktop.started[0].first, "C:\\tools\\prime95.exe");
+  EXPECT_EQ(rig.desktop.started[0].second, 0x3u);
+
+  // "Open Prime95" is shown before the picker opens.
+  std::vector<std::string> statuses = rig.dialog.HistoryOf(IDC_STATUS);
+  ASSERT_GE(statuses.size(), 2u);
+  EXPECT_EQ(statuses[statuses.size() - 2], "Open Prime95");
+  EXPECT_EQ(rig.Status(), "Run Small FFTs");
+  EXPECT_FALSE(rig.dialog.IsEnabled(IDC_START));
+  EXPECT_TRUE(rig.dialog.IsEnabled(IDC_STOP));
+  EXPECT_FALSE(rig.dialog.IsEnabled(IDC_DOWNLOAD_PRIME95));
+  EXPECT_EQ(rig.timer.starts, (std::vector<std::pair<uintptr_t, uint32_t>>{{2, 1000}}));
+  EXPECT_EQ(rig.ModulationWrites(), (std::vector<uint64_t>{2}));
+  EXPECT_TRUE(rig.test.running());
+}
+
+TEST(SensorTest, CancelledPickerLeavesModulationOffAndStopDisabled) {
+  SensorTestRig rig;
+  rig.test.OnInitDialog();
+  rig.desktop.pickedFile.reset();
+  rig.test.OnStart();
+  EXPECT_EQ(rig.Status(), "Unable to Open Prime95");
+  EXPECT_FALSE(rig.dialog.IsEnabled(IDC_STOP));
+  EXPECT_TRUE(rig.dialog.IsEnabled(IDC_START));
+  EXPECT_TRUE(rig.desktop.started.empty());
+  EXPECT_TRUE(rig.timer.starts.empty());
+  EXPECT_EQ(rig.processor.PeekMsr(1, kMsrClockModulation), 2u);
+}
+
+TEST(SensorTest, FailedLaunchKeepsOpenPrime95AndStartEnabled) {
+  SensorTestRig rig;
+  rig.test.OnInitDialog();
+  rig.desktop.startSucceeds = false;
+  rig.test.OnStart();
+  EXPECT_EQ(rig.Status(), "Open Prime95");
+  EXPECT_TRUE(rig.dialog.IsEnabled(IDC_START));
+  EXPECT_TRUE(rig.timer.starts.empty());
+  EXPECT_FALSE(rig.test.running());
+}
+
+TEST(SensorTest, SecondStartEmptiesTheCoreCellsButKeepsTheLoadColumn) {
+  SensorTestRig rig;
+  rig.OpenAndStart();
+  for (int tick = 1; tick <= kCoolDownLastTick; ++tick) rig.test.OnTimer();
+  ASSERT_EQ(rig.Cell(9, 0), "38.0");
+  std::string heatUpLoad = rig.LoadCell(0);
+
+  rig.test.OnStart();
+  for (int row = 0; row < kCoolDownRows; ++row) {
+    for (int core = 0; core < kCoreSlots; ++core) EXPECT_EQ(rig.Cell(row, core), "") << row;
+  }
+  EXPECT_EQ(rig.LoadCell(0), heatUpLoad);
+  EXPECT_EQ(rig.LoadCell(9), "Idle");
+  EXPECT_EQ(rig.test.coolDown().tick(), 0);
+}
+
+TEST(SensorTest, StopEndsPrime95AndRestoresTheSavedModulation) {
+  SensorTestRig rig;
+  rig.processor.PokeMsr(0, kMsrClockModulation, 0x1A);
+  rig.OpenAndStart();
+  for (int tick = 1; tick <= 250; ++tick) rig.test.OnTimer();
+  rig.test.OnStop();
+  EXPECT_EQ(rig.Status(), "CPU Cool Down Test Stopped.");
+  EXPECT_EQ(rig.desktop.terminated, (std::vector<uint32_t>{4242}));
+  EXPECT_EQ(rig.timer.kills, (std::vector<uintptr_t>{77}));
+  EXPECT_EQ(rig.processor.PeekMsr(0, kMsrClockModulation), 0x1Au);
+  EXPECT_EQ(rig.processor.PeekMsr(1, kMsrClockModulation), 0x1Au);
+  EXPECT_TRUE(rig.dialog.IsEnabled(IDC_START));
+  EXPECT_FALSE(rig.dialog.IsEnabled(IDC_STOP));
+  EXPECT_TRUE(rig.dialog.IsEnabled(IDC_DOWNLOAD_PRIME95));
+
+  // Nothing is left to terminate a second time.
+  rig.test.OnStop();
+  EXPECT_EQ(rig.desktop.terminated.size(), 1u);
+}
+
+TEST(SensorTest, ClosingDuringATestEndsPrime95) {
+  SensorTestRig rig;
+  rig.OpenAndStart();
+  for (int tick = 1; tick <= 30; ++tick) rig.test.OnTimer();
+  rig.test.OnDestroy();
+  EXPECT_EQ(rig.desktop.terminated, (std::vector<uint32_t>{4242}));
+  EXPECT_EQ(rig.timer.kills, (std::vector<uintptr_t>{77}));
+  EXPECT_EQ(rig.ModulationWrites().back(), SensorTestRig::savedModulation);
+}
+
+TEST(SensorTest, IsPrime95RunningOnlyForTheLaunchedProcess) {
+  SensorTestRig rig;
+  rig.test.OnInitDialog();
+  EXPECT_FALSE(rig.test.IsPrime95Running());
+  rig.test.OnStart();
+  EXPECT_TRUE(rig.test.IsPrime95Running());
+  rig.desktop.EndAllProcesses();
+  EXPECT_FALSE(rig.test.IsPrime95Running());
+}
+
+TEST(SensorTest, DownloadOpensThePublishersPage) {
+  SensorTestRig rig;
+  rig.test.OnDownload();
+  EXPECT_EQ(rig.Status(), "Step 3. Download the appropriate program for your OS:");
+  EXPECT_EQ(rig.desktop.opened, (std::vector<std::string>{kPrime95DownloadPage}));
+  EXPECT_NE(std::string(kPrime95DownloadPage).find("/freesoft/"), std::string::npos);
+}
+
+TEST(SensorTest, NoPresentCoresIsSafe) {
+  SensorTestRig rig;
+  for (uint32_t& mask : rig.cpu.coreSlotMask) mask = 0;
+  rig.cpu.coreCount = 0;
+  rig.test.OnInitDialog();
+  rig.test.OnStart();
+  for (int tick = 1; tick <= kCoolDownLastTick; ++tick) rig.test.OnTimer();
+  EXPECT_EQ(rig.Cell(0, 0), "");
+  EXPECT_EQ(rig.LoadCell(0), "100.0%");
+  EXPECT_EQ(rig.Status(), "CPU Cool Down Test Stopped.");
+}
+
+TEST(SensorTestPlacement, OpensOnTheSideWithMoreRoom) {
+  WindowRect dialog{0, 0, 300, 400};
+  WindowRect left = PlaceBesideMainWindow({100, 50, 400, 300}, dialog, 1920);
+  EXPECT_EQ(left.left, 400);
+  EXPECT_EQ(left.right, 700);
+  EXPECT_EQ(left.top, 50);
+  EXPECT_EQ(left.bottom, 450);
+
+  WindowRect right = PlaceBesideMainWindow({1500, 80, 1800, 300}, dialog, 1920);
+  EXPECT_EQ(right.right, 1500);
+  EXPECT_EQ(right.left, 1200);
+  EXPECT_EQ(right.top, 80);
+
+  // Equal room on both sides: to the left of the main window.
+  EXPECT_EQ(PlaceBesideMainWindow({810, 0, 1110, 200}, dialog, 1920).right, 810);
+}
+
+TEST(SensorTestButton, ShowsTestingWhileTheDialogRuns) {
+  testing::FakeControls mainWindow;
+  std::string duringRun;
+  bool enabledDuringRun = true;
+  RunSensorTestButton(mainWindow, [&] {
+    duringRun = mainWindow.GetText(IDC_SENSOR_TEST);
+    enabledDuringRun = mainWindow.IsEnabled(IDC_SENSOR_TEST);
+  });
+  EXPECT_EQ(duringRun, "Testing...");
+  EXPECT_FALSE(enabledDuringRun);
+  EXPECT_EQ(mainWindow.GetText(IDC_SENSOR_TEST), "Sensor Test");
+  EXPECT_TRUE(mainWindow.IsEnabled(IDC_SENSOR_TEST));
+  EXPECT_EQ(mainWindow.FocusedControl(), IDC_SENSOR_TEST);
+}
+
+}  // namespace
+}  // namespace korvath
