@@ -1,18 +1,38 @@
 // korvath-sim: runs Korvath's start-up and monitor cycles on a simulated
 // machine and prints what the main window would show, one JSON object per
 // line. A developer and test tool; the product itself has no command line.
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
 #include "app/SimulationRun.h"
+#include "tools/WorkKernel.h"
 
 namespace {
 
 constexpr int kUsageExitCode = 2;
 
-const char kUsage[] = "usage: korvath-sim --machine FILE [--settings FILE] [--cycles N]\n";
+const char kUsage[] =
+    "usage: korvath-sim --machine FILE [--settings FILE] [--cycles N]\n"
+    "       korvath-sim --work-kernel K\n";
+
+// The benchmark's work with multiplier K, its checksum as 8 hex digits.
+int RunWorkKernel(const char* text) {
+  char* end = nullptr;
+  errno = 0;
+  long multiplier = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || errno == ERANGE || multiplier < INT_MIN || multiplier > INT_MAX) {
+    std::cerr << "korvath-sim: --work-kernel needs an integer, not '" << text << "'\n" << kUsage;
+    return kUsageExitCode;
+  }
+  std::printf("%08X\n", static_cast<unsigned>(korvath::WorkKernel(static_cast<int>(multiplier))));
+  return 0;
+}
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
   std::error_code error;
@@ -34,6 +54,7 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return 0;
   }
+  if (argc == 3 && std::string(argv[1]) == "--work-kernel") return RunWorkKernel(argv[2]);
   korvath::SimulationOptions options;
   if (auto error = korvath::ParseSimulationOptions(argc - 1, argv + 1, options)) {
     std::cerr << "korvath-sim: " << *error << "\n" << kUsage;
