@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "hw/MsrAccess.h"
+#include "hw/TscClock.h"
 #include "platform/ControlSurface.h"
 #include "platform/Desktop.h"
 #include "platform/Processor.h"
@@ -24,6 +25,10 @@ constexpr double kTimerTolerance = 0.016;
 constexpr double kRoundingSlack = 1e-9;
 
 }  // namespace
+
+ClockReadings ReadingsOf(const TscMeasurements& published) {
+  return {[&published] { return published.tscMhz.load(); }, [&published] { return published.tscPerQpcTick.load(); }};
+}
 
 double BenchmarkMultiplier(int signature, double clockRatio, double defaultMultiplier,
                            uint32_t powerOnConfigurationLow) {

@@ -14,12 +14,16 @@ class Desktop;
 class MsrAccess;
 class Threads;
 class TimeSource;
+struct TscMeasurements;
 
 // Published by the clock-measuring thread; read, never written, here.
 struct ClockReadings {
   std::function<double()> tscMhz;
   std::function<double()> tscPerQpcTick;
 };
+
+// Reads what the clock thread publishes, as it is at each call.
+ClockReadings ReadingsOf(const TscMeasurements& published);
 
 struct BenchmarkResult {
   double seconds = 0.0;

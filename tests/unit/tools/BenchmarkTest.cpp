@@ -4,6 +4,7 @@
 
 #include "TestMachines.h"
 #include "hw/MsrAccess.h"
+#include "hw/TscClock.h"
 #include "platform/sim/SimulatedClock.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "resources/resource.h"
@@ -36,6 +37,16 @@ TEST(BenchmarkReport, AllLinesAndTheScoreRightAligned) {
   result.checksumPassed = false;
   std::string text = FormatBenchmarkReport(result);
   EXPECT_NE(text.find("\n\nStandard Timer\nCheckSum Fail"), std::string::npos) << text;
+}
+
+TEST(BenchmarkClock, ReadsThePublishedValuesAtEachCall) {
+  TscMeasurements published;
+  ClockReadings readings = ReadingsOf(published);
+  EXPECT_EQ(readings.tscMhz(), 0.0);
+  published.tscMhz = 2400.5;
+  published.tscPerQpcTick = 240.05;
+  EXPECT_EQ(readings.tscMhz(), 2400.5);
+  EXPECT_EQ(readings.tscPerQpcTick(), 240.05);
 }
 
 TEST(BenchmarkReport, ZeroTimeScoresZeroInsteadOfInfinity) {
