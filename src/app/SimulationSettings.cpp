@@ -30,6 +30,19 @@ int LeadingInt(const std::string& value) {
   return static_cast<int>(parsed);
 }
 
+// The first count UTF-16 units' worth of a UTF-8 text, never cutting a
+// character in two.
+std::string FirstUnits(const std::string& text, size_t count) {
+  size_t units = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if ((byte & 0xC0) == 0x80) continue;
+    units += byte >= 0xF0 ? 2 : 1;
+    if (units > count) return text.substr(0, i);
+  }
+  return text;
+}
+
 }  // namespace
 
 SimulationSettings ParseSimulationSettings(const std::string& text) {
@@ -55,7 +68,7 @@ SimulationSettings ParseSimulationSettings(const std::string& text) {
       if (SameKey(key, "TjMax" + std::to_string(k))) settings.tjMax[k] = LeadingInt(value);
       if (SameKey(key, "Idle" + std::to_string(k))) settings.idle[k] = value;
     }
-    if (SameKey(key, "DegreeSymbolString")) settings.degreeSymbolString = value.substr(0, 11);
+    if (SameKey(key, "DegreeSymbolString")) settings.degreeSymbolString = FirstUnits(value, 11);
   }
   return settings;
 }

@@ -62,6 +62,10 @@ TEST(SimulationRun, SettingsReachTheStartUpAndTheCycles) {
       "DegreeSymbolString=degrees Celsius\r\n");
   EXPECT_EQ(settings.tjMax[0], 80);
   EXPECT_EQ(settings.degreeSymbolString, "degrees Cel");  // at most 11 characters
+  EXPECT_EQ(ParseSimulationSettings("[Korvath]\nDegreeSymbolString=\xC2\xB0\xC2\xB0\xC2\xB0\xC2\xB0\xC2\xB0"
+                                    "\xC2\xB0\xC2\xB0\xC2\xB0\xC2\xB0\xC2\xB0\xC2\xB0\xC2\xB0\n")
+                .degreeSymbolString.size(),
+            22u);
 
   std::ostringstream out;
   EXPECT_EQ(RunSimulation(testing::LoadMachine("e8400"), settings, 1, out), 0);
