@@ -1,0 +1,101 @@
+#include "config/ClockModulation.h"
+
+#include "hw/MsrAccess.h"
+#include "platform/TextFormat.h"
+
+namespace korvath {
+namespace {
+
+constexpr uint32_t kDutyBits = 0xF;  // the duty code with bit 0, as the step rules count it
+constexpr uint32_t kLowestEnabled = 0x12;   // enabled, 12.5 %
+constexpr uint32_t kHighestEnabled = 0x1E;  // enabled, 87.5 %
+
+}  // namespace
+
+uint32_t NormaliseClockModulation(uint32_t value) {
+  return (value & kDutyBits) < 2 ? value | 2 : value;
+}
+
+std::string DutyCycleText(uint32_t value) {
+  return Format("%.1f %%", ((value >> 1) & 7) * 12.5);
+}
+
+double VidVolts(uint32_t vid) { return (vid & 0x3F) * 0.0125 + 0.825; }
+
+void ClockModulation::ApplyAtStartup(uint32_t clockMod) {
+  if (clockMod == 0) return;
+  access_.SetClockModulation(NormaliseClockModulation(clockMod));
+}
+
+uint32_t ClockModulation::ReadProcessor0() {
+  // Processor 0 stands for all: every write goes to every processor.
+  access_.PinToCpu(1);
+  uint32_t low = 0;
+  uint32_t high = 0;
+  access_.ReadMsr(kMsrClockModulation, &low, &high);
+  access_.RestoreAffinity();
+  return low;
+}
+
+CoreVidView ClockModulation::ReadCoreVid() {
+  CoreVidView view;
+  if (access_.cpu().IsCoreI7()) return view;
+  view.enabled = true;
+  uint32_t low = 0;
+  uint32_t high = 0;
+  access_.PinToCpu(1);
+  access_.ReadMsr(kMsrTherm2Ctl, &low, &high);
+  access_.RestoreAffinity();
+  view.minText = Format("Min = %.4f", VidVolts(low));
+  low = high = 0;
+  access_.PinToCpu(1);
+  access_.ReadMsr(kMsrPerfStatus, &low, &high);
+  access_.RestoreAffinity();
+  view.maxText = Format("Max = %.4f", VidVolts(high));
+  return view;
+}
+
+ClockModulationView ClockModulation::Open() {
+  heldForCancel_ = ReadProcessor0();
+  uint32_t value = NormaliseClockModulation(heldForCancel_);
+  access_.SetClockModulation(value);
+  return {(value & kClockModulationEnabled) != 0, DutyCycleText(value)};
+}
+
+ClockModulationView ClockModulation::SetEnabled(bool enabled) {
+  uint32_t value = ReadProcessor0();
+  if ((value & kDutyBits) < 2) value = kClockModulationOff;
+  value = enabled ? (value | kClockModulationEnabled) : (value & ~kClockModulationEnabled);
+  access_.SetClockModulation(value);
+  return {enabled, DutyCycleText(value)};
+}
+
+ClockModulationView ClockModulation::StepUp() {
+  uint32_t value = ReadProcessor0();
+  bool atTop = (value & kDutyBits) >= 14;
+  return WriteAndShow(atTop ? kLowestEnabled : (value + 2) | kClockModulationEnabled);
+}
+
+ClockModulationView ClockModulation::StepDown() {
+  uint32_t value = ReadProcessor0();
+  bool atBottom = (value & kDutyBits) <= 2;
+  return WriteAndShow(atBottom ? kHighestEnabled : (value - 2) | kClockModulationEnabled);
+}
+
+ClockModulationView ClockModulation::Defaults() {
+  access_.SetClockModulation(kClockModulationOff);
+  return {false, DutyCycleText(kClockModulationOff)};
+}
+
+void ClockModulation::Cancel() { access_.SetClockModulation(heldForCancel_); }
+
+uint32_t ClockModulation::ReadForSaving() { return ReadProcessor0(); }
+
+void ClockModulation::SwitchOff() { access_.SetClockModulation(kClockModulationOff); }
+
+ClockModulationView ClockModulation::WriteAndShow(uint32_t value) {
+  access_.SetClockModulation(value);
+  return {true, DutyCycleText(value)};
+}
+
+}  // namespace korvath

@@ -1,0 +1,68 @@
+// On-demand clock modulation and the core VID display: the operations behind
+// the Settings dialog's clock modulation controls, the start-up apply of the
+// saved value and the switch-off at exit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace korvath {
+
+class MsrAccess;
+
+inline constexpr uint32_t kClockModulationEnabled = 0x10;
+inline constexpr uint32_t kClockModulationOff = 2;  // disabled, 12.5 %
+
+// What the dialog shows: check box 1012 (and with it whether "+", "-" and the
+// duty edit are enabled) and the duty text of edit 1119.
+struct ClockModulationView {
+  bool enabled = false;
+  std::string dutyText;
+};
+
+// Edits 1101 and 1100; on Core i7 both are disabled and empty.
+struct CoreVidView {
+  bool enabled = false;
+  std::string minText;
+  std::string maxText;
+};
+
+// A value without a duty code (low four bits 0 or 1) gets code 1.
+uint32_t NormaliseClockModulation(uint32_t value);
+// "%.1f %%" of the duty code times 12.5.
+std::string DutyCycleText(uint32_t value);
+double VidVolts(uint32_t vid);
+
+class ClockModulation {
+ public:
+  explicit ClockModulation(MsrAccess& access) : access_(access) {}
+
+  // The saved ClockMod; 0 leaves the processors as they are.
+  void ApplyAtStartup(uint32_t clockMod);
+
+  // The dialog's opening: the VID texts, then the register read and held for
+  // Cancel, normalised and written back to every processor.
+  CoreVidView ReadCoreVid();
+  ClockModulationView Open();
+  ClockModulationView SetEnabled(bool enabled);
+  ClockModulationView StepUp();
+  ClockModulationView StepDown();
+  ClockModulationView Defaults();
+  // Puts back the value read at opening, exactly as it was read.
+  void Cancel();
+
+  // Exit: the value to save as ClockMod, read before the switch-off.
+  uint32_t ReadForSaving();
+  void SwitchOff();
+
+  uint32_t ReadProcessor0();
+  uint32_t heldForCancel() const { return heldForCancel_; }
+
+ private:
+  ClockModulationView WriteAndShow(uint32_t value);
+
+  MsrAccess& access_;
+  uint32_t heldForCancel_ = 0;
+};
+
+}  // namespace korvath
