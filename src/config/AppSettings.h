@@ -14,6 +14,16 @@ namespace korvath {
 inline constexpr int kIconSlots = kCoreSlots + 1;  // the GPU is icon 4
 inline constexpr int kGpuIcon = 4;
 inline constexpr uint32_t kGpuIconBit = 0x10;
+inline constexpr int kTrayIconCount = kIconSlots;
+inline constexpr int kGpuIconIndex = kGpuIcon;
+
+// Bits of the IconShow mask beyond the per-icon bits 0 to 4: what the tray
+// icons show.
+inline constexpr uint32_t kIconShowGpu = kGpuIconBit;
+inline constexpr uint32_t kIconShowMinimum = 0x200;
+inline constexpr uint32_t kIconShowMaximum = 0x400;
+inline constexpr uint32_t kIconShowAverage = 0x800;
+inline constexpr uint32_t kIconShowDistance = 0x1000;
 
 // How a value is written.
 enum class SettingFormat {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "monitor/MonitorSettings.h"
+#include "config/AppSettings.h"
 #include "platform/Desktop.h"
 
 namespace korvath {
@@ -15,7 +15,7 @@ inline constexpr const char* kWarningSoundFile = "KVWarning.wav";
 class AlarmMonitor {
  public:
   // flashWindow flashes the main window once (caption and task-bar button).
-  AlarmMonitor(const MonitorSettings& settings, Desktop& desktop, std::function<void()> flashWindow)
+  AlarmMonitor(const AppSettings& settings, Desktop& desktop, std::function<void()> flashWindow)
       : settings_(settings), desktop_(desktop), flashWindow_(std::move(flashWindow)) {}
 
   void BeginCycle() { alarmThisCycle_ = false; }
@@ -33,7 +33,7 @@ class AlarmMonitor {
   bool AlarmProgramStarted() const { return alarmProgramStarted_; }
 
  private:
-  const MonitorSettings& settings_;
+  const AppSettings& settings_;
   Desktop& desktop_;
   std::function<void()> flashWindow_;
   bool alarmThisCycle_ = false;

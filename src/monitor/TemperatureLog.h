@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "monitor/MonitorSettings.h"
+#include "config/AppSettings.h"
 #include "platform/FileAppender.h"
 
 namespace korvath {
@@ -16,7 +16,7 @@ inline constexpr const char* kCsvLogName = "KorvathLog.csv";
 
 class TemperatureLog {
  public:
-  TemperatureLog(const MonitorSettings& settings, FileAppender& files)
+  TemperatureLog(const AppSettings& settings, FileAppender& files)
       : settings_(settings), files_(files) {}
 
   // The log step of a monitor cycle: on whole multiples of LogInterval seconds
@@ -34,7 +34,7 @@ class TemperatureLog {
   static std::string FormatLine(const std::tm& now, std::span<const int> presentTemperatures);
 
  private:
-  const MonitorSettings& settings_;
+  const AppSettings& settings_;
   FileAppender& files_;
   std::string logBuffer_;  // lines end with "\n"; CR LF only on disk
 };

@@ -1,6 +1,6 @@
 #include "monitor/TrayIconValue.h"
 
-#include "monitor/MonitorSettings.h"
+#include "config/AppSettings.h"
 
 namespace korvath {
 namespace {

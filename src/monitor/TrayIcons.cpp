@@ -7,7 +7,7 @@
 
 namespace korvath {
 
-TrayIcons::TrayIcons(MonitorSettings& settings, TrayShell& shell, TrayIconPainter& painter,
+TrayIcons::TrayIcons(AppSettings& settings, TrayShell& shell, TrayIconPainter& painter,
                      IconHandle applicationIcon)
     : settings_(settings), shell_(shell), painter_(painter), applicationIcon_(applicationIcon) {
   for (int i = 0; i < kTrayIconCount; ++i) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "monitor/MonitorSettings.h"
+#include "config/AppSettings.h"
 #include "monitor/TrayIconValue.h"
 #include "platform/TrayShell.h"
 
@@ -34,7 +34,7 @@ class TrayIcons {
  public:
   enum class Adding { kDone, kRetrying };
 
-  TrayIcons(MonitorSettings& settings, TrayShell& shell, TrayIconPainter& painter, IconHandle applicationIcon);
+  TrayIcons(AppSettings& settings, TrayShell& shell, TrayIconPainter& painter, IconHandle applicationIcon);
 
   // First tick: adds every present icon whose IconShow bit is set, from 4 down
   // to 0. A refusal stops the run there (the order of the icons in the tray is
@@ -71,7 +71,7 @@ class TrayIcons {
   void FinishAdding();
   void RefreshIcon(int index, const TrayRefreshInput& input);
 
-  MonitorSettings& settings_;
+  AppSettings& settings_;
   TrayShell& shell_;
   TrayIconPainter& painter_;
   IconHandle applicationIcon_;

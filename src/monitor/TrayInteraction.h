@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "monitor/MonitorSettings.h"
+#include "config/AppSettings.h"
 #include "monitor/TrayWindow.h"
 
 namespace korvath {
@@ -31,7 +31,7 @@ inline constexpr uint32_t kMouseLeftButtonDoubleClick = 0x203;
 
 class TrayInteraction {
  public:
-  TrayInteraction(MonitorSettings& settings, TrayWindow& window) : settings_(settings), window_(window) {}
+  TrayInteraction(AppSettings& settings, TrayWindow& window) : settings_(settings), window_(window) {}
 
   // The tray callback message; mouseMessage is its second parameter.
   void OnTrayNotification(uint32_t mouseMessage);
@@ -48,7 +48,7 @@ class TrayInteraction {
   bool settingsOpen = false;  // greys "Exit" while the Settings dialog runs
 
  private:
-  MonitorSettings& settings_;
+  AppSettings& settings_;
   TrayWindow& window_;
 };
 

@@ -21,7 +21,7 @@ struct AlarmRig {
     alarms.CheckGpu(gpu);
     alarms.RunActions(cycleCount);
   }
-  MonitorSettings settings;
+  AppSettings settings;
   testing::RecordingDesktop desktop;
   int flashes = 0;
   AlarmMonitor alarms{settings, desktop, [this] { ++flashes; }};

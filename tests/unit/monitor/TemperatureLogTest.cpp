@@ -50,7 +50,7 @@ struct LogRig {
   }
   std::vector<std::string> TextLines() { return Lines(files.files[kTextLogName]); }
 
-  MonitorSettings settings;
+  AppSettings settings;
   testing::MemoryFiles files;
   TemperatureLog log{settings, files};
 };

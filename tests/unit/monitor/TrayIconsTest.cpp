@@ -27,7 +27,7 @@ struct TrayRig {
     icons.Refresh(input);
   }
 
-  MonitorSettings settings;
+  AppSettings settings;
   testing::CountingPainter painter;
   testing::RecordingShell shell{painter};
   TrayIcons icons{settings, shell, painter, kApplicationIcon};

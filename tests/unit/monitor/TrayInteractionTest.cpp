@@ -47,7 +47,7 @@ class RecordingWindow : public TrayWindow {
 };
 
 struct InteractionRig {
-  MonitorSettings settings;
+  AppSettings settings;
   RecordingWindow window;
   TrayInteraction tray{settings, window};
   void Choose(int command) {
