@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/TextFormat.h"
+
 namespace korvath {
 
 GpuSensor::GpuSensor(GpuSource& source) : source_(source) {
@@ -40,6 +42,10 @@ int GpuSensor::ReadGpuTemperature() {
   // A GPU that really reports 0 is taken as a missed reading, like a failure.
   if (best == 0) return lastGpuTemperature_;
   return static_cast<int>(best);
+}
+
+std::string GpuDisplayText(int celsius, const std::string& degreeSuffix) {
+  return Format("GPU  %d%s", celsius, degreeSuffix.c_str());
 }
 
 }  // namespace korvath

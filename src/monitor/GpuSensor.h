@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/GpuSource.h"
 
@@ -42,5 +43,8 @@ class GpuSensor {
   uintptr_t displayHandles_[kGpuMaxDisplayHandles] = {};  // only entry 0 is used
   uintptr_t gpuHandles_[kGpuMaxPhysicalGpus] = {};
 };
+
+// The main window's GPU text, "GPU  58°C" with the degree suffix in use.
+std::string GpuDisplayText(int celsius, const std::string& degreeSuffix);
 
 }  // namespace korvath

@@ -136,5 +136,10 @@ TEST(GpuSensor, ACountBeyondTheHandleTableIsCutToIt) {
   EXPECT_EQ(source.Calls().size(), static_cast<size_t>(kGpuMaxPhysicalGpus));
 }
 
+TEST(GpuSensor, DisplayTextHasTwoBlanksAndTheSuffix) {
+  EXPECT_EQ(GpuDisplayText(58, "\xC2\xB0" "C"), "GPU  58\xC2\xB0" "C");
+  EXPECT_EQ(GpuDisplayText(0, ""), "GPU  0");
+}
+
 }  // namespace
 }  // namespace korvath
