@@ -30,7 +30,7 @@ class Dialog {
   HWND Handle() const { return window_; }
   ControlSurface& Controls() { return controls_; }
   // A warning message box owned by this dialog.
-  RefusalPrompt Prompt();
+  virtual RefusalPrompt Prompt();
   // All of DoDataExchange in one direction; false when a value was refused.
   bool UpdateData(bool save);
 
