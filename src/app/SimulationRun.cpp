@@ -5,9 +5,13 @@
 #include <vector>
 
 #include "app/JsonWriter.h"
+#include "app/SimulatedTscClock.h"
+#include "hw/ClockDisplay.h"
+#include "hw/CoreRatios.h"
 #include "hw/CoreSlots.h"
 #include "hw/IdleCalibration.h"
 #include "hw/MsrAccess.h"
+#include "hw/NominalMultiplier.h"
 #include "hw/ProcessorIdentity.h"
 #include "hw/ProcessorSupport.h"
 #include "hw/TemperatureMonitor.h"
@@ -60,15 +64,18 @@ class SimulatedKorvath {
         processor_(machine, &clock_),
         cpu_(CreateCpuInfo(processor_)),
         access_(processor_, cpu_),
+        tscClock_(machine, clock_),
         monitor_(access_, clock_, identity_.tjMax, texts_) {}
 
   std::optional<FatalError> StartUp() {
     if (auto fatal = access_.Open()) return fatal;
     IdentifySignature(access_, identity_);
-    access_.EnableFixedCounters();
+    DetermineMaxMultiplier(access_);
+    TakeCounterBaselines(access_);
     texts_.Set(IDC_SIGNATURE, identity_.signatureText);
     if (auto fatal = CheckProcessorSupport(processor_, identity_.signature)) return fatal;
     BuildCoreSlots(access_);
+    tscClock_.Start();
     IdentifyModelAndTjMax(access_, identity_);
     texts_.Set(IDC_MODEL_NUMBER, identity_.ModelText());
     ApplySettings();
@@ -79,6 +86,8 @@ class SimulatedKorvath {
     clock_.AdvanceMilliseconds(1000);
     monitor_.stats().cycleCount += 1;
     monitor_.SampleAllCores();
+    tscClock_.CatchUp();
+    UpdateClockDisplay(access_, tscClock_.measurements().tscMhz.load(), monitor_.stats().cycleCount, texts_);
     access_.EnableFixedCounters();
   }
 
@@ -118,6 +127,7 @@ class SimulatedKorvath {
   SimulatedProcessor processor_;
   CpuInfo cpu_;
   MsrAccess access_;
+  SimulatedTscClock tscClock_;
   ProcessorIdentity identity_;
   DisplayTexts texts_;
   TemperatureMonitor monitor_;

@@ -3,6 +3,8 @@
 #include "hw/CoreRatios.h"
 #include "hw/MsrAccess.h"
 #include "platform/TextFormat.h"
+#include "resources/resource.h"
+#include "ui/DisplayTexts.h"
 
 namespace korvath {
 namespace {
@@ -67,18 +69,17 @@ std::string LoadText(const CpuInfo& cpu) {
   return Format("Load %5.1f%%", cpu.coreCount > 0 ? sum / cpu.coreCount : 0.0);
 }
 
-void UpdateClockDisplay(MsrAccess& access, double tscMhz, uint64_t cycleCount,
-                        std::map<int, std::string>& texts) {
+void UpdateClockDisplay(MsrAccess& access, double tscMhz, uint64_t cycleCount, DisplayTexts& texts) {
   double ratio = MeasureCoreRatios(access);
   double multiplier = CurrentMultiplier(access, ratio);
   const CpuInfo& cpu = access.cpu();
   // The same as a whole number of MHz above 0, and false for a NaN.
   if (tscMhz >= 1.0) {
-    texts[kClockSpeedControl] = Format("%.2f MHz", tscMhz * multiplier / cpu.maxMultiplier);
-    texts[kBusSpeedControl] = Format("%.2f x %.1f", tscMhz / cpu.maxMultiplier, multiplier);
+    texts.Set(IDC_CLOCK_SPEED, Format("%.2f MHz", tscMhz * multiplier / cpu.maxMultiplier));
+    texts.Set(IDC_BUS_MULTIPLIER, Format("%.2f x %.1f", tscMhz / cpu.maxMultiplier, multiplier));
   }
-  texts[kElapsedTimeControl] = ElapsedTimeText(cycleCount);
-  texts[kLoadControl] = LoadText(cpu);
+  texts.Set(IDC_ELAPSED_TIME, ElapsedTimeText(cycleCount));
+  texts.Set(IDC_LOAD, LoadText(cpu));
 }
 
 }  // namespace korvath

@@ -3,18 +3,13 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 
 namespace korvath {
 
+class DisplayTexts;
 class MsrAccess;
 struct CpuInfo;
-
-inline constexpr int kClockSpeedControl = 1155;
-inline constexpr int kBusSpeedControl = 1159;
-inline constexpr int kLoadControl = 1157;
-inline constexpr int kElapsedTimeControl = 1158;
 
 // The multiplier the processor runs at now. Core i7: the nominal multiplier
 // scaled by the measured ratio, to the nearest half step, at least 12.
@@ -29,10 +24,9 @@ std::string ElapsedTimeText(uint64_t cycleCount);
 // "Load %5.1f%%" of the summed loads over the processor count.
 std::string LoadText(const CpuInfo& cpu);
 
-// Measures the ratios and sets the texts of the four controls in texts,
-// which the main window keeps by control id. The clock speed and bus speed
-// keep their previous texts until the clock thread has a frequency.
-void UpdateClockDisplay(MsrAccess& access, double tscMhz, uint64_t cycleCount,
-                        std::map<int, std::string>& texts);
+// Measures the ratios and sets the texts of the clock speed, bus speed,
+// elapsed time and load controls. The clock speed and bus speed keep their
+// previous texts until the clock thread has a frequency.
+void UpdateClockDisplay(MsrAccess& access, double tscMhz, uint64_t cycleCount, DisplayTexts& texts);
 
 }  // namespace korvath

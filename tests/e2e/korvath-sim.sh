@@ -41,12 +41,12 @@ expect_usage_error "malformed machine file" --machine "$work/broken.ini"
 # Every machine file must have an expectation here, so a new one is checked too.
 cat >"$work/expected.json" <<'JSON'
 {
-  "e8400":     {"modelNumber": "E8400",       "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["62", "62", "", ""]},
-  "q9550":     {"modelNumber": "Quad Q9550",  "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 4, 8],    "temperature": ["55", "56", "53", "57"]},
-  "t9300":     {"modelNumber": "T9300",       "signatureText": "10676", "tjMax": [105, 105, 105, 105], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["50", "53", "", ""], "status": ["OK", "LOG", "", ""]},
-  "n270":      {"modelNumber": "Atom N270",   "signatureText": "106C2", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 0, 0, 0],    "temperature": ["50", "", "", ""]},
-  "e5472":     {"modelNumber": "Xeon E5472",  "signatureText": "10676", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 2, 4, 8],    "temperature": ["40", "41", "39", "42"]},
-  "i7-920":    {"modelNumber": "Core i7 920", "signatureText": "106A5", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64],  "temperature": ["40", "42", "39", "43"]},
+  "e8400":     {"modelNumber": "E8400",       "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["62", "62", "", ""], "clock": ["3000.00 MHz", "333.33 x 9.0", "Load   0.0%"]},
+  "q9550":     {"modelNumber": "Quad Q9550",  "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 4, 8],    "temperature": ["55", "56", "53", "57"], "clock": ["2666.35 MHz", "333.29 x 8.0", "Load  37.5%"]},
+  "t9300":     {"modelNumber": "T9300",       "signatureText": "10676", "tjMax": [105, 105, 105, 105], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["50", "53", "", ""], "status": ["OK", "LOG", "", ""], "clock": ["2400.00 MHz", "200.00 x 12.0", "Load   0.0%"]},
+  "n270":      {"modelNumber": "Atom N270",   "signatureText": "106C2", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 0, 0, 0],    "temperature": ["50", "", "", ""], "clock": ["1600.00 MHz", "133.33 x 12.0", "Load   0.0%"]},
+  "e5472":     {"modelNumber": "Xeon E5472",  "signatureText": "10676", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 2, 4, 8],    "temperature": ["40", "41", "39", "42"], "clock": ["3000.00 MHz", "333.33 x 9.0", "Load   0.0%"]},
+  "i7-920":    {"modelNumber": "Core i7 920", "signatureText": "106A5", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64],  "temperature": ["40", "42", "39", "43"], "clock": ["2933.70 MHz", "133.35 x 22.0", "Load  30.0%"]},
   "pentium-d": {"fatal": {"caption": "Error", "text": "The processor detected is not supported.\n\nGenuineIntel\n\n\n", "exitCode": 0}}
 }
 JSON
@@ -98,6 +98,10 @@ else:
         check(f"cycle {number} minima", minima, [t + "\u00b0C" if t else "" for t in expected["temperature"]])
         times = [controls.get(i) for i in ("1028", "1030", "1032", "1034")]
         check(f"cycle {number} minimum times", times, ["12:00:01" if t else "" for t in expected["temperature"]])
+        # Clock speed, bus speed x multiplier and load; the elapsed time starts at 0:00:00.
+        clock = [controls.get(i) for i in ("1155", "1159", "1157")]
+        check(f"cycle {number} clock", clock, expected["clock"])
+        check(f"cycle {number} elapsed time", controls.get("1158"), f"0:00:{number - 1:02d}")
 for problem in problems:
     print(f"{name}: {problem}", file=sys.stderr)
 sys.exit(1 if problems else 0)

@@ -8,6 +8,8 @@
 #include "hw/NominalMultiplier.h"
 #include "platform/sim/SimulatedClock.h"
 #include "platform/sim/SimulatedProcessor.h"
+#include "resources/resource.h"
+#include "ui/DisplayTexts.h"
 
 namespace korvath {
 namespace {
@@ -86,23 +88,23 @@ TEST(ClockDisplay, ElapsedTimeCountsFromTheFirstCycleAndPastADay) {
 TEST(ClockDisplay, SetsTheFourControlsWithTheirFormats) {
   Rig rig("[system]\naffinity = 0x3\n[msr]\n0x198 = 0x0000092000000000\n"
           "[counters]\nload = 40\nbus_ratio = 6\n[counters.cpu1]\nload = 15\n");
-  std::map<int, std::string> texts;
+  DisplayTexts texts;
   // No frequency yet: the clock and bus speed stay empty.
   UpdateClockDisplay(rig.access, 0.0, 1, texts);
-  EXPECT_EQ(texts.count(kClockSpeedControl), 0u);
-  EXPECT_EQ(texts.count(kBusSpeedControl), 0u);
-  EXPECT_EQ(texts.at(kElapsedTimeControl), "0:00:00");
-  EXPECT_EQ(texts.at(kLoadControl), "Load  27.5%");
+  EXPECT_EQ(texts.Has(IDC_CLOCK_SPEED), false);
+  EXPECT_EQ(texts.Has(IDC_BUS_MULTIPLIER), false);
+  EXPECT_EQ(texts.Get(IDC_ELAPSED_TIME), "0:00:00");
+  EXPECT_EQ(texts.Get(IDC_LOAD), "Load  27.5%");
 
   rig.clock.AdvanceMilliseconds(1000);
   UpdateClockDisplay(rig.access, 2997.0, 2, texts);
-  EXPECT_EQ(texts.at(kClockSpeedControl), "1998.00 MHz");  // 2997 * 6 / 9
-  EXPECT_EQ(texts.at(kBusSpeedControl), "333.00 x 6.0");
-  EXPECT_EQ(texts.at(kElapsedTimeControl), "0:00:01");
+  EXPECT_EQ(texts.Get(IDC_CLOCK_SPEED), "1998.00 MHz");  // 2997 * 6 / 9
+  EXPECT_EQ(texts.Get(IDC_BUS_MULTIPLIER), "333.00 x 6.0");
+  EXPECT_EQ(texts.Get(IDC_ELAPSED_TIME), "0:00:01");
 
   // A frequency below 1 MHz keeps the previous texts.
   UpdateClockDisplay(rig.access, 0.5, 3, texts);
-  EXPECT_EQ(texts.at(kClockSpeedControl), "1998.00 MHz");
+  EXPECT_EQ(texts.Get(IDC_CLOCK_SPEED), "1998.00 MHz");
 }
 
 TEST(ClockDisplay, LoadAveragesOverTheProcessorCount) {
