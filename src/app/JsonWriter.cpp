@@ -98,6 +98,17 @@ JsonObject& JsonObject::Add(std::string_view key, bool value) {
   return *this;
 }
 
+JsonObject& JsonObject::Add(std::string_view key, const std::vector<std::string>& values) {
+  Key(key);
+  body_ += "[";
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (i != 0) body_ += ",";
+    body_ += JsonQuote(values[i]);
+  }
+  body_ += "]";
+  return *this;
+}
+
 JsonObject& JsonObject::Add(std::string_view key, const std::vector<int64_t>& values) {
   Key(key);
   body_ += "[";

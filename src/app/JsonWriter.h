@@ -22,6 +22,7 @@ class JsonObject {
   JsonObject& Add(std::string_view key, uint32_t value) { return Add(key, static_cast<uint64_t>(value)); }
   JsonObject& Add(std::string_view key, bool value);
   JsonObject& Add(std::string_view key, const std::vector<int64_t>& values);
+  JsonObject& Add(std::string_view key, const std::vector<std::string>& values);
   JsonObject& Add(std::string_view key, const JsonObject& value);
 
   bool empty() const { return body_.empty(); }

@@ -70,14 +70,14 @@ int main(int argc, char** argv) {
     std::cerr << "korvath-sim: " << options.machinePath << ": " << machine.error << "\n";
     return kUsageExitCode;
   }
-  korvath::SimulationSettings settings;
+  std::optional<std::string> settings;
   if (options.settingsPath) {
     std::string text;
     if (!ReadWholeFile(*options.settingsPath, text)) {
       std::cerr << "korvath-sim: cannot read settings file '" << *options.settingsPath << "'\n";
       return kUsageExitCode;
     }
-    settings = korvath::ParseSimulationSettings(text);
+    settings = std::move(text);
   }
   return korvath::RunSimulation(*machine.machine, settings, options.cycles, std::cout);
 }

@@ -1,23 +1,30 @@
 #include "app/SimulationRun.h"
 
+#if defined(_WIN32)
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <ostream>
 #include <vector>
 
 #include "app/JsonWriter.h"
-#include "app/SimulatedTscClock.h"
-#include "hw/ClockDisplay.h"
-#include "hw/CoreRatios.h"
-#include "hw/CoreSlots.h"
-#include "hw/IdleCalibration.h"
-#include "hw/MsrAccess.h"
-#include "hw/NominalMultiplier.h"
-#include "hw/ProcessorIdentity.h"
-#include "hw/ProcessorSupport.h"
+#include "app/SimulatedMainWindow.h"
+#include "config/IniProfileStore.h"
 #include "hw/TemperatureMonitor.h"
-#include "hw/TjMax.h"
+#include "monitor/Monitor.h"
+#include "platform/FileAppender.h"
+#include "platform/TextFormat.h"
 #include "platform/sim/SimulatedClock.h"
+#include "platform/sim/SimulatedDesktop.h"
+#include "platform/sim/SimulatedGpuSource.h"
 #include "platform/sim/SimulatedProcessor.h"
+#include "platform/sim/SimulatedTray.h"
 #include "resources/resource.h"
 #include "ui/DisplayTexts.h"
 
@@ -55,82 +62,167 @@ bool ParseCycleCount(const std::string& text, int& cycles) {
   return true;
 }
 
-// The simulated process: the same objects the product's start-up builds,
-// wired to the simulated machine.
+// A settings file that only this run sees: the user's file is copied into a
+// scratch file, so the shutdown's writes never touch it.
+class ScratchSettingsFile {
+ public:
+  explicit ScratchSettingsFile(const std::optional<std::string>& text) {
+    static int counter = 0;
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    if (error) folder = ".";
+    path_ = (folder / ("korvath-sim-" + std::to_string(ProcessNumber()) + "-" + std::to_string(++counter) +
+                       ".ini")).string();
+    if (text) {
+      std::ofstream file(path_, std::ios::binary | std::ios::trunc);
+      file << *text;
+    }
+  }
+  ~ScratchSettingsFile() {
+    std::error_code error;
+    std::filesystem::remove(path_, error);
+  }
+  const std::string& path() const { return path_; }
+  std::string Contents() const {
+    std::ifstream file(path_, std::ios::binary);
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+  }
+
+ private:
+  static long ProcessNumber() {
+#if defined(_WIN32)
+    return static_cast<long>(_getpid());
+#else
+    return static_cast<long>(getpid());
+#endif
+  }
+  std::string path_;
+};
+
+// The log of a simulated run goes into the report, not onto the disk.
+class CapturedLogFiles : public FileAppender {
+ public:
+  bool Append(const std::string& path, std::string_view bytes) override {
+    writes.push_back({path, std::string(bytes)});
+    return true;
+  }
+  struct Write {
+    std::string path;
+    std::string bytes;
+  };
+  std::vector<Write> writes;
+};
+
+// The simulated process: the product's Monitor wired to the simulated machine.
 class SimulatedKorvath {
  public:
-  SimulatedKorvath(const MachineDescription& machine, const SimulationSettings& settings)
-      : settings_(settings),
-        processor_(machine, &clock_),
-        cpu_(CreateCpuInfo(processor_)),
-        access_(processor_, cpu_),
-        tscClock_(machine, clock_),
-        monitor_(access_, clock_, identity_.tjMax, texts_) {}
+  SimulatedKorvath(const MachineDescription& machine, const std::optional<std::string>& settingsText)
+      : processor_(machine, &clock_),
+        clockProcessor_(machine, &clockThreadClock_),
+        gpu_(machine),
+        settingsFile_(settingsText),
+        profile_(settingsFile_.path(), "Korvath"),
+        monitor_(MonitorSeams{processor_, clock_, clockProcessor_, clockThreadClock_, desktop_, gpu_, profile_,
+                              logFiles_, tray_, tray_, SimulatedTray::kApplicationIcon, false, {}},
+                 window_) {}
 
   std::optional<FatalError> StartUp() {
-    if (auto fatal = access_.Open()) return fatal;
-    IdentifySignature(access_, identity_);
-    DetermineMaxMultiplier(access_);
-    TakeCounterBaselines(access_);
-    texts_.Set(IDC_SIGNATURE, identity_.signatureText);
-    if (auto fatal = CheckProcessorSupport(processor_, identity_.signature)) return fatal;
-    BuildCoreSlots(access_);
-    tscClock_.Start();
-    IdentifyModelAndTjMax(access_, identity_);
-    texts_.Set(IDC_MODEL_NUMBER, identity_.ModelText());
-    ApplySettings();
-    return std::nullopt;
+    std::optional<FatalError> fatal = monitor_.StartUp();
+    // The clock thread has had its eight passes by the time the first
+    // cycles run.
+    if (!fatal) monitor_.RunClockPasses(kClockPassesBeforeFirstCycle);
+    return fatal;
   }
 
+  // One timer tick a second after the previous one (the first comes 50 ms
+  // after start-up).
   void RunCycle() {
-    clock_.AdvanceMilliseconds(1000);
-    monitor_.stats().cycleCount += 1;
-    monitor_.SampleAllCores();
-    tscClock_.CatchUp();
-    UpdateClockDisplay(access_, tscClock_.measurements().tscMhz.load(), monitor_.stats().cycleCount, texts_);
-    access_.EnableFixedCounters();
+    if (monitor_.firstTickPending()) clock_.AdvanceMilliseconds(kFirstTickMs);
+    else clock_.AdvanceMilliseconds(kCyclePeriodMs);
+    size_t logWritesBefore = logFiles_.writes.size();
+    monitor_.OnMonitorTimer();
+    cycleLogWrites_.assign(logFiles_.writes.begin() + static_cast<std::ptrdiff_t>(logWritesBefore),
+                           logFiles_.writes.end());
   }
+
+  void ShutDown() { monitor_.ShutDown(); }
 
   JsonObject StartUpReport() const {
+    const ProcessorIdentity& identity = monitor_.identity();
+    Monitor& monitor = const_cast<Monitor&>(monitor_);
     JsonObject report;
     report.Add("type", "startup")
-        .Add("modelNumber", identity_.ModelText())
-        .Add("signatureText", identity_.signatureText)
-        .Add("tjMax", ToVector(identity_.tjMax))
-        .Add("tjMaxDetected", ToVector(identity_.tjMaxDetected))
-        .Add("coreSlotMask", ToVector(cpu_.coreSlotMask));
+        .Add("modelNumber", identity.ModelText())
+        .Add("signatureText", identity.signatureText)
+        .Add("tjMax", ToVector(monitor.settings().tjMax))
+        .Add("tjMaxDetected", ToVector(monitor.settings().tjMaxDetected))
+        .Add("coreSlotMask", ToVector(monitor.cpu().coreSlotMask))
+        .Add("gpuReading", monitor_.gpuReading())
+        .Add("mayShow", window_.mayShow);
     return report;
   }
 
   JsonObject CycleReport() {
     JsonObject controls;
-    for (int id : kMainWindowTextIds) controls.Add(std::to_string(id), texts_.Get(id));
+    for (int id : kMainWindowTextIds) controls.Add(std::to_string(id), window_.controls.Get(id));
     JsonObject report;
     report.Add("type", "cycle")
-        .Add("cycle", monitor_.stats().cycleCount)
+        .Add("cycle", monitor_.temperatures().stats().cycleCount)
         .Add("time", FormatTimeOfDay(clock_.LocalNow()))
-        .Add("controls", controls);
+        .Add("controls", controls)
+        .Add("title", window_.title)
+        .Add("trayTip", monitor_.trayTipText())
+        .Add("tray", TrayReport())
+        .Add("log", LogReport(cycleLogWrites_))
+        .Add("desktop", desktop_.TakeEvents());
+    return report;
+  }
+
+  JsonObject ShutdownReport() {
+    JsonObject report;
+    report.Add("type", "shutdown")
+        .Add("log", LogReport(std::vector<CapturedLogFiles::Write>(
+                        logFiles_.writes.begin() + static_cast<std::ptrdiff_t>(logWritesReported_),
+                        logFiles_.writes.end())))
+        .Add("liveIcons", static_cast<int64_t>(tray_.LiveIcons()))
+        .Add("settingsFile", settingsFile_.Contents());
     return report;
   }
 
  private:
-  void ApplySettings() {
-    ApplyTjMaxSettings(identity_.tjMax, identity_.tjMaxDetected, settings_.tjMax);
-    for (int k = 0; k < kCoreSlots; ++k) {
-      monitor_.idleCalibration[k] = IdleCalibrationFromText(settings_.idle[k]);
+  static constexpr int kClockPassesBeforeFirstCycle = 9;
+
+  std::vector<std::string> TrayReport() const {
+    std::vector<std::string> icons;
+    for (const auto& [id, icon] : tray_.Shown()) {
+      icons.push_back(Format("%u %s %s", id, icon.picture.c_str(), icon.tip.c_str()));
     }
-    monitor_.degreeSuffix = DegreeSuffixFromSetting(settings_.degreeSymbolString);
+    return icons;
   }
 
-  SimulationSettings settings_;
+  std::vector<std::string> LogReport(const std::vector<CapturedLogFiles::Write>& writes) {
+    std::vector<std::string> lines;
+    for (const CapturedLogFiles::Write& write : writes) lines.push_back(write.path + ": " + write.bytes);
+    logWritesReported_ = logFiles_.writes.size();
+    return lines;
+  }
+
   SimulatedClock clock_;
+  SimulatedClock clockThreadClock_;
   SimulatedProcessor processor_;
-  CpuInfo cpu_;
-  MsrAccess access_;
-  SimulatedTscClock tscClock_;
-  ProcessorIdentity identity_;
-  DisplayTexts texts_;
-  TemperatureMonitor monitor_;
+  SimulatedProcessor clockProcessor_;
+  SimulatedGpuSource gpu_;
+  SimulatedDesktop desktop_;
+  SimulatedTray tray_;
+  CapturedLogFiles logFiles_;
+  ScratchSettingsFile settingsFile_;
+  IniProfileStore profile_;
+  SimulatedMainWindow window_;
+  Monitor monitor_;
+  std::vector<CapturedLogFiles::Write> cycleLogWrites_;
+  size_t logWritesReported_ = 0;
 };
 
 }  // namespace
@@ -158,9 +250,9 @@ std::optional<std::string> ParseSimulationOptions(int argc, const char* const* a
   return std::nullopt;
 }
 
-int RunSimulation(const MachineDescription& machine, const SimulationSettings& settings, int cycles,
+int RunSimulation(const MachineDescription& machine, const std::optional<std::string>& settingsText, int cycles,
                   std::ostream& out) {
-  SimulatedKorvath korvath(machine, settings);
+  SimulatedKorvath korvath(machine, settingsText);
   if (std::optional<FatalError> fatal = korvath.StartUp()) {
     JsonObject report;
     report.Add("type", "fatal").Add("caption", fatal->caption).Add("text", fatal->text).Add("exitCode", fatal->exitCode);
@@ -172,6 +264,8 @@ int RunSimulation(const MachineDescription& machine, const SimulationSettings& s
     korvath.RunCycle();
     out << korvath.CycleReport().ToString() << "\n";
   }
+  korvath.ShutDown();
+  out << korvath.ShutdownReport().ToString() << "\n";
   out.flush();
   return 0;
 }

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "app/SimulationSettings.h"
 #include "platform/sim/MachineDescription.h"
 
 namespace korvath {
@@ -24,7 +23,10 @@ std::optional<std::string> ParseSimulationOptions(int argc, const char* const* a
 
 // Prints the start-up result (or the fatal message box that ended it) and
 // then one object per cycle; returns the exit code of the simulated process.
-int RunSimulation(const MachineDescription& machine, const SimulationSettings& settings, int cycles,
+// settingsText is the content of the settings file; without one every
+// setting has its default. After the cycles the shutdown runs, and its
+// report holds the settings file as the shutdown left it.
+int RunSimulation(const MachineDescription& machine, const std::optional<std::string>& settingsText, int cycles,
                   std::ostream& out);
 
 }  // namespace korvath

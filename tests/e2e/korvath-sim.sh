@@ -75,17 +75,19 @@ if "fatal" in expected:
     for key, value in expected["fatal"].items():
         check(key, first.get(key), value)
 else:
-    check("line count", len(lines), 1 + cycles)
+    check("line count", len(lines), 2 + cycles)
+    check("shutdown", lines[-1].get("type"), "shutdown")
+    check("icons left alive", lines[-1].get("liveIcons"), 0)
     check("type", first.get("type"), "startup")
     for key in ("modelNumber", "signatureText", "tjMax", "coreSlotMask"):
         check(key, first.get(key), expected[key])
     check("tjMaxDetected", first.get("tjMaxDetected"), expected["tjMax"])
     temperature_ids = ["1001", "1002", "1003", "1004"]
     status_ids = ["1109", "1110", "1111", "1112"]
-    for number, cycle in enumerate(lines[1:], start=1):
+    for number, cycle in enumerate(lines[1:1 + cycles], start=1):
         check(f"cycle {number} type", cycle.get("type"), "cycle")
         check(f"cycle {number} number", cycle.get("cycle"), number)
-        check(f"cycle {number} time", cycle.get("time"), f"12:00:{number:02d}")
+        check(f"cycle {number} time", cycle.get("time"), f"12:00:{number - 1:02d}")  # the first tick comes 50 ms after start-up
         controls = cycle.get("controls", {})
         check(f"cycle {number} control count", len(controls), 34)
         check(f"cycle {number} model", controls.get("1043"), expected["modelNumber"])
@@ -97,7 +99,7 @@ else:
         minima = [controls.get(i) for i in ("1019", "1022", "1024", "1026")]
         check(f"cycle {number} minima", minima, [t + "\u00b0C" if t else "" for t in expected["temperature"]])
         times = [controls.get(i) for i in ("1028", "1030", "1032", "1034")]
-        check(f"cycle {number} minimum times", times, ["12:00:01" if t else "" for t in expected["temperature"]])
+        check(f"cycle {number} minimum times", times, ["12:00:00" if t else "" for t in expected["temperature"]])
         # Clock speed, bus speed x multiplier and load; the elapsed time starts at 0:00:00.
         clock = [controls.get(i) for i in ("1155", "1159", "1157")]
         check(f"cycle {number} clock", clock, expected["clock"])
@@ -114,13 +116,16 @@ printf '[Korvath]\nTjMax0=85\nTjMax1=121\nIdle1=1.5\nDegreeSymbolString=F\n' >"$
 "$sim" --machine sim/machines/q9550.ini --settings "$work/settings.ini" --cycles 1 >"$work/settings.jsonl"
 python3 - "$work/settings.jsonl" <<'PY' || fail "settings are not applied"
 import json, sys
-startup, cycle = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
+startup, cycle, shutdown = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
 assert startup["tjMax"] == [85, 100, 100, 100], startup
 assert startup["tjMaxDetected"] == [100, 100, 100, 100], startup
 controls = cycle["controls"]
 # Slot 0: 85 - 45; slot 1: 100 - 44 + 15 * 44 / 400.
 assert controls["1001"] == "40" and controls["1019"] == "40F", controls
 assert controls["1002"] == "57" and controls["1023"] == "57F", controls
+# The shutdown writes the window state into the settings file and keeps the
+# keys it does not own.
+assert "TjMax0=85" in shutdown["settingsFile"] and "IconShow=1" in shutdown["settingsFile"], shutdown
 PY
 
 if [ "$failures" -ne 0 ]; then

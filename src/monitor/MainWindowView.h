@@ -1,0 +1,56 @@
+// What the main window's logic asks of the window itself: its rectangle,
+// title and z-order, its timers, and the few actions only the window system
+// can take. MainWindow implements it over Win32; tests record the calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace korvath {
+
+class DisplayTexts;
+
+struct WindowRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool operator==(const WindowRect&) const = default;
+};
+
+// The window's one monitor timer, and the tray's retry timer.
+inline constexpr uintptr_t kMonitorTimerId = 1;
+inline constexpr uint32_t kFirstTickMs = 50;
+inline constexpr uint32_t kCyclePeriodMs = 1000;
+
+class MainWindowView {
+ public:
+  virtual ~MainWindowView() = default;
+
+  virtual WindowRect GetWindowRect() = 0;
+  virtual void SetTitle(const std::string& title) = 0;
+  // SetWindowPos to the same rectangle, topmost or not, without activating.
+  virtual void ApplyZOrder(const WindowRect& rect, bool topmost) = 0;
+  // Moves the window by (dx, dy), keeping its size.
+  virtual void MoveWindowBy(int dx, int dy) = 0;
+  virtual void InvalidateAll() = 0;
+  virtual void PushTexts(const DisplayTexts& texts) = 0;
+
+  // SetTimer / KillTimer on the window; returns the identifier in force.
+  virtual uintptr_t SetTimer(uintptr_t timerId, uint32_t periodMs) = 0;
+  virtual void KillTimer(uintptr_t timerId) = 0;
+
+  virtual void Minimize() = 0;
+  virtual void FlashOnce() = 0;
+  // Applies the mini layout (caption-less, small) or the normal one.
+  virtual void ApplyMiniMode(bool enter) = 0;
+  // While false the window refuses to be shown.
+  virtual void SetMayShow(bool mayShow) = 0;
+  // The fonts and brushes made at start-up, deleted at shutdown.
+  virtual void DeleteGdiObjects() = 0;
+};
+
+}  // namespace korvath

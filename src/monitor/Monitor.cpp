@@ -1,0 +1,45 @@
+#include "monitor/Monitor.h"
+
+#include "hw/TscClockRunner.h"
+
+namespace korvath {
+
+Monitor::Monitor(const MonitorSeams& seams, MainWindowView& view)
+    : seams_(seams),
+      view_(view),
+      cpu_(CreateCpuInfo(seams.processor)),
+      access_(seams.processor, cpu_),
+      gpu_(seams.gpu),
+      temperatures_(access_, seams.time, settings_.tjMax, texts_),
+      clockModulation_(access_),
+      clockThread_(seams.clockProcessor, seams.clockTime, clockMeasurements_),
+      alarms_(settings_, seams.desktop, [this] { view_.FlashOnce(); }),
+      log_(settings_, seams.logFiles),
+      tray_(settings_, seams.trayShell, seams.trayPainter, seams.applicationIcon) {}
+
+// Stops the clock thread even when the window never got to its shutdown
+// (a fatal start-up path ends the process without one).
+Monitor::~Monitor() = default;
+
+void Monitor::ApplyTemperatureSettings() {
+  for (int slot = 0; slot < kCoreSlots; ++slot) {
+    temperatures_.idleCalibration[slot] = settings_.idleCalibration[slot];
+  }
+  temperatures_.degreeSuffix = settings_.degreeSuffix;
+}
+
+void Monitor::RunClockPasses(int passes) {
+  for (int pass = 0; pass < passes; ++pass) clockThread_.RunPass();
+}
+
+void Monitor::ToggleMiniMode() {
+  settings_.miniMode = settings_.miniMode ? 0 : 1;
+  view_.ApplyMiniMode(settings_.miniMode != 0);
+}
+
+void Monitor::ResetStatistics() {
+  temperatures_.ResetStatistics();
+  view_.PushTexts(texts_);
+}
+
+}  // namespace korvath

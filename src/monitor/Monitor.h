@@ -1,0 +1,170 @@
+// Everything the main window runs above the seams: the process-wide records,
+// the start-up, the once-a-second monitor cycle and the shutdown. MainWindow
+// is its Win32 view; korvath-sim drives it on a simulated machine.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "config/AppSettings.h"
+#include "config/ClockModulation.h"
+#include "config/SettingsFile.h"
+#include "hw/CpuInfo.h"
+#include "hw/FatalError.h"
+#include "hw/MsrAccess.h"
+#include "hw/ProcessorIdentity.h"
+#include "hw/TemperatureMonitor.h"
+#include "hw/TscClock.h"
+#include "monitor/AlarmMonitor.h"
+#include "monitor/GpuSensor.h"
+#include "monitor/MainWindowView.h"
+#include "monitor/TemperatureLog.h"
+#include "monitor/TrayIcons.h"
+#include "platform/TrayShell.h"
+#include "ui/DisplayTexts.h"
+
+namespace korvath {
+
+class Desktop;
+class FileAppender;
+class GpuSource;
+class Processor;
+class ProfileStore;
+class TimeSource;
+class TscClockRunner;
+
+// The seams the monitor runs on. The clock thread gets a processor and a
+// time source of its own: in the product they are the same objects as the
+// user-interface thread's, in a simulation they keep the clock thread's
+// state apart.
+struct MonitorSeams {
+  Processor& processor;
+  TimeSource& time;
+  Processor& clockProcessor;
+  TimeSource& clockTime;
+  Desktop& desktop;
+  GpuSource& gpu;
+  ProfileStore& settingsFile;
+  FileAppender& logFiles;
+  TrayShell& trayShell;
+  TrayIconPainter& trayPainter;
+  IconHandle applicationIcon = 0;
+  // The product measures the clock on a thread of its own; a simulation
+  // runs the passes itself (RunClockPasses).
+  bool startClockThread = true;
+  // Runs first on the clock thread; the product raises its priority there.
+  std::function<void()> onClockThreadStart;
+};
+
+class Monitor {
+ public:
+  // Static initialisation: the processor record and the GPU sensor.
+  Monitor(const MonitorSeams& seams, MainWindowView& view);
+  ~Monitor();
+  Monitor(const Monitor&) = delete;
+  Monitor& operator=(const Monitor&) = delete;
+
+  // The main window's initialisation after its system menu and icon: opens
+  // the hardware, identifies the processor, reads the settings and starts
+  // the timer. A fatal condition returns the message box that ends the
+  // process; nothing of the window is shown then.
+  std::optional<FatalError> StartUp();
+
+  // WM_TIMER of the monitor timer: the first tick's one-time work, then the
+  // cycle, then the fixed counters switched on again.
+  void OnMonitorTimer();
+  // WM_TIMER of the tray retry timer.
+  void OnTrayRetryTimer();
+  // Explorer re-created the notification area.
+  void OnTaskbarCreated();
+  // One monitor cycle.
+  void UpdateMonitor();
+  // Double-click on the window: enters or leaves mini mode.
+  void ToggleMiniMode();
+  // The Reset button and the tray menu's Reset.
+  void ResetStatistics();
+  // The main window is being destroyed.
+  void ShutDown();
+
+  // Copies the display-related settings into the sampling (idle calibration,
+  // degree suffix); start-up and the Settings dialog call it.
+  void ApplyTemperatureSettings();
+
+  // A simulation's clock thread: the passes it would have run by now.
+  void RunClockPasses(int passes);
+
+  // Records shared with the dialogs.
+  AppSettings& settings() { return settings_; }
+  CpuInfo& cpu() { return cpu_; }
+  MsrAccess& access() { return access_; }
+  const ProcessorIdentity& identity() const { return identity_; }
+  TemperatureMonitor& temperatures() { return temperatures_; }
+  const DisplayTexts& texts() const { return texts_; }
+  GpuSensor& gpu() { return gpu_; }
+  bool gpuReading() const { return gpuReading_; }
+  TrayIcons& tray() { return tray_; }
+  TemperatureLog& log() { return log_; }
+  AlarmMonitor& alarms() { return alarms_; }
+  ClockModulation& clockModulation() { return clockModulation_; }
+  const TscMeasurements& clockMeasurements() const { return clockMeasurements_; }
+
+  const std::string& trayTipText() const { return trayTipText_; }
+  const std::string& titleText() const { return titleText_; }
+  bool normalWindowRectSet() const { return normalWindowRectSet_; }
+  const WindowRect& normalWindowRect() const { return normalWindowRect_; }
+  bool firstTickPending() const { return firstTick_; }
+  bool mayShow() const { return mayShow_; }
+  void RequestRepaint() { repaintRequested_ = true; }
+
+  // The anchor position of the window (right double-click), and its copy
+  // taken when it was set.
+  ScreenPoint anchorPoint;
+  ScreenPoint anchorCopy;
+  bool anchorSet = false;
+
+ private:
+  void RunFirstTick();
+  void FinishAddingIcons();
+  void SampleCores();
+  void ReadGpu();
+  void RefreshTrayIcons();
+  void UpdateTitleOrZOrder();
+  void LogStep();
+  std::array<bool, kTrayIconCount> PresentIcons() const;
+  StartupFacts CollectStartupFacts() const;
+  void ApplyWindowSettings();
+
+  MonitorSeams seams_;
+  MainWindowView& view_;
+
+  CpuInfo cpu_;
+  MsrAccess access_;
+  GpuSensor gpu_;
+  ProcessorIdentity identity_;
+  AppSettings settings_;
+  DisplayTexts texts_;
+  TemperatureMonitor temperatures_;
+  ClockModulation clockModulation_;
+  TscMeasurements clockMeasurements_;
+  TscClockThread clockThread_;
+  std::unique_ptr<TscClockRunner> clockRunner_;
+  AlarmMonitor alarms_;
+  TemperatureLog log_;
+  TrayIcons tray_;
+
+  bool gpuReading_ = false;
+  uintptr_t timerId_ = kMonitorTimerId;
+  bool firstTick_ = true;
+  bool mayShow_ = false;
+  bool repaintRequested_ = false;
+  bool trayRetryArmed_ = false;
+  std::string trayTipText_;
+  std::string titleText_;
+  WindowRect normalWindowRect_;
+  bool normalWindowRectSet_ = false;
+  bool shutDown_ = false;
+};
+
+}  // namespace korvath

@@ -1,0 +1,161 @@
+// The monitor timer and the once-a-second cycle.
+#include "monitor/Monitor.h"
+
+#include <vector>
+
+#include "hw/ClockDisplay.h"
+#include "platform/TextFormat.h"
+#include "platform/TimeSource.h"
+#include "resources/resource.h"
+
+namespace korvath {
+namespace {
+
+// A window lower than this is in mini mode.
+constexpr int kMiniModeHeight = 97;
+
+}  // namespace
+
+void Monitor::OnMonitorTimer() {
+  if (shutDown_) return;
+  if (firstTick_) RunFirstTick();
+  UpdateMonitor();
+  access_.EnableFixedCounters();
+}
+
+void Monitor::RunFirstTick() {
+  firstTick_ = false;
+  view_.KillTimer(timerId_);
+  if (settings_.miniMode) {
+    settings_.miniMode = 0;
+    ToggleMiniMode();
+  }
+  if (tray_.BeginAdding(PresentIcons(), seams_.time.TickCount()) == TrayIcons::Adding::kRetrying) {
+    view_.SetTimer(kTrayRetryTimerId, kTrayRetryPeriodMs);
+    trayRetryArmed_ = true;
+  } else {
+    FinishAddingIcons();
+  }
+  if (settings_.startMinimized) view_.Minimize();
+  timerId_ = view_.SetTimer(timerId_, kCyclePeriodMs);
+}
+
+void Monitor::OnTrayRetryTimer() {
+  if (shutDown_) return;
+  if (tray_.RetryAdding(seams_.time.TickCount()) == TrayIcons::Adding::kDone) {
+    view_.KillTimer(kTrayRetryTimerId);
+    trayRetryArmed_ = false;
+    FinishAddingIcons();
+  }
+}
+
+void Monitor::OnTaskbarCreated() {
+  if (shutDown_ || firstTick_) return;
+  if (tray_.OnTaskbarCreated(seams_.time.TickCount()) == TrayIcons::Adding::kRetrying && !trayRetryArmed_) {
+    view_.SetTimer(kTrayRetryTimerId, kTrayRetryPeriodMs);
+    trayRetryArmed_ = true;
+  }
+}
+
+// The tray has forced the task-bar behaviour on when no icon could be added;
+// a GPU icon asked for without GPU reading is dropped from the mask.
+void Monitor::FinishAddingIcons() {
+  if ((settings_.iconShow & kIconShowGpu) && !gpuReading_) settings_.iconShow &= ~kIconShowGpu;
+}
+
+std::array<bool, kTrayIconCount> Monitor::PresentIcons() const {
+  std::array<bool, kTrayIconCount> present = {};
+  for (int slot = 0; slot < kCoreSlots; ++slot) present[slot] = cpu_.coreSlotMask[slot] != 0;
+  present[kGpuIconIndex] = gpuReading_;
+  return present;
+}
+
+void Monitor::UpdateMonitor() {
+  temperatures_.stats().cycleCount += 1;
+  alarms_.BeginCycle();
+  SampleCores();
+  if (gpuReading_) ReadGpu();
+  // The missing-alarm-file box runs a message loop; cycles may nest here.
+  if (alarms_.AlarmThisCycle()) alarms_.RunActions(temperatures_.stats().cycleCount);
+  RefreshTrayIcons();
+  UpdateTitleOrZOrder();
+  UpdateClockDisplay(access_, clockMeasurements_.tscMhz.load(), temperatures_.stats().cycleCount, texts_);
+  if (settings_.logFile) LogStep();
+  if (repaintRequested_) {
+    view_.InvalidateAll();
+    repaintRequested_ = false;
+  }
+  view_.PushTexts(texts_);
+}
+
+void Monitor::SampleCores() {
+  const std::string& suffix = settings_.degreeSuffix;
+  for (int slot = 0; slot < kCoreSlots; ++slot) {
+    if (cpu_.coreSlotMask[slot] == 0) continue;
+    temperatures_.SampleCoreTemperature(slot);
+    int temperature = temperatures_.sample(slot).temperature;
+    if (slot == 0) {
+      trayTipText_ = Format("Core 0:  %d%s", temperature, suffix.c_str());
+      titleText_ = Format("%d%s", temperature, suffix.c_str());
+    } else {
+      trayTipText_ += Format("\nCore %d:  %d%s", slot, temperature, suffix.c_str());
+      titleText_ += Format(" %d%s", temperature, suffix.c_str());
+    }
+    alarms_.CheckCpu(temperature);
+  }
+}
+
+void Monitor::ReadGpu() {
+  int temperature = gpu_.ReadGpuTemperature();
+  temperatures_.RecordGpuTemperature(temperature);
+  alarms_.CheckGpu(temperature);
+  if (temperatures_.stats().cycleCount > 3) {
+    texts_.Set(IDC_SIGNATURE, Format("GPU  %d%s", temperature, settings_.degreeSuffix.c_str()));
+  }
+}
+
+void Monitor::RefreshTrayIcons() {
+  const TemperatureStats& stats = temperatures_.stats();
+  TrayRefreshInput input;
+  input.present = PresentIcons();
+  input.cycleCount = stats.cycleCount;
+  input.trayTipText = trayTipText_;
+  input.alarmThisCycle = alarms_.AlarmThisCycle();
+  for (int entry = 0; entry < kTrayIconCount; ++entry) {
+    TrayIconReading& reading = input.readings[entry];
+    reading.minTemp = stats.minTemp[entry];
+    reading.maxTemp = stats.maxTemp[entry];
+    reading.tempSum = stats.tempSum[entry];
+    if (entry == kGpuIconIndex) {
+      reading.temperature = gpu_.lastGpuTemperature();
+      continue;
+    }
+    reading.temperature = temperatures_.sample(entry).temperature;
+    reading.readout = temperatures_.sample(entry).readout;
+    reading.minDistance = stats.minDistance[entry];
+    reading.maxDistance = stats.maxDistance[entry];
+    reading.distanceSum = stats.distanceSum[entry];
+  }
+  tray_.Refresh(input);
+}
+
+void Monitor::UpdateTitleOrZOrder() {
+  WindowRect rect = view_.GetWindowRect();
+  if (rect.Height() < kMiniModeHeight) {
+    view_.SetTitle(titleText_);
+    return;
+  }
+  normalWindowRect_ = rect;
+  normalWindowRectSet_ = true;
+  view_.ApplyZOrder(rect, settings_.onTop != 0);
+}
+
+void Monitor::LogStep() {
+  std::vector<int> present;
+  for (int slot = 0; slot < kCoreSlots; ++slot) {
+    if (cpu_.coreSlotMask[slot] != 0) present.push_back(temperatures_.sample(slot).temperature);
+  }
+  log_.Step(seams_.time.LocalNow(), present);
+}
+
+}  // namespace korvath

@@ -1,0 +1,74 @@
+// The start-up of the main window, in its fixed order.
+#include "monitor/Monitor.h"
+
+#include "hw/CoreRatios.h"
+#include "hw/CoreSlots.h"
+#include "hw/NominalMultiplier.h"
+#include "hw/ProcessorSupport.h"
+#include "hw/TscClockRunner.h"
+#include "resources/resource.h"
+
+namespace korvath {
+
+std::optional<FatalError> Monitor::StartUp() {
+  if (std::optional<FatalError> fatal = access_.Open()) return fatal;
+  IdentifySignature(access_, identity_);
+  DetermineMaxMultiplier(access_);
+  TakeCounterBaselines(access_);
+  texts_.Set(IDC_SIGNATURE, identity_.signatureText);
+  if (std::optional<FatalError> fatal = CheckProcessorSupport(seams_.processor, identity_.signature)) {
+    return fatal;
+  }
+  BuildCoreSlots(access_);
+
+  if (seams_.startClockThread) {
+    clockRunner_ = std::make_unique<TscClockRunner>(clockThread_, seams_.onClockThreadStart);
+    clockRunner_->Start();
+  } else {
+    clockThread_.Start();
+  }
+
+  IdentifyModelAndTjMax(access_, identity_);
+  texts_.Set(IDC_MODEL_NUMBER, identity_.ModelText());
+
+  settings_ = ReadSettings(seams_.settingsFile, CollectStartupFacts(), clockModulation_);
+  ApplyTemperatureSettings();
+  ApplyWindowSettings();
+  for (int slot = 0; slot < kCoreSlots; ++slot) cpu_.coreSlotMask[slot] = settings_.coreSlotMask[slot];
+  gpuReading_ = gpu_.IsReadingOn(!settings_.gpuAvailable);
+
+  ReadIconShow(seams_.settingsFile, settings_);
+  if (!gpuReading_) settings_.iconShow &= ~kIconShowGpu;
+
+  // Start minimised alone hides the window: only the tray icons show.
+  mayShow_ = !(settings_.startMinimized && !settings_.miniMode && !settings_.taskBar);
+  view_.SetMayShow(mayShow_);
+  timerId_ = view_.SetTimer(kMonitorTimerId, kFirstTickMs);
+  return std::nullopt;
+}
+
+StartupFacts Monitor::CollectStartupFacts() const {
+  StartupFacts facts;
+  facts.gpuAvailable = gpu_.status() == 0;
+  facts.coreCount = cpu_.coreCount;
+  facts.signature = identity_.signature;
+  for (int slot = 0; slot < kCoreSlots; ++slot) {
+    facts.detectedTjMax[slot] = identity_.tjMax[slot];
+    facts.coreSlotMask[slot] = cpu_.coreSlotMask[slot];
+  }
+  return facts;
+}
+
+void Monitor::ApplyWindowSettings() {
+  if (settings_.windowXY != 0) {
+    ScreenPoint offset = UnpackPosition(settings_.windowXY);
+    view_.MoveWindowBy(offset.x, offset.y);
+  }
+  if (settings_.anchorXY != 0) {
+    anchorPoint = UnpackPosition(settings_.anchorXY);
+    anchorCopy = anchorPoint;
+    anchorSet = true;
+  }
+}
+
+}  // namespace korvath

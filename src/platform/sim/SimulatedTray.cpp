@@ -1,0 +1,38 @@
+#include "platform/sim/SimulatedTray.h"
+
+namespace korvath {
+
+std::string SimulatedTray::PictureOf(IconHandle icon) const {
+  if (icon == kApplicationIcon) return "app";
+  auto found = drawn_.find(icon);
+  // A destroyed icon handed to the shell would show garbage on a real desktop.
+  return found == drawn_.end() ? "invalid" : found->second;
+}
+
+bool SimulatedTray::AddIcon(const TrayIconRecord& record) {
+  if (refuseAdds > 0) {
+    --refuseAdds;
+    return false;
+  }
+  shown_[record.id] = {PictureOf(record.icon), record.tip};
+  return true;
+}
+
+bool SimulatedTray::ModifyIcon(const TrayIconRecord& record) {
+  auto found = shown_.find(record.id);
+  if (found == shown_.end()) return false;
+  found->second = {PictureOf(record.icon), record.tip};
+  return true;
+}
+
+bool SimulatedTray::DeleteIcon(const TrayIconRecord& record) { return shown_.erase(record.id) != 0; }
+
+IconHandle SimulatedTray::DrawIcon(const std::string& text, uint32_t, int) {
+  IconHandle icon = nextIcon_++;
+  drawn_[icon] = text;
+  return icon;
+}
+
+void SimulatedTray::DestroyIcon(IconHandle icon) { drawn_.erase(icon); }
+
+}  // namespace korvath

@@ -1,0 +1,41 @@
+// The notification area of a simulated run: icons drawn as their text,
+// counted while alive, and the shell's view of every added icon.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/TrayShell.h"
+
+namespace korvath {
+
+class SimulatedTray : public TrayShell, public TrayIconPainter {
+ public:
+  static constexpr IconHandle kApplicationIcon = 1;
+
+  struct ShownIcon {
+    std::string picture;  // the drawn text, or "app" for the application icon
+    std::string tip;
+  };
+
+  bool AddIcon(const TrayIconRecord& record) override;
+  bool ModifyIcon(const TrayIconRecord& record) override;
+  bool DeleteIcon(const TrayIconRecord& record) override;
+  IconHandle DrawIcon(const std::string& text, uint32_t colour, int fontNumber) override;
+  void DestroyIcon(IconHandle icon) override;
+
+  // By icon id (4294 + index).
+  const std::map<uint32_t, ShownIcon>& Shown() const { return shown_; }
+  size_t LiveIcons() const { return drawn_.size(); }
+  // The shell refuses this many adds first (no notification area yet).
+  int refuseAdds = 0;
+
+ private:
+  std::string PictureOf(IconHandle icon) const;
+
+  std::map<uint32_t, ShownIcon> shown_;
+  std::map<IconHandle, std::string> drawn_;
+  IconHandle nextIcon_ = 100;
+};
+
+}  // namespace korvath
