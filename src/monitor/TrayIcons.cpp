@@ -93,13 +93,13 @@ void TrayIcons::RefreshIcon(int index, const TrayRefreshInput& input) {
     record.tip = isGpu ? std::string(" GPU ") : Format("Core %d", index);
   }
 
-  const TrayIconReading& reading = input.readings[index];
-  int value = TrayIconValue(settings_.iconShow, isGpu, reading, input.cycleCount);
+  int temperature = input.temperature[index];
+  int value = TrayIconValue(settings_.iconShow, index, temperature, isGpu ? 0 : input.readout[index], input.stats);
   if (value == lastIconValue_[index] && !isTipIcon && !settings_.trayInfo && !settings_.alarm) return;
   lastIconValue_[index] = value;
 
   int threshold = isGpu ? settings_.alarm2 : settings_.alarm1;
-  bool blink = input.alarmThisCycle && reading.temperature >= threshold && input.cycleCount % 2 == 1;
+  bool blink = input.alarmThisCycle && temperature >= threshold && input.stats.cycleCount % 2 == 1;
   if (blink) {
     lastIconValue_[index] = 0;
     record.icon = applicationIcon_;

@@ -23,9 +23,11 @@ inline constexpr int kNoIconValue = -128;
 
 // What one cycle hands to the refresh.
 struct TrayRefreshInput {
+  explicit TrayRefreshInput(const TemperatureStats& stats) : stats(stats) {}
+  const TemperatureStats& stats;  // also the cycle count
   std::array<bool, kTrayIconCount> present = {};  // slot present; [4]: GPU read
-  std::array<TrayIconReading, kTrayIconCount> readings = {};
-  uint64_t cycleCount = 0;
+  std::array<int, kTrayIconCount> temperature = {};  // current; [4]: the GPU
+  std::array<int, kCoreSlots> readout = {};
   std::string trayTipText;
   bool alarmThisCycle = false;
 };

@@ -17,12 +17,12 @@ struct TrayRig {
   ~TrayRig() { EXPECT_TRUE(painter.live.size() <= kTrayIconCount); }
 
   void SetTemperatures(int core0, int core1, int gpu) {
-    input.readings[0].temperature = core0;
-    input.readings[1].temperature = core1;
-    input.readings[4].temperature = gpu;
+    input.temperature[0] = core0;
+    input.temperature[1] = core1;
+    input.temperature[4] = gpu;
   }
   void Cycle() {
-    ++input.cycleCount;
+    ++stats.cycleCount;
     shell.calls.clear();
     icons.Refresh(input);
   }
@@ -31,7 +31,8 @@ struct TrayRig {
   testing::CountingPainter painter;
   testing::RecordingShell shell{painter};
   TrayIcons icons{settings, shell, painter, kApplicationIcon};
-  TrayRefreshInput input;
+  TemperatureStats stats;
+  TrayRefreshInput input{stats};
 };
 
 TEST(TrayIconText, KeepsTwoDigits) {
@@ -116,11 +117,18 @@ TEST(TrayIcons, ValueFollowsTheDisplayMode) {
   TrayRig rig;
   rig.settings.iconShow = 0x11;
   rig.icons.BeginAdding(kTwoCoresAndGpu, 0);
-  TrayIconReading& core0 = rig.input.readings[0];
-  TrayIconReading& gpu = rig.input.readings[4];
-  core0 = {.temperature = 50, .readout = 50, .minTemp = 40, .maxTemp = 70, .minDistance = 30,
-           .maxDistance = 60, .tempSum = 50 * 3 + 1, .distanceSum = 50 * 3 + 2};
-  gpu = {.temperature = 61, .minTemp = 55, .maxTemp = 66, .tempSum = 61 * 3};
+  TemperatureStats& stats = rig.stats;
+  rig.SetTemperatures(50, 0, 61);
+  rig.input.readout[0] = 50;
+  stats.minTemp[0] = 40;
+  stats.maxTemp[0] = 70;
+  stats.minDistance[0] = 30;
+  stats.maxDistance[0] = 60;
+  stats.tempSum[0] = 50 * 3 + 1;
+  stats.distanceSum[0] = 50 * 3 + 2;
+  stats.minTemp[4] = 55;
+  stats.maxTemp[4] = 66;
+  stats.tempSum[4] = 61 * 3;
   struct Case {
     uint32_t mode;
     const char* core;
@@ -131,7 +139,7 @@ TEST(TrayIcons, ValueFollowsTheDisplayMode) {
       {0x0600, "70", "66"},  // a hand-edited file: the later bit wins
   };
   for (const Case& c : cases) {
-    rig.input.cycleCount = 2;  // this cycle is the third
+    rig.stats.cycleCount = 2;  // this cycle is the third
     rig.settings.iconShow = 0x11 | c.mode;
     rig.icons.ForceRedraw();
     rig.Cycle();
@@ -144,8 +152,12 @@ TEST(TrayIcons, AverageRightAfterResetIsTheCurrentValue) {
   TrayRig rig;
   rig.settings.iconShow = 0x801;
   rig.icons.BeginAdding(kTwoCoresAndGpu, 0);
-  rig.input.readings[0] = {.temperature = 57, .tempSum = 57};
-  rig.input.cycleCount = 0;  // Reset; the cycle counts itself as 1
+  rig.stats.tempSum[0] = 50 * 9;
+  rig.stats.cycleCount = 9;
+  rig.stats.Reset();
+  // The next cycle counts itself and records its one sample.
+  rig.stats.tempSum[0] += 57;
+  rig.SetTemperatures(57, 0, 0);
   rig.Cycle();
   EXPECT_EQ(rig.shell.pictures[4294], "57");
 }
