@@ -112,7 +112,7 @@ class NullShell : public TrayShell {
 };
 
 TEST(GdiTrayIconPainter, RedrawingAndBlinkingKeepsTheGdiObjectCount) {
-  MonitorSettings settings;
+  AppSettings settings;
   settings.iconShow = 0x1F;
   settings.alarm = true;
   settings.alarm1 = 70;
