@@ -115,27 +115,15 @@ void Monitor::ReadGpu() {
 }
 
 void Monitor::RefreshTrayIcons() {
-  const TemperatureStats& stats = temperatures_.stats();
-  TrayRefreshInput input;
+  TrayRefreshInput input(temperatures_.stats());
   input.present = PresentIcons();
-  input.cycleCount = stats.cycleCount;
   input.trayTipText = trayTipText_;
   input.alarmThisCycle = alarms_.AlarmThisCycle();
-  for (int entry = 0; entry < kTrayIconCount; ++entry) {
-    TrayIconReading& reading = input.readings[entry];
-    reading.minTemp = stats.minTemp[entry];
-    reading.maxTemp = stats.maxTemp[entry];
-    reading.tempSum = stats.tempSum[entry];
-    if (entry == kGpuIconIndex) {
-      reading.temperature = gpu_.lastGpuTemperature();
-      continue;
-    }
-    reading.temperature = temperatures_.sample(entry).temperature;
-    reading.readout = temperatures_.sample(entry).readout;
-    reading.minDistance = stats.minDistance[entry];
-    reading.maxDistance = stats.maxDistance[entry];
-    reading.distanceSum = stats.distanceSum[entry];
+  for (int slot = 0; slot < kCoreSlots; ++slot) {
+    input.temperature[slot] = temperatures_.sample(slot).temperature;
+    input.readout[slot] = temperatures_.sample(slot).readout;
   }
+  input.temperature[kGpuIconIndex] = gpu_.lastGpuTemperature();
   tray_.Refresh(input);
 }
 
