@@ -78,6 +78,8 @@ class SensorTest : private CoolDownHost {
   const CoolDownTest& coolDown() const { return coolDown_; }
   bool running() const { return running_; }
   uint32_t savedClockModulation() const { return savedClockModulation_; }
+  // The stress program this dialog launched last; 0 before any.
+  ProcessId prime95() const { return prime95_; }
 
   // All member texts into the controls.
   void TransferTexts();
