@@ -1,5 +1,6 @@
 #include "platform/win32/NvapiGpuSource.h"
 
+#include <string>
 #include <type_traits>
 
 namespace korvath {
@@ -23,6 +24,16 @@ bool NvapiGpuSource::Load() {
   // Only the system folder: a library of this name planted beside the
   // executable or in the current folder would run inside an elevated process.
   module_.reset(LoadLibraryExW(LibraryName(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  // Windows 7 without its loader update refuses the flag; the full path of
+  // the system folder's copy keeps the same promise there.
+  if (!module_ && GetLastError() == ERROR_INVALID_PARAMETER) {
+    wchar_t folder[MAX_PATH] = {};
+    UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+      std::wstring path = std::wstring(folder, length) + L"\\" + LibraryName();
+      module_.reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    }
+  }
   if (!module_) return false;
   queryInterface_ = reinterpret_cast<nvapi::QueryInterfaceFunction>(
       reinterpret_cast<void*>(GetProcAddress(module_.get(), nvapi::kQueryInterfaceExport)));
