@@ -1,9 +1,81 @@
 #!/usr/bin/env bash
-# Builds Korvath and runs it; see README.md.
+# Builds Korvath and runs it under Wine on the simulated Core 2 Duo E8400,
+# printing the main window's readings once a second and keeping a
+# screenshot of the display current in build/run/screen.png, until Ctrl+C.
 set -euo pipefail
 cd "$(dirname "$0")"
+
+# The Windows executable to run, from build/win64/src/app/. The one with the
+# main window on the simulated machine is korvath-sim.exe; until it exists
+# korvath.exe runs on the library double.
+program=korvath.exe
+machine=sim/machines/e8400.ini
+stage=build/run
+screen=$stage/screen.png
+
 scripts/install-packages.sh
-cmake --preset native >/dev/null
-cmake --build --preset native -j"$(nproc)"
-echo "The main window does not exist yet; the native unit tests show what does:"
-ctest --preset native
+mkdir -p build
+for preset in native win64; do
+  echo "=== building $preset"
+  cmake --preset "$preset" >"build/$preset-configure.log" 2>&1 || { cat "build/$preset-configure.log"; exit 1; }
+  cmake --build --preset "$preset" -j2 >"build/$preset-build.log" 2>&1 || { tail -50 "build/$preset-build.log"; exit 1; }
+done
+
+source tests/e2e/lib-wine.sh
+e2e_begin "build/win64/src/app/$program" build/win64/sim/WinRing0x64.dll
+trap 'echo; exit 130' INT TERM
+
+# The program with the library double and the machine file beside it.
+rm -rf "$stage"
+mkdir -p "$stage"
+cp "build/win64/src/app/$program" build/win64/sim/WinRing0x64.dll "$stage/"
+cp "$machine" "$stage/simulated-machine.ini"
+
+take_screenshot() {
+  import -window root "$stage/screen-new.png" 2>/dev/null && mv "$stage/screen-new.png" "$screen" || true
+}
+
+# The windows of the process with every control that shows a text.
+print_readings() {
+  probe list "$1" | sed -E \
+    -e 's/^window [^ ]+ pid [0-9]+ exe "[^"]*" class "([^"\\]|\\.)*" caption "(([^"\\]|\\.)*)".*/== \2/' \
+    -e 's/^  control (-?[0-9]+) class "([^"\\]|\\.)*" text "(([^"\\]|\\.)*)" rect.*/  \1: \3/' |
+    grep -v -E '^  -?[0-9]+: $' || true
+}
+
+pid=$(wine_launch "$stage/$program")
+echo "=== $program runs under Wine on $machine (Windows pid $pid); screenshot: $screen; Ctrl+C ends"
+seen_window=0
+while :; do
+  if code=$(probe wait "$pid" 0 2>/dev/null); then
+    echo "$program ended with exit code $code"
+    break
+  fi
+  readings=$(print_readings "$pid")
+  if [ -n "$readings" ]; then
+    seen_window=1
+    echo "--- $(date +%H:%M:%S)"
+    echo "$readings"
+  fi
+  take_screenshot
+  sleep 1
+done
+take_screenshot
+[ "$seen_window" -eq 1 ] && exit 0
+
+echo
+echo "The main window does not exist yet: $program opened the hardware-access library on the"
+echo "simulated machine and ended. Until the window comes, korvath-sim shows what it would show,"
+echo "one monitor cycle a second (control id: text):"
+build/native/src/app/korvath-sim --machine "$machine" --cycles 86400 | python3 -u -c '
+import json, signal, sys, time
+signal.signal(signal.SIGINT, lambda *_: sys.exit(130))
+for line in sys.stdin:
+    record = json.loads(line)
+    if record.get("type") == "cycle":
+        texts = ["%s: %s" % (key, value) for key, value in record["controls"].items() if value]
+        print("--- cycle %d at %s\n  %s" % (record["cycle"], record["time"], "\n  ".join(texts)), flush=True)
+        time.sleep(1)
+    else:
+        print(json.dumps(record, ensure_ascii=False), flush=True)
+' || true
