@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "monitor/MainWindowView.h"
 #include "platform/Desktop.h"
 #include "tools/CoolDownTest.h"
 
@@ -37,15 +38,6 @@ inline constexpr const char* kPrime95DownloadPage = "https://www.mersenne.org/fr
 extern const int kCoolDownCoreCellIds[kCoolDownRows][kCoreSlots];
 extern const int kCoolDownLoadCellIds[kCoolDownRows];
 extern const int kMovementCellIds[kCoreSlots];
-
-struct WindowRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-};
 
 // Beside the main window, on whichever side has more room, tops aligned.
 WindowRect PlaceBesideMainWindow(const WindowRect& mainWindow, const WindowRect& dialog, int screenWidth);
