@@ -161,7 +161,7 @@ struct ProfileFile {
   bool exists = false;
   bool byteOrderMark = false;
   bool utf8 = true;  // otherwise the bytes are taken one character each
-  std::string lineEnding = "\r\n";
+  std::string_view lineEnding = "\r\n";
   std::vector<ProfileLine> lines;
 };
 
@@ -176,7 +176,7 @@ ProfileLine ClassifyLine(std::string raw, bool utf8) {
     size_t close = rest.rfind(u']');
     if (close != std::u16string_view::npos) {
       line.kind = ProfileLine::Kind::kSection;
-      line.name = std::u16string(rest.substr(1, close - 1));
+      line.name = std::u16string(Trim(rest.substr(1, close - 1)));
       return line;
     }
   }
@@ -366,7 +366,7 @@ bool IniProfileStore::WriteString(std::string_view key, std::string_view value) 
     ProfileLine header;
     header.kind = ProfileLine::Kind::kSection;
     header.name = sectionText;
-    header.raw = "[" + EncodeLike(file, sectionText) + "]";
+    header.raw.append("[").append(EncodeLike(file, sectionText)).append("]");
     file.lines.push_back(std::move(header));
     range = SectionRange{file.lines.size() - 1, file.lines.size()};
   }
@@ -377,7 +377,7 @@ bool IniProfileStore::WriteString(std::string_view key, std::string_view value) 
   line.kind = ProfileLine::Kind::kEntry;
   line.name = entry ? file.lines[*entry].name : keyText;
   line.value = valueText;
-  line.raw = EncodeLike(file, line.name) + "=" + EncodeLike(file, valueText);
+  line.raw.append(EncodeLike(file, line.name)).append("=").append(EncodeLike(file, valueText));
   if (entry) {
     file.lines[*entry] = std::move(line);
   } else {
