@@ -79,9 +79,23 @@ void DataExchange::ExchangeRadio(std::initializer_list<int> group, int& index) {
   for (int id : group) controls_.SetCheck(id, position++ == index ? 1 : 0);
 }
 
+// Opening the prompt takes the focus from the edit being typed in, and a
+// dialog that validates when an edit loses the focus then transfers again,
+// inside the prompt, and is refused the same text. One prompt is enough: the
+// nested refusal stays silent and leaves the focus to the outer one.
+bool DataExchange::promptOpen_ = false;
+
 void DataExchange::Refuse(int id, const std::string& message) {
   refused_ = true;
-  if (prompt_) prompt_(message);
+  if (promptOpen_) return;
+  promptOpen_ = true;
+  try {
+    if (prompt_) prompt_(message);
+  } catch (...) {
+    promptOpen_ = false;
+    throw;
+  }
+  promptOpen_ = false;
   // After the prompt, so that closing the message box does not take the
   // focus somewhere else again.
   controls_.SetFocus(id);

@@ -51,6 +51,8 @@ class DataExchange {
   bool save_;
   RefusalPrompt prompt_;
   bool refused_ = false;
+  // All dialogs run on the user-interface thread, so one flag serves them all.
+  static bool promptOpen_;
 };
 
 // Runs exchange over the controls in one direction; false when a value was refused.

@@ -103,6 +103,27 @@ TEST(DataExchange, RefusedNumberStopsTheTransferAtThatControl) {
   EXPECT_EQ(rig.prompts.size(), 1u);
 }
 
+TEST(DataExchange, ATransferInsideTheRefusalPromptDoesNotPromptAgain) {
+  InMemoryControlSurface controls{kName, kTjMax, kAlarm, kInterval, kLog, kFont0, kFont1, kFont2};
+  std::vector<std::string> prompts;
+  Members* members = nullptr;
+  Members inner(controls, [&](const std::string& message) { prompts.push_back("inner " + message); });
+  Members outer(controls, [&](const std::string& message) {
+    prompts.push_back("outer " + message);
+    // The edit lost the focus to the prompt and its handler transfers again.
+    EXPECT_FALSE(members->UpdateData(true));
+  });
+  members = &inner;
+  controls.SetText(kTjMax, "abc");
+  controls.SetFocus(kLog);
+  EXPECT_FALSE(outer.UpdateData(true));
+  EXPECT_EQ(prompts, std::vector<std::string>{"outer Please enter an unsigned integer."});
+  EXPECT_EQ(controls.FocusedControl(), kTjMax);
+
+  EXPECT_FALSE(inner.UpdateData(true));  // later transfers prompt as before
+  EXPECT_EQ(prompts.size(), 2u);
+}
+
 TEST(DataExchange, OnlyUnsignedWholeNumbersAreAccepted) {
   struct Case {
     const char* text;
