@@ -5,7 +5,6 @@
 #include "hw/CpuInfo.h"
 #include "hw/FatalError.h"
 #include "hw/MsrAccess.h"
-#include "monitor/GpuSensor.h"
 #include "platform/win32/NvapiGpuSource.h"
 #include "platform/win32/Win32Processor.h"
 #include "platform/win32/Win32TimeSource.h"
@@ -27,9 +26,9 @@ struct RealMachine {
   Win32TimeSource time;
   CpuInfo cpu;
   MsrAccess access;
-  // Opened here, before any window exists; the library stays loaded for the run.
+  // The GPU driver library for the Monitor's GPU sensor; it stays loaded
+  // for the run.
   NvapiGpuSource gpuSource;
-  GpuSensor gpu{gpuSource};
 };
 
 // The error-icon message box of a fatal start-up condition, with no owner
