@@ -38,6 +38,7 @@ expect_box() {
     return
   fi
   check_eq "$name: box" "Driver Error|$text" "$(read_message_box "Driver Error")"
+  check_eq "$name: error icon" error "$(message_box_icon "Driver Error")"
   probe key "Driver Error" Enter
   check_eq "$name: exit code" 0 "$(wait_exit "$pid" 20)"
 }

@@ -12,11 +12,12 @@
 #
 # Windows paths: wine_path turns a Linux path into the Z: form. Message
 # boxes are ordinary windows: caption, text in the static control 65535,
-# buttons by their command id (1 = OK, 2 = Cancel, 6 = Yes, 7 = No).
+# buttons by their command id (1 = OK, 2 = Cancel, 6 = Yes, 7 = No), the
+# icon in the static control 1088 (message_box_icon).
 
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 E2E_WIN64=$E2E_ROOT/build/win64
-E2E_PROBE=$E2E_WIN64/tests/e2e/korvath-probe.exe
+E2E_PROBE=${E2E_PROBE:-$E2E_WIN64/tests/e2e/korvath-probe.exe}
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
@@ -118,6 +119,12 @@ wait_exit() {
 read_message_box() {
   local caption=$1
   printf '%s|%s' "$caption" "$(probe text "$caption" 65535 | sed ':a;N;$!ba;s/\n/\\n/g')"
+}
+
+# Which standard icon a message box shows: error, warning, information,
+# question or other. Wine's message box holds it in the static control 1088.
+message_box_icon() {
+  probe icon "$1" 1088
 }
 
 # Saves a picture of the whole display, for a look after a failure.

@@ -29,6 +29,8 @@ constexpr char kUsage[] =
     "  text <window> <control-id>      print a control's text as it is\n"
     "  set-text <window> <control-id> <text>\n"
     "  click <window> <control-id>     press a button (BM_CLICK)\n"
+    "  icon <window> <control-id>      which standard icon a static control shows:\n"
+    "                                  error, warning, information, question or other\n"
     "  command <window> <control-id>   send the window WM_COMMAND from a control\n"
     "  key <window> <key>              press a key: Enter, Esc, Tab, Space, F1-F12,\n"
     "                                  a letter or digit, or a virtual-key number\n"
@@ -221,6 +223,77 @@ int Command(const std::vector<std::wstring>& args) {
              : Fail(L"cannot post to the window");
 }
 
+// Top-down 32-bit pixels of a bitmap.
+std::vector<uint32_t> BitmapPixels(HDC dc, HBITMAP bitmap, int* width, int* height) {
+  BITMAP header{};
+  if (bitmap == nullptr || !GetObjectW(bitmap, sizeof(header), &header)) return {};
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof(format.bmiHeader);
+  format.bmiHeader.biWidth = header.bmWidth;
+  format.bmiHeader.biHeight = -header.bmHeight;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  std::vector<uint32_t> pixels(static_cast<size_t>(header.bmWidth) * header.bmHeight);
+  if (!GetDIBits(dc, bitmap, 0, header.bmHeight, pixels.data(), &format, DIB_RGB_COLORS)) return {};
+  *width = header.bmWidth;
+  *height = header.bmHeight;
+  return pixels;
+}
+
+// Icon handles are private to their process, so the icon a control shows
+// is recognised by its pixels on the screen: the opaque pixels of a
+// standard icon must match what is drawn at the control's corner.
+bool ShowsIcon(HWND control, HICON icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return false;
+  HDC screen = GetDC(nullptr);
+  int width = 0, height = 0, maskWidth = 0, maskHeight = 0;
+  std::vector<uint32_t> colour = BitmapPixels(screen, info.hbmColor, &width, &height);
+  std::vector<uint32_t> mask = BitmapPixels(screen, info.hbmMask, &maskWidth, &maskHeight);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  bool hasAlpha = false;
+  for (uint32_t pixel : colour) hasAlpha = hasAlpha || (pixel >> 24) != 0;
+  int compared = 0, matched = 0;
+  for (int y = 0; y < height && y < maskHeight; ++y) {
+    for (int x = 0; x < width && x < maskWidth; ++x) {
+      uint32_t pixel = colour[static_cast<size_t>(y) * width + x];
+      bool opaque = hasAlpha ? (pixel >> 24) == 0xFF : (mask[static_cast<size_t>(y) * maskWidth + x] & 0xFFFFFF) == 0;
+      if (!opaque) continue;
+      COLORREF shown = GetPixel(screen, rect.left + x, rect.top + y);
+      uint32_t expected = pixel & 0xFFFFFF;
+      // GetPixel answers 0x00BBGGRR; the bitmap holds 0x00RRGGBB.
+      uint32_t shownRgb = (GetRValue(shown) << 16) | (GetGValue(shown) << 8) | GetBValue(shown);
+      ++compared;
+      if (shownRgb == expected) ++matched;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return compared > 0 && matched * 10 >= compared * 9;
+}
+
+int Icon(const std::vector<std::wstring>& args) {
+  HWND window, control;
+  int id;
+  if (!FindWindowAndControl(args, &window, &control, &id)) return kExitFailed;
+  static const struct {
+    const wchar_t* name;
+    LPCWSTR id;
+  } kStandard[] = {{L"error", IDI_HAND}, {L"warning", IDI_EXCLAMATION}, {L"information", IDI_ASTERISK},
+                   {L"question", IDI_QUESTION}};
+  for (const auto& standard : kStandard) {
+    if (ShowsIcon(control, LoadIconW(nullptr, standard.id))) {
+      Print(std::wstring(standard.name) + L"\n");
+      return kExitOk;
+    }
+  }
+  Print(L"other\n");
+  return kExitOk;
+}
+
 UINT ParseKey(const std::wstring& name) {
   static const struct {
     const wchar_t* name;
@@ -339,6 +412,7 @@ int wmain(int argc, wchar_t** argv) {
   } kCommands[] = {{L"run", Run},         {L"list", List},
                    {L"text", Text},       {L"set-text", SetText},
                    {L"click", Click},     {L"command", Command},
+                   {L"icon", Icon},
                    {L"key", Key},         {L"wait-window", WaitWindow},
                    {L"wait-closed", WaitClosed}, {L"wait", Wait},
                    {L"kill", Kill}};
