@@ -252,3 +252,41 @@ TEST(TrayIcons, RedrawsAndBlinkingLeaveNoIconAlive) {
 
 }  // namespace
 }  // namespace korvath
+
+namespace korvath {
+namespace {
+
+TEST(TrayIcons, SettingsToggleKeepsTheTrayOrderAndFallsBackToTheTaskBar) {
+  TrayRig rig;
+  rig.settings.iconShow = 0x1801;
+  rig.icons.BeginAdding(kTwoCoresAndGpu, 0);
+  rig.SetTemperatures(45, 47, 60);
+  rig.Cycle();
+  rig.shell.calls.clear();
+
+  // Turning the GPU on re-adds core 0 after it: GPU, core 1, core 0 order.
+  EXPECT_TRUE(rig.icons.ToggleIcon(4));
+  EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"delete 4294", "add 4298", "add 4294"}));
+  EXPECT_EQ(rig.icons.AddedIcons(), (std::vector<int>{4, 0}));
+  EXPECT_EQ(rig.settings.iconShow, 0x1811u);
+  EXPECT_EQ(rig.icons.LastIconValue()[0], kNoIconValue);
+
+  rig.shell.calls.clear();
+  EXPECT_TRUE(rig.icons.ToggleIcon(1));
+  EXPECT_EQ(rig.shell.calls,
+            (std::vector<std::string>{"delete 4294", "delete 4298", "add 4298", "add 4295", "add 4294"}));
+  EXPECT_EQ(rig.icons.TipIconIndex(), 0);
+
+  rig.settings.iconShow |= 0x40000;  // a stray high bit from a hand-edited file
+  EXPECT_TRUE(rig.icons.ToggleIcon(0));
+  EXPECT_EQ(rig.icons.TipIconIndex(), 1);
+  EXPECT_EQ(rig.settings.iconShow, 0x1812u);
+  EXPECT_TRUE(rig.icons.ToggleIcon(1));
+  EXPECT_FALSE(rig.settings.taskBar);
+  EXPECT_FALSE(rig.icons.ToggleIcon(4));
+  EXPECT_TRUE(rig.settings.taskBar);
+  EXPECT_EQ(rig.settings.iconShow, 0x1800u);
+}
+
+}  // namespace
+}  // namespace korvath
