@@ -114,6 +114,9 @@ void SensorTest::OnInitDialog() {
 }
 
 void SensorTest::OnStart() {
+  // The picker runs a message loop of its own; a second click on Start
+  // meanwhile must not open a second picker or launch a second program.
+  if (picking_) return;
   coolDown_.Begin();
   SetStatus("Open Prime95");
   SetClockModulation(kClockModulationOff);
@@ -123,7 +126,9 @@ void SensorTest::OnStart() {
   request.initialName = "prime95";
   request.filter = "EXE Files (*.exe)|*.exe||";
   request.mustExist = true;
+  picking_ = true;
   std::optional<std::string> path = desktop_.PickOpenFile(request);
+  picking_ = false;
   if (!path) {
     SetStatus("Unable to Open Prime95");
     return;

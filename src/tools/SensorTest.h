@@ -96,6 +96,7 @@ class SensorTest : private CoolDownHost {
   uint32_t savedClockModulation_ = 0;
   uintptr_t timerId_ = kInitialTimerId;
   bool running_ = false;
+  bool picking_ = false;
   bool prime95Launched_ = false;
   ProcessId prime95_;
 };

@@ -85,6 +85,17 @@ TEST(SensorTest, StartLaunchesThePickedProgramOnAllProcessors) {
   EXPECT_TRUE(rig.test.running());
 }
 
+TEST(SensorTest, StartPressedAgainWhileThePickerIsOpenIsIgnored) {
+  SensorTestRig rig;
+  rig.test.OnInitDialog();
+  rig.desktop.onPick = [&] { rig.test.OnStart(); };
+  rig.test.OnStart();
+  EXPECT_EQ(rig.desktop.pickRequests.size(), 1u);
+  EXPECT_EQ(rig.desktop.started.size(), 1u);
+  EXPECT_EQ(rig.timer.starts.size(), 1u);
+  EXPECT_EQ(rig.Status(), "Run Small FFTs");
+}
+
 TEST(SensorTest, CancelledPickerLeavesModulationOffAndStopDisabled) {
   SensorTestRig rig;
   rig.test.OnInitDialog();

@@ -92,6 +92,7 @@ class FakeDesktop : public Desktop {
 
   std::optional<std::string> PickOpenFile(const OpenFileRequest& request) override {
     pickRequests.push_back(request);
+    if (onPick) onPick();
     return pickedFile;
   }
   std::optional<uint32_t> PickColour(uint32_t) override { return std::nullopt; }
@@ -109,6 +110,7 @@ class FakeDesktop : public Desktop {
   std::vector<uint32_t> terminated;
   int runningQueries = 0;
   std::vector<OpenFileRequest> pickRequests;
+  std::function<void()> onPick;
   std::optional<std::string> pickedFile = std::string("C:\\tools\\prime95.exe");
 };
 
