@@ -1,0 +1,92 @@
+// The main window's geometry without the window: the anchor position, mini
+// mode's rectangles and size limits, and where a resting cursor asks for a
+// report. MainWindow applies the results to the real window.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "config/SettingsFile.h"
+#include "hw/TemperatureStats.h"
+#include "monitor/MainWindowView.h"
+
+namespace korvath {
+
+inline constexpr int kMiniClientWidth = 312;
+inline constexpr int kMiniClientHeight = 118;
+// How much taller than its first height the mini window may be dragged.
+inline constexpr int kMiniExtraHeight = 250;
+// Mini mode drops caption, system menu and the minimize and maximize boxes,
+// and takes a sizing border.
+inline constexpr uint32_t kMiniStyleKeep = 0xFF34FFFF;
+inline constexpr uint32_t kMiniStyleAdd = 0x00040000;
+
+inline uint32_t MiniModeStyle(uint32_t savedStyle) { return (savedStyle & kMiniStyleKeep) | kMiniStyleAdd; }
+
+struct MiniSizeLimits {
+  int width = 0;
+  int minHeight = 0;
+  int maxHeight = 0;
+};
+
+// The state of the window's placement for the whole run.
+struct WindowPlacement {
+  bool miniMode = false;
+  WindowRect fullRect;  // the normal window, moved along with the mini one
+  WindowRect miniRect;  // the mini window as laid out on entering
+  uint32_t savedStyle = 0;
+  MiniSizeLimits limits;
+  bool limitsActive = false;
+  WindowRect anchor;  // only left and top are used
+};
+
+struct MiniLayout {
+  WindowRect miniRect;
+  MiniSizeLimits limits;
+};
+
+// Lays out the mini window for a full window at `full`, once the window has
+// been sized to 312 x 118 with the mini style and reports a client area of
+// clientWidth x clientHeight: the client area becomes exactly 312 x 118, the
+// window is centred over the full one and never ends above y = 4.
+MiniLayout LayOutMiniWindow(const WindowRect& full, int clientWidth, int clientHeight);
+
+// The full window to restore when leaving mini mode: moved by as much as the
+// mini window was dragged, and never with its right edge left of x = 10.
+WindowRect RestoreFullWindow(const WindowRect& full, const WindowRect& miniAtEntry, const WindowRect& miniNow);
+
+// The track sizes that WM_GETMINMAXINFO imposes while mini limits apply.
+struct TrackLimits {
+  int maxSizeWidth, maxSizeHeight;
+  int minTrackWidth, minTrackHeight;
+  int maxTrackWidth, maxTrackHeight;
+};
+TrackLimits MiniTrackLimits(const MiniSizeLimits& limits);
+
+// Shift + right double-click: the text of the "Anchor Position" box.
+inline constexpr const char* kAnchorCaption = "Anchor Position";
+std::string AnchorMessage(ScreenPoint previous, ScreenPoint now);
+
+// "AnchorXY": 0 when the anchor was never set, so that nothing is written.
+WindowRect AnchorFromSetting(uint32_t anchorXY);
+bool AnchorWorthSaving(const WindowRect& anchor);
+
+// Hover reports. Columns are core slots; -1 is no column.
+int HoverColumn(int x, int clientWidth);
+enum class HoverBand { kNone, kMinimum, kMaximum };
+HoverBand HoverBandAt(int y);
+bool InGpuField(int x, int y);
+
+inline constexpr const char* kGpuReportCaption = "GPU Report";
+std::string GpuReportText(int minimum, const std::tm& minTime, int maximum, const std::tm& maxTime,
+                          const std::string& degreeSuffix);
+// "%b %d" of the recorded time: the popup's one item.
+std::string HoverDateText(const std::tm& time);
+// The popup's text for a rest at (x, y) over a present core's minimum or
+// maximum, or nothing.
+std::optional<std::string> CoreHoverText(int x, int y, int clientWidth, const TemperatureStats& stats,
+                                         const bool (&present)[kCoreSlots]);
+
+}  // namespace korvath

@@ -1,0 +1,186 @@
+#include "monitor/WindowPlacement.h"
+
+#include <gtest/gtest.h>
+
+#include "monitor/ControlColours.h"
+
+namespace korvath {
+namespace {
+
+// A frame as a themed desktop draws it: 8 pixels each side, 31 above.
+constexpr int kClientWidthAfterSizing = kMiniClientWidth - 16;
+constexpr int kClientHeightAfterSizing = kMiniClientHeight - 39;
+
+TEST(WindowPlacement, AnchorRoundTripsThroughTheSetting) {
+  uint32_t packed = PackPosition({-20, 5});
+  EXPECT_EQ(packed, 537206764u);
+  EXPECT_EQ(AnchorFromSetting(packed), (WindowRect{-20, 5, -20, 5}));
+  EXPECT_EQ(AnchorFromSetting(0), WindowRect{});
+  EXPECT_FALSE(AnchorWorthSaving(AnchorFromSetting(0)));
+  // An anchor at the origin whose window had a size still counts as set.
+  EXPECT_TRUE(AnchorWorthSaving({0, 0, 318, 378}));
+}
+
+TEST(WindowPlacement, AnchorMessageTellsASecondSetFromAMove) {
+  EXPECT_EQ(AnchorMessage({0, 0}, {100, 40}), "Previous Position\n( 0, 0 )\n\nNew Position\n( 100, 40 )\n");
+  // A second Shift + right double-click without moving.
+  EXPECT_EQ(AnchorMessage({100, 40}, {100, 40}), "Current Position\n( 100, 40 )\n");
+  EXPECT_EQ(AnchorMessage({-20, 5}, {-20, 5}), "Current Position\n( -20, 5 )\n");
+}
+
+TEST(WindowPlacement, MiniWindowHasAnExactClientAreaAndIsCentred) {
+  WindowRect full{100, 200, 418, 578};
+  MiniLayout layout = LayOutMiniWindow(full, kClientWidthAfterSizing, kClientHeightAfterSizing);
+  EXPECT_EQ(layout.miniRect.Width(), kMiniClientWidth + 16);
+  EXPECT_EQ(layout.miniRect.Height(), kMiniClientHeight + 39);
+  // A tall frame lifts the window by 5 and allows one more pixel.
+  EXPECT_EQ(layout.miniRect.top, 195);
+  EXPECT_EQ((layout.miniRect.left + layout.miniRect.right) / 2, (full.left + full.right) / 2);
+  EXPECT_EQ(layout.limits.width, 328);
+  EXPECT_EQ(layout.limits.minHeight, 157);
+  EXPECT_EQ(layout.limits.maxHeight, 157 + 250 + 1);
+
+  // A thin frame keeps the top and adds nothing.
+  MiniLayout thin = LayOutMiniWindow(full, kMiniClientWidth - 6, kMiniClientHeight - 6);
+  EXPECT_EQ(thin.miniRect.top, 200);
+  EXPECT_EQ(thin.limits.maxHeight, thin.limits.minHeight + 250);
+}
+
+TEST(WindowPlacement, MiniWindowAboveTheScreenComesDownToYFour) {
+  WindowRect full{100, -200, 418, 178};
+  MiniLayout layout = LayOutMiniWindow(full, kClientWidthAfterSizing, kClientHeightAfterSizing);
+  EXPECT_EQ(layout.miniRect.bottom, 4);
+  EXPECT_EQ(layout.miniRect.Height(), 157);
+  // The limits are those of the window, wherever it ends up.
+  EXPECT_EQ(layout.limits.minHeight, 157);
+}
+
+TEST(WindowPlacement, LeavingTakesTheFullWindowWhereTheMiniOneWasDragged) {
+  WindowRect full{100, 200, 418, 578};
+  MiniLayout layout = LayOutMiniWindow(full, kClientWidthAfterSizing, kClientHeightAfterSizing);
+  WindowRect dragged{layout.miniRect.left + 100, layout.miniRect.top, layout.miniRect.right + 100,
+                     layout.miniRect.bottom};
+  EXPECT_EQ(RestoreFullWindow(full, layout.miniRect, dragged), (WindowRect{200, 200, 518, 578}));
+  EXPECT_EQ(RestoreFullWindow(full, layout.miniRect, layout.miniRect), full);
+
+  // Dragged off the left edge, the full window keeps 10 pixels on screen.
+  WindowRect offLeft{-900, layout.miniRect.top, -900 + layout.miniRect.Width(), layout.miniRect.bottom};
+  WindowRect restored = RestoreFullWindow(full, layout.miniRect, offLeft);
+  EXPECT_EQ(restored.right, 10);
+  EXPECT_EQ(restored.Width(), full.Width());
+}
+
+TEST(WindowPlacement, MiniStyleAndTrackLimits) {
+  // WS_OVERLAPPEDWINDOW | WS_VISIBLE loses caption, menu and boxes, keeps the sizing border.
+  EXPECT_EQ(MiniModeStyle(0x10CF0000u), 0x10040000u);
+  TrackLimits track = MiniTrackLimits({328, 157, 408});
+  EXPECT_EQ(track.minTrackWidth, 328);
+  EXPECT_EQ(track.maxTrackWidth, 328);
+  EXPECT_EQ(track.maxSizeWidth, 328);
+  EXPECT_EQ(track.minTrackHeight, 157);
+  EXPECT_EQ(track.maxTrackHeight, 408);
+  EXPECT_EQ(track.maxSizeHeight, 408);
+}
+
+TEST(HoverReport, ColumnsLeaveGapsBetweenCores) {
+  constexpr int w = 312;
+  constexpr int m = w / 2;
+  EXPECT_EQ(HoverColumn(m, w), -1);
+  EXPECT_EQ(HoverColumn(6, w), -1);
+  EXPECT_EQ(HoverColumn(7, w), 0);
+  EXPECT_EQ(HoverColumn(77, w), 0);
+  EXPECT_EQ(HoverColumn(80, w), -1);
+  EXPECT_EQ(HoverColumn(83, w), 1);
+  EXPECT_EQ(HoverColumn(153, w), 1);
+  EXPECT_EQ(HoverColumn(159, w), 2);
+  // Column 3 overlaps column 2's range and wins there.
+  EXPECT_EQ(HoverColumn(232, w), 2);
+  EXPECT_EQ(HoverColumn(233, w), 3);
+  EXPECT_EQ(HoverColumn(w - 7, w), -1);
+}
+
+TEST(HoverReport, BandsAndGpuField) {
+  EXPECT_EQ(HoverBandAt(175), HoverBand::kNone);
+  EXPECT_EQ(HoverBandAt(176), HoverBand::kMinimum);
+  EXPECT_EQ(HoverBandAt(225), HoverBand::kMinimum);
+  EXPECT_EQ(HoverBandAt(230), HoverBand::kNone);
+  EXPECT_EQ(HoverBandAt(240), HoverBand::kMaximum);
+  EXPECT_EQ(HoverBandAt(290), HoverBand::kNone);
+  EXPECT_TRUE(InGpuField(10, 37));
+  EXPECT_TRUE(InGpuField(95, 66));
+  EXPECT_FALSE(InGpuField(96, 50));
+  EXPECT_FALSE(InGpuField(50, 67));
+}
+
+TEST(HoverReport, Texts) {
+  std::tm minTime{};
+  minTime.tm_mon = 11;
+  minTime.tm_mday = 7;
+  minTime.tm_hour = 9;
+  minTime.tm_min = 5;
+  minTime.tm_sec = 3;
+  std::tm maxTime = minTime;
+  maxTime.tm_mon = 0;
+  maxTime.tm_mday = 12;
+  maxTime.tm_hour = 23;
+  EXPECT_EQ(GpuReportText(41, minTime, 67, maxTime, "\xC2\xB0" "C"),
+            "Minimum  41\xC2\xB0" "C\nDec 07    09:05:03\n\nMaximum  67\xC2\xB0" "C\nJan 12    23:05:03\n");
+  EXPECT_EQ(HoverDateText(minTime), "Dec 07");
+}
+
+TEST(HoverReport, OnlyPresentCoresInABandReport) {
+  TemperatureStats stats;
+  stats.minTime[0].tm_mon = 2;
+  stats.minTime[0].tm_mday = 9;
+  stats.maxTime[1].tm_mon = 10;
+  stats.maxTime[1].tm_mday = 30;
+  bool twoCores[kCoreSlots] = {true, true, false, false};
+  EXPECT_EQ(CoreHoverText(40, 200, 312, stats, twoCores), "Mar 09");
+  EXPECT_EQ(CoreHoverText(100, 260, 312, stats, twoCores), "Nov 30");
+  EXPECT_EQ(CoreHoverText(156, 200, 312, stats, twoCores), std::nullopt);
+  EXPECT_EQ(CoreHoverText(260, 260, 312, stats, twoCores), std::nullopt);
+  EXPECT_EQ(CoreHoverText(40, 230, 312, stats, twoCores), std::nullopt);
+}
+
+TEST(ControlColours, EachModeHasItsOwnSwitch) {
+  AppSettings settings;
+  settings.customGui = 0;
+  settings.customGuiMini = 1;
+  settings.guiMiniColor = 0x102030;
+  settings.guiMiniText = 0x405060;
+  ThermalSample samples[kCoreSlots] = {};
+
+  ControlColours normal = ChooseControlColours(settings, false, 1082, samples);
+  EXPECT_EQ(normal.brush, BackgroundBrush::kDialogDefault);
+  EXPECT_FALSE(normal.background);
+  EXPECT_FALSE(normal.text);
+
+  ControlColours mini = ChooseControlColours(settings, true, 1082, samples);
+  EXPECT_EQ(mini.brush, BackgroundBrush::kMini);
+  EXPECT_EQ(mini.background, 0x102030u);
+  EXPECT_EQ(mini.text, 0x405060u);
+}
+
+TEST(ControlColours, ThermalStatusFieldsTurnRed) {
+  AppSettings settings;
+  settings.customGui = 1;
+  settings.guiText = 0x00FF00;
+  ThermalSample samples[kCoreSlots] = {};
+  samples[1].hotLogged = true;
+  samples[2].hotLogged = true;
+  samples[2].hotNow = true;
+  samples[3].hotNow = true;  // hot now but never logged: the flag alone decides nothing
+
+  EXPECT_EQ(ChooseControlColours(settings, false, 1109, samples).text, 0x00FF00u);
+  EXPECT_EQ(ChooseControlColours(settings, false, 1110, samples).text, kHotLoggedColour);
+  EXPECT_EQ(ChooseControlColours(settings, false, 1111, samples).text, kHotNowColour);
+  EXPECT_EQ(ChooseControlColours(settings, false, 1112, samples).text, 0x00FF00u);
+  // Dark red without any custom colours, and the brush stays the dialog's.
+  settings.customGui = 0;
+  ControlColours plain = ChooseControlColours(settings, false, 1110, samples);
+  EXPECT_EQ(plain.text, kHotLoggedColour);
+  EXPECT_EQ(plain.brush, BackgroundBrush::kDialogDefault);
+}
+
+}  // namespace
+}  // namespace korvath
