@@ -1,0 +1,400 @@
+#include "config/SettingsDialogModel.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "TestMachines.h"
+#include "config/ClockModulation.h"
+#include "hw/MsrAccess.h"
+#include "monitor/MonitorDoubles.h"
+#include "monitor/TrayIcons.h"
+#include "platform/ProfileStore.h"
+#include "platform/sim/SimulatedProcessor.h"
+#include "resources/resource.h"
+#include "ui/InMemoryControlSurface.h"
+
+namespace korvath {
+namespace {
+
+constexpr char kDualCore[] =
+    "[system]\naffinity = 0x3\n[cpuid]\n0x1 = 0x1067A 0 0 0\n"
+    "[msr]\n0x19A = 0x14\n0x19D = 0x20\n0x198 = 0x0000092800000920\n";
+
+// Every control of the dialog's template.
+InMemoryControlSurface DialogControls() {
+  InMemoryControlSurface controls;
+  for (int id : {kOkButton, kCancelButton, 1088, 1063, 1079, 1105, 1106, 1049, 1036, 1037, 1038, 1081, 1083, 1080,
+                 1078, 1104, 1095, 1086, 1101, 1100, 1107, 1009, 1011, 1119, 1012, 1117, 1118, 1142, 1143, 1170,
+                 1013}) {
+    controls.Add(id);
+  }
+  for (int n = 0; n < 4; ++n) {
+    for (int first : {1068, 1064, 1091, 1073}) controls.Add(first + n);
+  }
+  for (int id = 1113; id <= 1116; ++id) controls.Add(id);
+  for (int n = 0; n < 4; ++n) controls.Enable(1064 + n, false);  // TjMax edits start disabled
+  return controls;
+}
+
+class FakeDialogWindow : public SettingsDialogWindow {
+ public:
+  WindowRect GetWindowRect() override { return rect; }
+  void MoveTo(ScreenPoint topLeft) override {
+    rect = {topLeft.x, topLeft.y, topLeft.x + rect.Width(), topLeft.y + rect.Height()};
+  }
+  void SetTopmost(bool on) override { topmost = on; }
+  int ScreenWidth() override { return screenWidth; }
+  void End(bool ok) override { ended = ok; }
+
+  WindowRect rect{0, 0, 370, 500};
+  int screenWidth = 1280;
+  bool topmost = false;
+  std::optional<bool> ended;
+};
+
+class PickingDesktop : public testing::RecordingDesktop {
+ public:
+  std::optional<std::string> PickOpenFile(const OpenFileRequest& request) override {
+    lastRequest = request;
+    return file;
+  }
+  std::optional<uint32_t> PickColour(uint32_t) override {
+    if (colours.empty()) return std::nullopt;
+    uint32_t colour = colours.front();
+    colours.pop_front();
+    return colour;
+  }
+  std::optional<std::string> file;
+  std::deque<uint32_t> colours;
+  OpenFileRequest lastRequest;
+};
+
+// Keeps each key's last value and the order of every write.
+class RecordingStore : public ProfileStore {
+ public:
+  unsigned ReadInt(std::string_view, int defaultValue) override { return static_cast<unsigned>(defaultValue); }
+  std::string ReadString(std::string_view, std::string_view defaultValue, size_t) override {
+    return std::string(defaultValue);
+  }
+  bool WriteString(std::string_view key, std::string_view value) override {
+    writes.push_back(std::string(key) + "=" + std::string(value));
+    return true;
+  }
+  bool Wrote(const std::string& keyName) const {
+    for (const std::string& w : writes) {
+      if (w.rfind(keyName + "=", 0) == 0) return true;
+    }
+    return false;
+  }
+  std::vector<std::string> writes;
+};
+
+struct Rig {
+  explicit Rig(bool gpu = false)
+      : processor(testing::ParseMachine(kDualCore)), cpu(CreateCpuInfo(processor)), access(processor, cpu),
+        clock(access) {
+    cpu.signature = 0x1067A;
+    settings.coreSlotMask[0] = 1;
+    settings.coreSlotMask[1] = 2;
+    settings.gpuAvailable = settings.gpuShown = gpu;
+    for (int n = 0; n < kCoreSlots; ++n) settings.tjMax[n] = settings.tjMaxDetected[n] = 100;
+    settings.iconShow = 1;
+    tray.AddIcon(0);
+  }
+
+  SettingsDialogModel& Open() {
+    model.emplace(controls, window, links, [this](const std::string& message) { prompts.push_back(message); });
+    model->OnInitDialog();
+    controls.SetFocus(kOkButton);
+    return *model;
+  }
+  void TypeAndLeave(int id, const std::string& text) {
+    controls.Type(id, text);
+    model->OnEditChange(id);
+    model->OnEditKillFocus(id);
+  }
+  void Click(int id, int check) {
+    controls.SetCheck(id, check);
+    model->OnClicked(id);
+  }
+  uint32_t ClockRegister() {
+    uint32_t low = 0, high = 0;
+    access.PinToCpu(1);
+    access.ReadMsr(kMsrClockModulation, &low, &high);
+    access.RestoreAffinity();
+    return low;
+  }
+
+  SimulatedProcessor processor;
+  CpuInfo cpu;
+  MsrAccess access;
+  ClockModulation clock;
+  AppSettings settings;
+  testing::CountingPainter painter;
+  testing::RecordingShell shell{painter};
+  TrayIcons tray{settings, shell, painter, testing::kApplicationIcon};
+  PickingDesktop desktop;
+  RecordingStore store;
+  InMemoryControlSurface controls = DialogControls();
+  FakeDialogWindow window;
+  int temperatureChanges = 0;
+  int repaints = 0;
+  std::vector<std::string> brushes;
+  SettingsDialogLinks links{settings,
+                            tray,
+                            clock,
+                            store,
+                            desktop,
+                            WindowRect{100, 50, 418, 428},
+                            [this] { ++temperatureChanges; },
+                            [this] { ++repaints; },
+                            [this](uint32_t c) { brushes.push_back(Format("normal 0x%06X", c)); },
+                            [this](uint32_t c) { brushes.push_back(Format("mini 0x%06X", c)); }};
+  std::vector<std::string> prompts;
+  std::optional<SettingsDialogModel> model;
+};
+
+TEST(SettingsDialogRules, ValuesTheEditsAccept) {
+  EXPECT_EQ(NearestDivisorOfHour(7), 8u);
+  EXPECT_EQ(NearestDivisorOfHour(11), 12u);  // halfway between 10 and 12: a tie goes up
+  EXPECT_EQ(NearestDivisorOfHour(1000), 900u);
+  EXPECT_EQ(NearestDivisorOfHour(1100), 1200u);
+  EXPECT_EQ(NearestDivisorOfHour(0), 1u);
+  EXPECT_EQ(NearestDivisorOfHour(5000), 3600u);
+  EXPECT_EQ(NearestDivisorOfHour(60), 60u);
+
+  EXPECT_EQ(ValidateIdleText("2.25"), 23);
+  EXPECT_EQ(ValidateIdleText("-1.25"), -13);
+  EXPECT_EQ(ValidateIdleText("-25"), -199);
+  EXPECT_EQ(ValidateIdleText("12"), 99);
+  EXPECT_EQ(ValidateIdleText("abc"), 0);
+  EXPECT_EQ(ValidateIdleText("1e999"), 0);
+
+  std::string forty = "C:\\Programs\\Alarms\\Sirens\\loud-siren-9.exe";
+  ASSERT_EQ(forty.size(), 40u);
+  EXPECT_EQ(ShortenedAlarmPath(forty), "C:\\Program...\\Sirens\\loud-siren-9.exe");
+  EXPECT_EQ(ShortenedAlarmPath(forty).size(), 35u);
+  EXPECT_EQ(ShortenedAlarmPath(forty.substr(0, 35)), forty.substr(0, 35));
+}
+
+TEST(SettingsDialogRules, PlacementBesideTheMainWindow) {
+  WindowRect dialog{0, 0, 370, 500};
+  EXPECT_EQ(PlaceBesideMainWindow(dialog, {100, 50, 418, 428}, 1280), (ScreenPoint{418, 50}));
+  EXPECT_EQ(PlaceBesideMainWindow(dialog, {900, 60, 1218, 438}, 1280), (ScreenPoint{530, 60}));
+}
+
+TEST(SettingsDialogModel, DualCoreWithoutGpuOpensWithOnlyItsSlots) {
+  Rig rig;
+  rig.settings.alarm = 1;
+  rig.Open();
+  for (int id : {1070, 1071, 1075, 1076, 1093, 1094, 1013, 1170, 1106}) {
+    EXPECT_FALSE(rig.controls.IsEnabled(id)) << id;
+  }
+  for (int id : {1068, 1069, 1073, 1074, 1105, 1143, 1083}) EXPECT_TRUE(rig.controls.IsEnabled(id)) << id;
+  EXPECT_FALSE(rig.controls.IsEnabled(1088));
+  EXPECT_EQ(rig.controls.GetText(1068), "0.0");
+  EXPECT_EQ(rig.controls.GetCheck(1073), 1);
+  EXPECT_EQ(rig.controls.GetText(1101), "Min = 1.2250");
+  // The register at opening holds code 2, enabled.
+  EXPECT_EQ(rig.controls.GetCheck(1012), 1);
+  EXPECT_EQ(rig.controls.GetText(1119), "25.0 %");
+  EXPECT_TRUE(rig.controls.UnknownIds().empty());
+  // Placed to the right of a main window near the left edge.
+  EXPECT_EQ(rig.window.rect.left, 418);
+  EXPECT_EQ(rig.window.rect.top, 50);
+
+  rig.model->OnOK();
+  EXPECT_EQ(rig.window.ended, true);
+  for (const char* absent : {"Idle2", "TjMax2", "IconTextColor2", "Idle3", "IconTextColor4"}) {
+    EXPECT_FALSE(rig.store.Wrote(absent)) << absent;
+  }
+  ASSERT_GE(rig.store.writes.size(), 6u);
+  EXPECT_EQ(rig.store.writes.front(), "IconTextColor0=0xFFFFFF");
+  EXPECT_EQ(rig.store.writes.back(), "CustomGUIMini=0");
+}
+
+TEST(SettingsDialogModel, TrayIconsKeepTheirOrderAndTheTaskBarFallback) {
+  Rig rig(/*gpu=*/true);
+  rig.tray.DeleteIcon(0);
+  rig.settings.iconShow = 0x1 | 0x10 | 0x200 | 0x4000;
+  rig.tray.AddIcon(4);
+  rig.tray.AddIcon(0);
+  rig.Open();
+
+  rig.shell.calls.clear();
+  rig.model->OnClicked(1074);
+  EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"delete 4294", "delete 4298", "add 4298", "add 4295",
+                                                       "add 4294"}));
+  EXPECT_EQ(rig.tray.AddedIcons(), (std::vector<int>{4, 1, 0}));
+  EXPECT_EQ(rig.settings.iconShow, 0x1u | 0x2 | 0x10 | 0x200 | 0x4000);
+  EXPECT_EQ(rig.controls.GetCheck(1074), 1);
+  EXPECT_TRUE(rig.controls.IsEnabled(1088));
+
+  // Turning icons off drops bits above 12 and keeps the display-mode bits.
+  for (int id : {1013, 1073, 1074}) rig.model->OnClicked(id);
+  EXPECT_EQ(rig.settings.iconShow, 0x200u);
+  EXPECT_TRUE(rig.tray.AddedIcons().empty());
+  EXPECT_EQ(rig.settings.taskBar, 1);
+  EXPECT_EQ(rig.controls.GetCheck(1083), 1);
+  EXPECT_FALSE(rig.controls.IsEnabled(1083));
+
+  rig.model->OnClicked(1073);
+  EXPECT_TRUE(rig.controls.IsEnabled(1083));
+  EXPECT_EQ(rig.settings.taskBar, 1);
+}
+
+TEST(SettingsDialogModel, EditsValidateWhenTheyLoseFocus) {
+  Rig rig;
+  rig.Open();
+  rig.Click(1086, 1);
+  EXPECT_TRUE(rig.controls.IsEnabled(1064));
+  EXPECT_FALSE(rig.controls.IsEnabled(1066));  // slot 2 is not used
+  EXPECT_FALSE(rig.controls.IsEnabled(1088));
+
+  rig.TypeAndLeave(1064, "150");
+  EXPECT_EQ(rig.controls.GetText(1064), "120");
+  EXPECT_EQ(rig.settings.tjMax[0], 120);
+  rig.TypeAndLeave(1065, "60");
+  EXPECT_EQ(rig.settings.tjMax[1], 70);
+  EXPECT_GE(rig.temperatureChanges, 2);
+  EXPECT_TRUE(rig.controls.IsEnabled(1088));
+
+  rig.TypeAndLeave(1068, "-25");
+  EXPECT_EQ(rig.controls.GetText(1068), "-19.9");
+  EXPECT_EQ(rig.settings.idleCalibration[0], -199);
+  rig.TypeAndLeave(1069, "12");
+  EXPECT_EQ(rig.controls.GetText(1069), "9.9");
+
+  const std::pair<const char*, int> intervals[] = {{"7", 8}, {"1000", 900}, {"0", 1}, {"11", 12}};
+  for (auto [typed, expected] : intervals) {
+    rig.TypeAndLeave(1079, typed);
+    EXPECT_EQ(rig.settings.logInterval, expected) << typed;
+    EXPECT_EQ(rig.controls.GetText(1079), std::to_string(expected));
+  }
+  rig.TypeAndLeave(1105, "4294967295");
+  EXPECT_EQ(rig.settings.alarm1, 125);
+  EXPECT_TRUE(rig.prompts.empty());
+}
+
+TEST(SettingsDialogModel, RefusedNumberStopsTheTransferThere) {
+  Rig rig;
+  rig.Open();
+  rig.Click(1086, 1);
+  rig.controls.Type(1068, "3");
+  rig.controls.Type(1065, "hot");
+  rig.controls.SetCheck(1081, 1);
+  rig.model->OnClicked(1081);
+  ASSERT_EQ(rig.prompts.size(), 1u);
+  EXPECT_EQ(rig.controls.FocusedControl(), 1065);
+  // The Minimized check comes after the refused edit and kept its old value.
+  EXPECT_EQ(rig.settings.startMinimized, 0);
+  // The idle edit before it was taken, though only its own focus loss applies it.
+  rig.model->OnEditKillFocus(1068);
+  EXPECT_EQ(rig.settings.idleCalibration[0], 30);
+}
+
+TEST(SettingsDialogModel, EnterValidatesTheFocusedEditAndStaysOpen) {
+  Rig rig;
+  rig.settings.logFile = 1;
+  rig.Open();
+  rig.controls.Type(1079, "7");
+  rig.controls.SetFocus(1079);
+  rig.model->OnOK();
+  EXPECT_FALSE(rig.window.ended);
+  EXPECT_EQ(rig.controls.GetText(1079), "8");
+  EXPECT_TRUE(rig.store.writes.empty());
+
+  rig.controls.SetFocus(kOkButton);
+  rig.model->OnOK();
+  EXPECT_EQ(rig.window.ended, true);
+  EXPECT_TRUE(rig.store.Wrote("LogInterval"));
+  EXPECT_NE(std::find(rig.store.writes.begin(), rig.store.writes.end(), "LogInterval=8"), rig.store.writes.end());
+}
+
+TEST(SettingsDialogModel, ColoursWaitForApplyAndCancelKeepsTheApply) {
+  Rig rig;
+  rig.Open();
+  rig.Click(1009, 1);
+  EXPECT_TRUE(rig.controls.IsEnabled(1113));
+  rig.desktop.colours = {0x123456};
+  rig.model->OnClicked(1113);
+  EXPECT_EQ(rig.settings.guiColor, 0xF4F3EEu);  // not yet
+  rig.Click(1036, 1);
+  EXPECT_EQ(rig.settings.fontNumber, 1);
+  rig.model->OnClicked(1117);  // 25 % -> 37.5 %
+  EXPECT_EQ(rig.ClockRegister(), 0x16u);
+
+  rig.model->OnClicked(1088);
+  EXPECT_EQ(rig.settings.guiColor, 0x123456u);
+  EXPECT_EQ(rig.settings.customGui, 1);
+  EXPECT_EQ(rig.brushes, (std::vector<std::string>{"normal 0x123456", "mini 0xF4F3EE"}));
+  EXPECT_FALSE(rig.controls.IsEnabled(1088));
+  EXPECT_EQ(rig.controls.FocusedControl(), kOkButton);
+
+  rig.Click(1095, 1);
+  rig.model->OnCancel();
+  EXPECT_EQ(rig.window.ended, false);
+  EXPECT_EQ(rig.settings.fontNumber, 1);
+  EXPECT_EQ(rig.settings.guiColor, 0x123456u);
+  EXPECT_EQ(rig.settings.trayInfo, 0);
+  // Back to the register as read at opening, not normalised.
+  EXPECT_EQ(rig.ClockRegister(), 0x14u);
+  EXPECT_TRUE(rig.store.writes.empty());
+}
+
+TEST(SettingsDialogModel, DefaultsThenCancelBringsTheSnapshotBack) {
+  Rig rig;
+  rig.settings.logFile = 1;
+  rig.settings.logInterval = 60;
+  rig.settings.alarm1 = 90;
+  rig.settings.idleCalibration[1] = -15;
+  rig.settings.onTop = 1;
+  rig.settings.alarmFile = "C:\\siren.exe";
+  rig.settings.tjMaxDetected[0] = 105;
+  rig.Open();
+  EXPECT_TRUE(rig.window.topmost);
+
+  rig.model->OnClicked(1063);
+  EXPECT_EQ(rig.settings.logFile, 0);
+  EXPECT_EQ(rig.settings.logInterval, 5);
+  EXPECT_EQ(rig.settings.alarm1, 105);
+  EXPECT_EQ(rig.settings.tjMax[0], 105);
+  EXPECT_EQ(rig.settings.alarmFile, "");
+  EXPECT_EQ(rig.controls.GetText(1069), "0.0");
+  EXPECT_EQ(rig.controls.GetText(1119), "12.5 %");
+  EXPECT_EQ(rig.ClockRegister(), 2u);
+  EXPECT_FALSE(rig.window.topmost);
+  EXPECT_TRUE(rig.controls.IsEnabled(1088));
+  EXPECT_EQ(rig.settings.taskBar, 0);
+
+  rig.model->OnCancel();
+  EXPECT_EQ(rig.settings.logFile, 1);
+  EXPECT_EQ(rig.settings.logInterval, 60);
+  EXPECT_EQ(rig.settings.alarm1, 90);
+  EXPECT_EQ(rig.settings.idleCalibration[1], -15);
+  EXPECT_EQ(rig.settings.tjMax[0], 100);
+  EXPECT_EQ(rig.settings.onTop, 1);
+  EXPECT_EQ(rig.settings.alarmFile, "C:\\siren.exe");
+  EXPECT_EQ(rig.ClockRegister(), 0x14u);
+}
+
+TEST(SettingsDialogModel, AlarmProgramPickerShowsAShortenedPath) {
+  Rig rig;
+  rig.settings.alarm = 1;
+  rig.Open();
+  rig.desktop.file = "C:\\Programs\\Alarms\\Sirens\\loud-siren-9.exe";
+  rig.model->OnClicked(1142);
+  EXPECT_EQ(rig.desktop.lastRequest.title, "Open File to Run on Alarm");
+  EXPECT_EQ(rig.settings.alarmFile, *rig.desktop.file);
+  EXPECT_EQ(rig.controls.GetText(1143), "C:\\Program...\\Sirens\\loud-siren-9.exe");
+  EXPECT_FALSE(rig.controls.IsEnabled(1088));
+
+  rig.desktop.file.reset();
+  rig.model->OnClicked(1142);
+  EXPECT_EQ(rig.settings.alarmFile, "");
+  EXPECT_EQ(rig.controls.GetText(1143), "");
+}
+
+}  // namespace
+}  // namespace korvath
