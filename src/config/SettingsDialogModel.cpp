@@ -12,6 +12,11 @@
 #include "resources/resource.h"
 
 namespace korvath {
+
+// The side rule of the windows that open beside the main window, kept with
+// the Sensor Test window (whose header brings names this file has already).
+WindowRect PlaceBesideMainWindow(const WindowRect& mainWindow, const WindowRect& dialog, int screenWidth);
+
 namespace {
 
 constexpr size_t kShortPathLimit = 36;
@@ -53,11 +58,6 @@ uint32_t NearestDivisorOfHour(uint32_t seconds) {
   uint32_t above = value;
   while (kSecondsPerHour % above != 0) ++above;
   return value - below < above - value ? below : above;
-}
-
-ScreenPoint PlaceBesideMainWindow(const WindowRect& dialog, const WindowRect& mainWindow, int screenWidth) {
-  if (mainWindow.left < screenWidth - mainWindow.right) return {mainWindow.right, mainWindow.top};
-  return {mainWindow.left - dialog.Width(), mainWindow.top};
 }
 
 SettingsDialogModel::SettingsDialogModel(ControlSurface& controls, SettingsDialogWindow& window,
@@ -209,8 +209,8 @@ void SettingsDialogModel::OnInitDialog() {
 }
 
 void SettingsDialogModel::Place() {
-  WindowRect dialog = window_.GetWindowRect();
-  window_.MoveTo(PlaceBesideMainWindow(dialog, links_.mainWindowRect, window_.ScreenWidth()));
+  WindowRect placed = PlaceBesideMainWindow(links_.mainWindowRect, window_.GetWindowRect(), window_.ScreenWidth());
+  window_.MoveTo({placed.left, placed.top});
 }
 
 void SettingsDialogModel::OnEditChange(int /*id*/) { EnableApply(); }

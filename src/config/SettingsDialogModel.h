@@ -34,8 +34,6 @@ std::string ShortenedAlarmPath(const std::string& path);
 int ValidateIdleText(const std::string& text);
 // 1..3600, moved to the nearest divisor of 3600 (a tie goes up).
 uint32_t NearestDivisorOfHour(uint32_t seconds);
-// The dialog's left and top beside the main window, on the side with more room.
-ScreenPoint PlaceBesideMainWindow(const WindowRect& dialog, const WindowRect& mainWindow, int screenWidth);
 
 // What the model asks of the dialog window itself.
 class SettingsDialogWindow {

@@ -22,6 +22,7 @@
 #include "monitor/MainWindowView.h"
 #include "monitor/TemperatureLog.h"
 #include "monitor/TrayIcons.h"
+#include "monitor/WindowPlacement.h"
 #include "platform/TrayShell.h"
 #include "ui/DisplayTexts.h"
 
@@ -83,6 +84,13 @@ class Monitor {
   void UpdateMonitor();
   // Double-click on the window: enters or leaves mini mode.
   void ToggleMiniMode();
+  // Right double-click. With Shift the window's rectangle becomes the anchor
+  // and the text of the "Anchor Position" box comes back; without it the
+  // window moves its top-left corner to the anchor.
+  std::optional<std::string> OnAnchorDoubleClick(bool shift);
+  // WM_MOUSEHOVER at (x, y) in a client area clientWidth wide; nothing in
+  // mini mode or away from the GPU field and the present cores' records.
+  std::optional<HoverReport> HoverReportAt(int x, int y, int clientWidth) const;
   // The Reset button and the tray menu's Reset.
   void ResetStatistics();
   // The main window is being destroyed.

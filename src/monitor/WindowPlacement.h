@@ -84,6 +84,14 @@ std::string GpuReportText(int minimum, const std::tm& minTime, int maximum, cons
                           const std::string& degreeSuffix);
 // "%b %d" of the recorded time: the popup's one item.
 std::string HoverDateText(const std::tm& time);
+// What a rest of the cursor shows: the "GPU Report" box or a one-item popup.
+struct HoverReport {
+  enum class Kind { kGpuBox, kPopup };
+  Kind kind = Kind::kPopup;
+  std::string text;
+  bool operator==(const HoverReport&) const = default;
+};
+
 // The popup's text for a rest at (x, y) over a present core's minimum or
 // maximum, or nothing.
 std::optional<std::string> CoreHoverText(int x, int y, int clientWidth, const TemperatureStats& stats,

@@ -171,17 +171,11 @@ TEST(SettingsDialogRules, ValuesTheEditsAccept) {
   EXPECT_EQ(ValidateIdleText("abc"), 0);
   EXPECT_EQ(ValidateIdleText("1e999"), 0);
 
-  std::string forty = "C:\\Programs\\Alarms\\Sirens\\loud-siren-9.exe";
+  std::string forty = "C:\\Programs\\Alarms\\Sirens\\loudsiren9.exe";
   ASSERT_EQ(forty.size(), 40u);
-  EXPECT_EQ(ShortenedAlarmPath(forty), "C:\\Program...\\Sirens\\loud-siren-9.exe");
+  EXPECT_EQ(ShortenedAlarmPath(forty), "C:\\Program...\\Sirens\\loudsiren9.exe");
   EXPECT_EQ(ShortenedAlarmPath(forty).size(), 35u);
   EXPECT_EQ(ShortenedAlarmPath(forty.substr(0, 35)), forty.substr(0, 35));
-}
-
-TEST(SettingsDialogRules, PlacementBesideTheMainWindow) {
-  WindowRect dialog{0, 0, 370, 500};
-  EXPECT_EQ(PlaceBesideMainWindow(dialog, {100, 50, 418, 428}, 1280), (ScreenPoint{418, 50}));
-  EXPECT_EQ(PlaceBesideMainWindow(dialog, {900, 60, 1218, 438}, 1280), (ScreenPoint{530, 60}));
 }
 
 TEST(SettingsDialogModel, DualCoreWithoutGpuOpensWithOnlyItsSlots) {
@@ -320,6 +314,7 @@ TEST(SettingsDialogModel, ColoursWaitForApplyAndCancelKeepsTheApply) {
   rig.desktop.colours = {0x123456};
   rig.model->OnClicked(1113);
   EXPECT_EQ(rig.settings.guiColor, 0xF4F3EEu);  // not yet
+  rig.controls.SetCheck(1049, 0);
   rig.Click(1036, 1);
   EXPECT_EQ(rig.settings.fontNumber, 1);
   rig.model->OnClicked(1117);  // 25 % -> 37.5 %
@@ -379,15 +374,22 @@ TEST(SettingsDialogModel, DefaultsThenCancelBringsTheSnapshotBack) {
   EXPECT_EQ(rig.ClockRegister(), 0x14u);
 }
 
+TEST(SettingsDialogModel, MainWindowNearTheRightEdgeGetsTheDialogOnItsLeft) {
+  Rig rig;
+  rig.links.mainWindowRect = {900, 60, 1218, 438};
+  rig.Open();
+  EXPECT_EQ(rig.window.rect, (WindowRect{530, 60, 900, 560}));
+}
+
 TEST(SettingsDialogModel, AlarmProgramPickerShowsAShortenedPath) {
   Rig rig;
   rig.settings.alarm = 1;
   rig.Open();
-  rig.desktop.file = "C:\\Programs\\Alarms\\Sirens\\loud-siren-9.exe";
+  rig.desktop.file = "C:\\Programs\\Alarms\\Sirens\\loudsiren9.exe";
   rig.model->OnClicked(1142);
   EXPECT_EQ(rig.desktop.lastRequest.title, "Open File to Run on Alarm");
   EXPECT_EQ(rig.settings.alarmFile, *rig.desktop.file);
-  EXPECT_EQ(rig.controls.GetText(1143), "C:\\Program...\\Sirens\\loud-siren-9.exe");
+  EXPECT_EQ(rig.controls.GetText(1143), "C:\\Program...\\Sirens\\loudsiren9.exe");
   EXPECT_FALSE(rig.controls.IsEnabled(1088));
 
   rig.desktop.file.reset();

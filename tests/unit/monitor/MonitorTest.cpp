@@ -207,5 +207,40 @@ TEST(Monitor, ShutdownSavesTheWindowStateThenPutsTheHardwareBack) {
   EXPECT_EQ(rig.processor.EventStrings().back(), "close");
 }
 
+TEST(Monitor, AnchorIsSetWithShiftAndReachedWithout) {
+  MonitorRig rig(testing::LoadMachine("e8400"), "AnchorXY=537206764\n");
+  ASSERT_FALSE(rig.StartUp().has_value());
+  EXPECT_EQ(rig.monitor->anchorPoint, (ScreenPoint{-20, 5}));
+  EXPECT_EQ(rig.monitor->OnAnchorDoubleClick(false), std::nullopt);
+  EXPECT_EQ(rig.window.rect, (WindowRect{-20, 5, 298, 383}));
+
+  rig.window.MoveWindowBy(120, 35);
+  EXPECT_EQ(rig.monitor->OnAnchorDoubleClick(true), "Previous Position\n( -20, 5 )\n\nNew Position\n( 100, 40 )\n");
+  EXPECT_EQ(rig.monitor->OnAnchorDoubleClick(true), "Current Position\n( 100, 40 )\n");
+  rig.monitor->ShutDown();
+  EXPECT_NE(rig.SettingsFile().find("AnchorXY=539500644"), std::string::npos) << rig.SettingsFile();
+}
+
+TEST(Monitor, HoverReportsOnlyOutsideMiniMode) {
+  MonitorRig rig(testing::LoadMachine("e8400"));
+  ASSERT_FALSE(rig.StartUp().has_value());
+  rig.Tick();
+  std::optional<HoverReport> minimum = rig.monitor->HoverReportAt(40, 200, 312);
+  ASSERT_TRUE(minimum.has_value());
+  EXPECT_EQ(minimum->kind, HoverReport::Kind::kPopup);
+  EXPECT_EQ(minimum->text, HoverDateText(rig.monitor->temperatures().stats().minTime[0]));
+  // The E8400 has two cores: column 3 of the Maximum band is empty.
+  EXPECT_EQ(rig.monitor->HoverReportAt(260, 260, 312), std::nullopt);
+  rig.monitor->ToggleMiniMode();
+  EXPECT_EQ(rig.monitor->HoverReportAt(40, 200, 312), std::nullopt);
+}
+
+TEST(Monitor, AnchorNeverSetIsTheOrigin) {
+  MonitorRig rig(testing::LoadMachine("e8400"));
+  ASSERT_FALSE(rig.StartUp().has_value());
+  rig.monitor->OnAnchorDoubleClick(false);
+  EXPECT_EQ(rig.window.rect, (WindowRect{0, 0, 318, 378}));
+}
+
 }  // namespace
 }  // namespace korvath

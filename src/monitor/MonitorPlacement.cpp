@@ -1,0 +1,35 @@
+// The main window's anchor position and hover reports.
+#include "monitor/Monitor.h"
+#include "monitor/WindowPlacement.h"
+
+namespace korvath {
+
+std::optional<std::string> Monitor::OnAnchorDoubleClick(bool shift) {
+  WindowRect rect = view_.GetWindowRect();
+  if (!shift) {
+    view_.MoveWindowBy(anchorPoint.x - rect.left, anchorPoint.y - rect.top);
+    return std::nullopt;
+  }
+  ScreenPoint previous = anchorPoint;
+  anchorPoint = {rect.left, rect.top};
+  anchorCopy = {rect.right, rect.bottom};
+  anchorSet = true;
+  return AnchorMessage(previous, anchorPoint);
+}
+
+std::optional<HoverReport> Monitor::HoverReportAt(int x, int y, int clientWidth) const {
+  if (settings_.miniMode) return std::nullopt;
+  const TemperatureStats& stats = temperatures_.stats();
+  if (gpuReading_ && InGpuField(x, y)) {
+    return HoverReport{HoverReport::Kind::kGpuBox,
+                       GpuReportText(stats.minTemp[kGpuEntry], stats.minTime[kGpuEntry], stats.maxTemp[kGpuEntry],
+                                     stats.maxTime[kGpuEntry], settings_.degreeSuffix)};
+  }
+  bool present[kCoreSlots];
+  for (int slot = 0; slot < kCoreSlots; ++slot) present[slot] = settings_.SlotUsed(slot);
+  std::optional<std::string> text = CoreHoverText(x, y, clientWidth, stats, present);
+  if (!text) return std::nullopt;
+  return HoverReport{HoverReport::Kind::kPopup, *text};
+}
+
+}  // namespace korvath
