@@ -2,15 +2,27 @@
 #include <windows.h>
 
 #include "app/StartUp.h"
+#include "config/SettingsPath.h"
+#include "monitor/MainWindow.h"
+#include "platform/TextFormat.h"
+#include "platform/win32/ModulePath.h"
+#include "platform/win32/NvapiGpuSource.h"
+#include "platform/win32/Win32ProfileStore.h"
+#include "platform/win32/Win32Processor.h"
+#include "platform/win32/Win32Threads.h"
+#include "platform/win32/Win32TimeSource.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   korvath::RestrictDllSearchToSystem();
-  korvath::RealMachine machine;
-  if (std::optional<korvath::FatalError> fatal = machine.access.Open()) {
-    // Ends at once: the library is not closed on this path.
-    return korvath::ShowFatalError(*fatal);
-  }
-  // The main window takes over from here once it exists.
-  machine.access.Close();
+  korvath::Win32Processor processor;
+  korvath::Win32TimeSource time;
+  korvath::NvapiGpuSource gpu;
+  korvath::Win32Threads threads;
+  korvath::Win32ProfileStore settings(
+      korvath::SettingsPathForModule(korvath::Narrow(korvath::ModuleFileName(nullptr))), "Korvath");
+  // The clock thread only reads the time-stamp counter and pins itself,
+  // which the real processor seam allows from any thread.
+  korvath::MainWindow window({processor, time, processor, time, gpu, settings, threads});
+  window.RunModal();
   return 0;
 }

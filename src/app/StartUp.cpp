@@ -21,8 +21,6 @@ void RestrictDllSearchToSystem() {
   SetDllDirectoryW(L"");
 }
 
-RealMachine::RealMachine() : cpu(CreateCpuInfo(processor)), access(processor, cpu) {}
-
 int ShowFatalError(const FatalError& error) {
   MessageBoxW(nullptr, Widen(error.text).c_str(), Widen(error.caption).c_str(), MB_OK | MB_ICONERROR);
   return error.exitCode;

@@ -73,10 +73,15 @@ class SimulatedProcessor : public Processor {
   const std::vector<ProcessorEvent>& Events() const { return events_; }
   std::vector<std::string> EventStrings() const;
   void ClearEvents() { events_.clear(); }
+  // A long run (the Windows simulation) keeps no record, so that its memory
+  // does not grow with every cycle.
+  void SetRecording(bool recording) { recording_ = recording; }
   const MachineDescription& Machine() const { return machine_; }
 
  private:
-  void Record(ProcessorEvent event) { events_.push_back(event); }
+  void Record(ProcessorEvent event) {
+    if (recording_) events_.push_back(event);
+  }
   // What fixed counter 1 or 2 of cpu has counted since it was last brought
   // up to date.
   uint64_t PendingCount(int cpu, uint32_t index) const;
@@ -93,6 +98,7 @@ class SimulatedProcessor : public Processor {
   std::map<int, ProcessorActivity> activity_;
   std::map<int, int64_t> countersSyncedAt_;  // simulated microseconds
   std::vector<ProcessorEvent> events_;
+  bool recording_ = true;
 };
 
 }  // namespace korvath

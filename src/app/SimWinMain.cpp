@@ -1,0 +1,45 @@
+// korvath-sim.exe: the whole Windows program on a simulated processor read
+// from simulated-machine.ini beside the executable. A test tool; the GPU
+// driver, the settings file and everything else are the real ones.
+#include <windows.h>
+
+#include "app/StartUp.h"
+#include "config/SettingsPath.h"
+#include "monitor/MainWindow.h"
+#include "platform/TextFormat.h"
+#include "platform/sim/MachineDescription.h"
+#include "platform/sim/SimulatedProcessor.h"
+#include "platform/win32/ModulePath.h"
+#include "platform/win32/NvapiGpuSource.h"
+#include "platform/win32/Win32ProfileStore.h"
+#include "platform/win32/Win32Threads.h"
+#include "platform/win32/Win32TimeSource.h"
+
+namespace {
+
+constexpr int kNoMachineExitCode = 2;
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  korvath::RestrictDllSearchToSystem();
+  std::string machinePath = korvath::Narrow(korvath::ExecutableFolder()) + "simulated-machine.ini";
+  korvath::MachineParseResult machine = korvath::LoadMachineDescription(machinePath);
+  if (!machine.machine) {
+    korvath::ShowFatalError({"Simulated Machine", machine.error, kNoMachineExitCode});
+    return kNoMachineExitCode;
+  }
+  korvath::Win32TimeSource time;
+  korvath::SimulatedProcessor processor(*machine.machine, &time);
+  // The clock thread pins itself: it needs a processor state of its own.
+  korvath::SimulatedProcessor clockProcessor(*machine.machine, &time);
+  processor.SetRecording(false);
+  clockProcessor.SetRecording(false);
+  korvath::NvapiGpuSource gpu;
+  korvath::Win32Threads threads;
+  korvath::Win32ProfileStore settings(
+      korvath::SettingsPathForModule(korvath::Narrow(korvath::ModuleFileName(nullptr))), "Korvath");
+  korvath::MainWindow window({processor, time, clockProcessor, time, gpu, settings, threads});
+  window.RunModal();
+  return 0;
+}

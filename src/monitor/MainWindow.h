@@ -1,0 +1,118 @@
+// The main window (dialog 102): the Win32 view of Monitor. It turns window
+// messages into Monitor calls and does what only the window system can do:
+// the system menu, the minimised icon, fonts, timers, the tray menu.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+
+#include "monitor/MainWindowView.h"
+#include "monitor/Monitor.h"
+#include "monitor/TrayInteraction.h"
+#include "monitor/TrayWindow.h"
+#include "platform/StdFileAppender.h"
+#include "platform/win32/Win32Desktop.h"
+#include "ui/Dialog.h"
+#include "ui/GdiHolders.h"
+
+namespace korvath {
+
+class GdiTrayIconPainter;
+class GpuSource;
+class Processor;
+class ProfileStore;
+class ShellTray;
+class Threads;
+class TimeSource;
+
+// What the composition root hands the main window.
+struct MainWindowSeams {
+  Processor& processor;
+  TimeSource& time;
+  Processor& clockProcessor;
+  TimeSource& clockTime;
+  GpuSource& gpu;
+  ProfileStore& settingsFile;
+  Threads& threads;
+};
+
+class MainWindow : public Dialog, private MainWindowView, private TrayWindow {
+ public:
+  explicit MainWindow(const MainWindowSeams& seams);
+  ~MainWindow() override;
+
+ protected:
+  std::optional<intptr_t> HandleMessage(const WindowMessage& message) override;
+  bool OnInitDialog() override;
+  // Enter: the dialog has no child with identifier 1, so nothing happens.
+  void OnOk() override;
+
+ private:
+  // Message handlers.
+  std::optional<intptr_t> OnSysCommand(const WindowMessage& message);
+  std::optional<intptr_t> OnPaint(const WindowMessage& message);
+  std::optional<intptr_t> OnQueryDragIcon(const WindowMessage& message);
+  std::optional<intptr_t> OnTimer(const WindowMessage& message);
+  std::optional<intptr_t> OnSize(const WindowMessage& message);
+  std::optional<intptr_t> OnClose(const WindowMessage& message);
+  std::optional<intptr_t> OnDestroy(const WindowMessage& message);
+  std::optional<intptr_t> OnWindowPosChanging(const WindowMessage& message);
+  std::optional<intptr_t> OnTrayNotification(const WindowMessage& message);
+  std::optional<intptr_t> OnLeftButtonDoubleClick(const WindowMessage& message);
+  void OnSensorTest();
+  void OnBenchmark();
+  void OnReset();
+  void OnSettings();
+
+  void AddAboutToSystemMenu();
+  void CreateFonts();
+
+  // MainWindowView.
+  WindowRect GetWindowRect() override;
+  void SetTitle(const std::string& title) override;
+  void ApplyZOrder(const WindowRect& rect, bool topmost) override;
+  void MoveWindowBy(int dx, int dy) override;
+  void InvalidateAll() override;
+  void PushTexts(const DisplayTexts& texts) override;
+  uintptr_t SetTimer(uintptr_t timerId, uint32_t periodMs) override;
+  void KillTimer(uintptr_t timerId) override;
+  void Minimize() override;
+  void FlashOnce() override;
+  void ApplyMiniMode(bool enter) override;
+  void SetMayShow(bool mayShow) override { mayShow_ = mayShow; }
+  void DeleteGdiObjects() override;
+
+  // TrayWindow.
+  bool IsVisible() override;
+  void Hide() override;
+  void ShowRestored() override;
+  int RunTrayMenu(const std::vector<TrayMenuItem>& items) override;
+  void EndWindow() override;
+  void ResetStatistics() override;
+
+  // Draws with the tray fonts once they exist (after the settings are read).
+  class LateTrayPainter : public TrayIconPainter {
+   public:
+    IconHandle DrawIcon(const std::string& text, uint32_t colour, int fontNumber) override;
+    void DestroyIcon(IconHandle icon) override;
+    std::unique_ptr<GdiTrayIconPainter> painter;
+  };
+
+  MainWindowSeams seams_;
+  Win32Desktop desktop_;
+  StdFileAppender logFiles_;
+  LateTrayPainter trayPainter_;
+  std::unique_ptr<ShellTray> trayShell_;
+  std::unique_ptr<Monitor> monitor_;
+  std::unique_ptr<TrayInteraction> trayInteraction_;
+  HICON icon_ = nullptr;       // shared resource icon: not destroyed
+  HICON smallIcon_ = nullptr;  // shared resource icon: not destroyed
+  FontHolder displayFont_;     // edits 1001-1008
+  UINT taskbarCreatedMessage_ = 0;
+  bool mayShow_ = false;
+  RECT normalFrame_ = {};      // the window before mini mode
+};
+
+}  // namespace korvath

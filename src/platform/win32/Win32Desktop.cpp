@@ -1,0 +1,102 @@
+#include "platform/win32/Win32Desktop.h"
+
+#include <commdlg.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "platform/TextFormat.h"
+
+namespace korvath {
+namespace {
+
+UINT IconFlag(MessageBoxIcon icon) {
+  switch (icon) {
+    case MessageBoxIcon::kError: return MB_ICONERROR;
+    case MessageBoxIcon::kInformation: return MB_ICONINFORMATION;
+    case MessageBoxIcon::kWarning: return MB_ICONWARNING;
+    case MessageBoxIcon::kQuestion: return MB_ICONQUESTION;
+    case MessageBoxIcon::kNone: break;
+  }
+  return 0;
+}
+
+UINT ButtonFlag(MessageBoxButtons buttons) {
+  switch (buttons) {
+    case MessageBoxButtons::kOkCancel: return MB_OKCANCEL;
+    case MessageBoxButtons::kYesNo: return MB_YESNO;
+    case MessageBoxButtons::kOk: break;
+  }
+  return MB_OK;
+}
+
+// "Desc|pattern|Desc|pattern||" to the NUL-separated form the dialog takes.
+std::wstring FilterText(const std::string& filter) {
+  std::wstring text = Widen(filter);
+  for (wchar_t& c : text) {
+    if (c == L'|') c = L'\0';
+  }
+  text.push_back(L'\0');
+  return text;
+}
+
+}  // namespace
+
+MessageBoxResult Win32Desktop::ShowMessageBox(const std::string& text, const std::string& caption,
+                                              MessageBoxIcon icon, MessageBoxButtons buttons) {
+  switch (MessageBoxW(owner_, Widen(text).c_str(), Widen(caption).c_str(), IconFlag(icon) | ButtonFlag(buttons))) {
+    case IDCANCEL: return MessageBoxResult::kCancel;
+    case IDYES: return MessageBoxResult::kYes;
+    case IDNO: return MessageBoxResult::kNo;
+    default: return MessageBoxResult::kOk;
+  }
+}
+
+bool Win32Desktop::ShellOpen(const std::string& target) {
+  HINSTANCE result = ShellExecuteW(owner_, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  // Values up to 32 are errors; only "not found" counts as a failure here.
+  auto code = reinterpret_cast<INT_PTR>(result);
+  return !(code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND);
+}
+
+void Win32Desktop::PlayWaveFile(const std::string& path) {
+  PlaySoundW(Widen(path).c_str(), nullptr, SND_ASYNC | SND_FILENAME | SND_NODEFAULT);
+}
+
+ProcessId Win32Desktop::StartProcess(const std::string& path, uint32_t affinityMask) {
+  return processes_.Start(path, affinityMask);
+}
+
+bool Win32Desktop::IsProcessRunning(ProcessId process) { return processes_.IsRunning(process); }
+
+void Win32Desktop::TerminateProcess(ProcessId process) { processes_.Terminate(process); }
+
+std::optional<std::string> Win32Desktop::PickOpenFile(const OpenFileRequest& request) {
+  std::wstring filter = FilterText(request.filter);
+  std::wstring title = Widen(request.title);
+  std::vector<wchar_t> file(MAX_PATH * 2, L'\0');
+  OPENFILENAMEW dialog = {};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner_;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrTitle = title.c_str();
+  dialog.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (request.mustExist ? OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST : 0);
+  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+  return Narrow(file.data());
+}
+
+std::optional<uint32_t> Win32Desktop::PickColour(uint32_t initialColour) {
+  CHOOSECOLORW dialog = {};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = nullptr;  // the system colour dialog has no parent here
+  dialog.rgbResult = initialColour;
+  dialog.lpCustColors = customColours_;
+  dialog.Flags = 0;
+  if (!ChooseColorW(&dialog)) return std::nullopt;
+  return static_cast<uint32_t>(dialog.rgbResult);
+}
+
+}  // namespace korvath
