@@ -19,6 +19,23 @@ namespace {
 
 constexpr int kNoMachineExitCode = 2;
 
+// The simulated counters follow the real performance counter.
+class RealMachineTime : public korvath::MachineTime {
+ public:
+  RealMachineTime() {
+    QueryPerformanceFrequency(&frequency_);
+    if (frequency_.QuadPart <= 0) frequency_.QuadPart = 1;
+  }
+  int64_t NowMicroseconds() const override {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<int64_t>(static_cast<long double>(now.QuadPart) * 1e6L / frequency_.QuadPart);
+  }
+
+ private:
+  LARGE_INTEGER frequency_;
+};
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -30,9 +47,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return kNoMachineExitCode;
   }
   korvath::Win32TimeSource time;
-  korvath::SimulatedProcessor processor(*machine.machine, &time);
+  RealMachineTime machineTime;
+  korvath::SimulatedProcessor processor(*machine.machine, &machineTime);
   // The clock thread pins itself: it needs a processor state of its own.
-  korvath::SimulatedProcessor clockProcessor(*machine.machine, &time);
+  korvath::SimulatedProcessor clockProcessor(*machine.machine, &machineTime);
   processor.SetRecording(false);
   clockProcessor.SetRecording(false);
   korvath::NvapiGpuSource gpu;

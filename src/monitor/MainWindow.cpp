@@ -1,6 +1,7 @@
 #include "monitor/MainWindow.h"
 
 #include "about/AboutDialog.h"
+#include "hw/CoreRatios.h"
 #include "platform/TextFormat.h"
 #include "platform/win32/GdiTrayIconPainter.h"
 #include "platform/win32/ShellTray.h"

@@ -38,7 +38,7 @@ struct MainWindowSeams {
   Threads& threads;
 };
 
-class MainWindow : public Dialog, private MainWindowView, private TrayWindow {
+class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
  public:
   explicit MainWindow(const MainWindowSeams& seams);
   ~MainWindow() override;

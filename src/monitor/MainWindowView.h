@@ -6,20 +6,11 @@
 #include <cstdint>
 #include <string>
 
+#include "ui/WindowRect.h"
+
 namespace korvath {
 
 class DisplayTexts;
-
-struct WindowRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool operator==(const WindowRect&) const = default;
-};
 
 // The window's one monitor timer, and the tray's retry timer.
 inline constexpr uintptr_t kMonitorTimerId = 1;

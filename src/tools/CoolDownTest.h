@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "config/ClockModulation.h"
 #include "hw/CpuInfo.h"
 
 namespace korvath {
@@ -49,8 +50,6 @@ struct CoolDownPhase {
 };
 
 extern const CoolDownPhase kCoolDownPhases[kCoolDownRows];
-
-inline constexpr uint32_t kClockModulationOff = 2;
 
 class CoolDownTest {
  public:

@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "monitor/MainWindowView.h"
 #include "platform/Desktop.h"
 #include "tools/CoolDownTest.h"
+#include "ui/WindowRect.h"
 
 namespace korvath {
 
@@ -38,6 +38,7 @@ inline constexpr const char* kPrime95DownloadPage = "https://www.mersenne.org/fr
 extern const int kCoolDownCoreCellIds[kCoolDownRows][kCoreSlots];
 extern const int kCoolDownLoadCellIds[kCoolDownRows];
 extern const int kMovementCellIds[kCoreSlots];
+
 
 // Beside the main window, on whichever side has more room, tops aligned.
 WindowRect PlaceBesideMainWindow(const WindowRect& mainWindow, const WindowRect& dialog, int screenWidth);

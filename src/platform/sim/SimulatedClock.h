@@ -8,7 +8,14 @@
 
 namespace korvath {
 
-class SimulatedClock : public TimeSource {
+// The true time of a simulated machine, which its counters follow.
+class MachineTime {
+ public:
+  virtual ~MachineTime() = default;
+  virtual int64_t NowMicroseconds() const = 0;
+};
+
+class SimulatedClock : public TimeSource, public MachineTime {
  public:
   // The performance counter of the simulated machine runs at 10 MHz.
   static constexpr int64_t kPerformanceFrequency = 10'000'000;
@@ -20,7 +27,7 @@ class SimulatedClock : public TimeSource {
 
   void AdvanceMicroseconds(int64_t microseconds) { nowMicroseconds_ += microseconds; }
   void AdvanceMilliseconds(int64_t milliseconds) { AdvanceMicroseconds(milliseconds * 1000); }
-  int64_t NowMicroseconds() const { return nowMicroseconds_; }
+  int64_t NowMicroseconds() const override { return nowMicroseconds_; }
   // Extra ticks added to every performance-counter reading, to disturb a
   // measurement on purpose.
   void SetPerformanceCounterSkew(int64_t ticks) { performanceCounterSkew_ = ticks; }

@@ -38,7 +38,7 @@ std::string ProcessorEvent::ToString() const {
   return "?";
 }
 
-SimulatedProcessor::SimulatedProcessor(MachineDescription machine, const SimulatedClock* time)
+SimulatedProcessor::SimulatedProcessor(MachineDescription machine, const MachineTime* time)
     : machine_(std::move(machine)),
       time_(time),
       processMask_(machine_.processAffinity.value_or(machine_.systemAffinity)),

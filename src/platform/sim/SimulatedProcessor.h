@@ -40,7 +40,7 @@ class SimulatedProcessor : public Processor {
  public:
   // time drives the time-stamp counter and the fixed counters; without it
   // they stay where they are.
-  explicit SimulatedProcessor(MachineDescription machine, const SimulatedClock* time = nullptr);
+  explicit SimulatedProcessor(MachineDescription machine, const MachineTime* time = nullptr);
 
   CpuidResult Cpuid(uint32_t leaf, uint32_t subleaf) override;
   uint64_t ReadTsc() override;
@@ -91,7 +91,7 @@ class SimulatedProcessor : public Processor {
   void PlaceBusRatio(int cpu);
 
   MachineDescription machine_;
-  const SimulatedClock* time_;
+  const MachineTime* time_;
   uint32_t processMask_;
   uint32_t threadMask_;  // 0 until set: the thread follows the process
   std::map<int, std::map<uint32_t, uint64_t>> msr_;

@@ -1,0 +1,17 @@
+// A window's rectangle in screen pixels, as the window system reports it.
+#pragma once
+
+namespace korvath {
+
+struct WindowRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool operator==(const WindowRect&) const = default;
+};
+
+}  // namespace korvath
