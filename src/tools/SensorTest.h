@@ -39,7 +39,6 @@ extern const int kCoolDownCoreCellIds[kCoolDownRows][kCoreSlots];
 extern const int kCoolDownLoadCellIds[kCoolDownRows];
 extern const int kMovementCellIds[kCoreSlots];
 
-
 // Beside the main window, on whichever side has more room, tops aligned.
 WindowRect PlaceBesideMainWindow(const WindowRect& mainWindow, const WindowRect& dialog, int screenWidth);
 
