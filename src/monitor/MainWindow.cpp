@@ -14,8 +14,6 @@ namespace {
 
 constexpr UINT kAboutCommand = 16;
 constexpr UINT kTrayCallback = 0x8000;
-constexpr int kMiniClientWidth = 312;
-constexpr int kMiniClientHeight = 118;
 
 // Anti-aliased up to Windows 4, ClearType on 5, ClearType natural from 6 on.
 BYTE DisplayFontQuality() {
