@@ -67,7 +67,11 @@ run_machine() {  # run_machine NAME MODEL SIGNATURE TEMP0 TEMP1 DISTANCE0
   else
     check_eq "$name: signature without a GPU" "$signature" "$(probe text Korvath 1161)"
   fi
-  import -window "$window" "$artifacts/main-window-$name.png" 2>/dev/null || screenshot "$artifacts/main-window-$name.png"
+  # The probe's handle is Wine's, not X's: find the X window by its title.
+  local xid
+  xid=$(timeout 10 xdotool search --name '^Korvath$' 2>/dev/null | head -1)
+  if [ -n "$xid" ]; then timeout 20 import -window "$xid" "$artifacts/main-window-$name.png" 2>/dev/null || true
+  else timeout 20 import -window root "$artifacts/main-window-$name.png" 2>/dev/null || true; fi
 
   probe key Korvath Enter >/dev/null
   sleep 1
