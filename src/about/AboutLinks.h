@@ -7,7 +7,7 @@ namespace korvath {
 // The product's home page.
 inline constexpr char kHomePageAddress[] = "https://korvath.example.org/";
 
-// The processor vendor's specification lookup: the site, then the lookup
+// The processor vendor's processor lookup: the site, then the lookup
 // page with its query, then the model number as the search key.
 inline constexpr char kSpecFinderSite[] = "https://processorfinder.intel.com/";
 inline constexpr char kSpecFinderQuery[] = "List.aspx?ParentRadio=All&ProcFam=0&SearchKey=";
