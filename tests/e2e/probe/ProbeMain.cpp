@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ResourceCount.h"
 #include "WindowQuery.h"
 
 namespace probe {
@@ -34,7 +35,14 @@ constexpr char kUsage[] =
     "  command <window> <control-id>   send the window WM_COMMAND from a control\n"
     "  key <window> <key>              press a key: Enter, Esc, Tab, Space, F1-F12,\n"
     "                                  a letter or digit, or a virtual-key number\n"
+    "  post <window> <message> <wparam> <lparam>  post a window message (numbers)\n"
+    "  resources <pid>                 the process's GDI and user object counts:\n"
+    "                                  \"gdi N user N table N\" (table: live entries of\n"
+    "                                  its GDI handle table, \"none\" when unreadable)\n"
+    "  resources-self-check            \"ok\" when the table count follows this\n"
+    "                                  process's own bitmaps exactly\n"
     "  wait-window <caption> <seconds> [<pid>]  print the window once it shows\n"
+    "  wait-menu <seconds> [<pid>]     print a shown pop-up menu window once there is one\n"
     "  wait-closed <window> <seconds>  until the window is gone\n"
     "  wait <pid> <seconds>            print the exit code once the process ends\n"
     "  kill <pid>                      end a process with exit code 1\n"
@@ -335,6 +343,55 @@ int Key(const std::vector<std::wstring>& args) {
   return ok ? kExitOk : Fail(L"cannot post to the window");
 }
 
+// The way the shell reports a click on a tray icon, among others.
+int Post(const std::vector<std::wstring>& args) {
+  if (args.size() != 4) return Fail(L"post needs <window> <message> <wparam> <lparam>");
+  unsigned long long message = 0, wParam = 0, lParam = 0;
+  if (!ParseNumber(args[1], &message) || !ParseNumber(args[2], &wParam) || !ParseNumber(args[3], &lParam)) {
+    return Fail(L"post takes numbers");
+  }
+  HWND window = FindTopLevelWindow(args[0]);
+  if (window == nullptr) return Fail(L"no window " + args[0]);
+  return PostMessageW(window, static_cast<UINT>(message), static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam))
+             ? kExitOk
+             : Fail(L"cannot post to the window");
+}
+
+int Resources(const std::vector<std::wstring>& args) {
+  unsigned long long pid = 0;
+  if (args.size() != 1 || !ParseNumber(args[0], &pid)) return Fail(L"resources needs <pid>");
+  std::optional<ResourceCounts> counts = CountResources(static_cast<DWORD>(pid));
+  if (!counts) return Fail(L"cannot open process " + args[0]);
+  Print(L"gdi " + std::to_wstring(counts->gdiObjects) + L" user " + std::to_wstring(counts->userObjects) +
+        L" table " + (counts->gdiTableEntries ? std::to_wstring(*counts->gdiTableEntries) : L"none") + L"\n");
+  return kExitOk;
+}
+
+int ResourcesSelfCheck(const std::vector<std::wstring>&) {
+  bool works = GdiTableCountWorks();
+  Print(works ? L"ok\n" : L"unusable\n");
+  return works ? kExitOk : kExitFailed;
+}
+
+// Pop-up menus are top-level windows of the class "#32768" without a caption.
+int WaitMenu(const std::vector<std::wstring>& args) {
+  DWORD timeout = 0;
+  if (args.empty() || !ParseSeconds(args[0], &timeout)) return Fail(L"wait-menu needs <seconds>");
+  unsigned long long pid = 0;
+  if (args.size() > 1 && !ParseNumber(args[1], &pid)) return Fail(L"not a pid: " + args[1]);
+  DWORD start = GetTickCount();
+  for (;;) {
+    for (const WindowInfo& window : TopLevelWindows()) {
+      if (window.visible && window.className == L"#32768" && (pid == 0 || window.processId == pid)) {
+        Print(HandleText(window.handle) + L"\n");
+        return kExitOk;
+      }
+    }
+    if (GetTickCount() - start >= timeout) return kExitTimeout;
+    Sleep(100);
+  }
+}
+
 int WaitWindow(const std::vector<std::wstring>& args) {
   DWORD timeout = 0;
   if (args.size() < 2 || !ParseSeconds(args[1], &timeout)) return Fail(L"wait-window needs <caption> <seconds>");
@@ -413,7 +470,9 @@ int wmain(int argc, wchar_t** argv) {
                    {L"text", Text},       {L"set-text", SetText},
                    {L"click", Click},     {L"command", Command},
                    {L"icon", Icon},
-                   {L"key", Key},         {L"wait-window", WaitWindow},
+                   {L"key", Key},         {L"post", Post},
+                   {L"resources", Resources}, {L"resources-self-check", ResourcesSelfCheck},
+                   {L"wait-menu", WaitMenu},  {L"wait-window", WaitWindow},
                    {L"wait-closed", WaitClosed}, {L"wait", Wait},
                    {L"kill", Kill}};
   for (const auto& entry : kCommands) {

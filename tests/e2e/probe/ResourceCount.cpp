@@ -1,0 +1,83 @@
+#include "ResourceCount.h"
+
+#include <winternl.h>
+
+#include <vector>
+
+namespace probe {
+namespace {
+
+// One entry of the GDI handle table that the process environment block
+// points to (the layout Windows and Wine share on 64 bits).
+struct GdiHandleEntry {
+  UINT64 object;
+  ULONG owner;
+  USHORT unique;
+  UCHAR type;  // 0 for a free entry
+  UCHAR flags;
+  UINT64 userPointer;
+};
+static_assert(sizeof(GdiHandleEntry) == 24, "GDI handle entry layout");
+
+constexpr size_t kGdiHandleCount = 0x10000;
+constexpr size_t kPebGdiTableOffset = 0xF8;  // 64-bit PEB
+
+using QueryInformationProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+
+std::optional<DWORD> CountGdiTable(HANDLE process) {
+  auto query = reinterpret_cast<QueryInformationProcess>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  if (query == nullptr) return std::nullopt;
+  PROCESS_BASIC_INFORMATION basic{};
+  if (query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0 ||
+      basic.PebBaseAddress == nullptr) {
+    return std::nullopt;
+  }
+  UINT64 table = 0;
+  SIZE_T read = 0;
+  if (!ReadProcessMemory(process, reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + kPebGdiTableOffset, &table,
+                         sizeof(table), &read) ||
+      read != sizeof(table) || table == 0) {
+    return std::nullopt;
+  }
+  std::vector<GdiHandleEntry> entries(kGdiHandleCount);
+  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<uintptr_t>(table)), entries.data(),
+                         entries.size() * sizeof(GdiHandleEntry), &read) ||
+      read != entries.size() * sizeof(GdiHandleEntry)) {
+    return std::nullopt;
+  }
+  DWORD live = 0;
+  for (const GdiHandleEntry& entry : entries) {
+    if (entry.type != 0) ++live;
+  }
+  return live;
+}
+
+}  // namespace
+
+std::optional<ResourceCounts> CountResources(DWORD processId) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+  if (process == nullptr) return std::nullopt;
+  ResourceCounts counts;
+  counts.gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);
+  counts.userObjects = GetGuiResources(process, GR_USEROBJECTS);
+  counts.gdiTableEntries = CountGdiTable(process);
+  CloseHandle(process);
+  return counts;
+}
+
+bool GdiTableCountWorks() {
+  constexpr DWORD kBatch = 64;
+  std::optional<ResourceCounts> before = CountResources(GetCurrentProcessId());
+  if (!before || !before->gdiTableEntries) return false;
+  std::vector<HBITMAP> bitmaps;
+  for (DWORD i = 0; i < kBatch; ++i) bitmaps.push_back(CreateBitmap(4, 4, 1, 1, nullptr));
+  std::optional<ResourceCounts> during = CountResources(GetCurrentProcessId());
+  for (HBITMAP bitmap : bitmaps) DeleteObject(bitmap);
+  std::optional<ResourceCounts> after = CountResources(GetCurrentProcessId());
+  return during && during->gdiTableEntries && after && after->gdiTableEntries &&
+         *during->gdiTableEntries == *before->gdiTableEntries + kBatch &&
+         *after->gdiTableEntries == *before->gdiTableEntries;
+}
+
+}  // namespace probe

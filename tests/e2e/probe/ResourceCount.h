@@ -1,0 +1,27 @@
+// How many GDI and window-manager objects another process holds, for the
+// leak checks of the end-to-end tests.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+
+namespace probe {
+
+struct ResourceCounts {
+  DWORD gdiObjects = 0;   // GetGuiResources(GR_GDIOBJECTS)
+  DWORD userObjects = 0;  // GetGuiResources(GR_USEROBJECTS)
+  // Live entries of the process's GDI handle table, read from its memory;
+  // empty when the table cannot be found or read. Wine answers 0 to
+  // GetGuiResources, so this is the count that means something there.
+  std::optional<DWORD> gdiTableEntries;
+};
+
+// Nothing when the process cannot be opened.
+std::optional<ResourceCounts> CountResources(DWORD processId);
+
+// Whether the table count follows this process's own objects exactly:
+// creating and deleting a batch of bitmaps must move it by the batch size.
+bool GdiTableCountWorks();
+
+}  // namespace probe
