@@ -1,0 +1,183 @@
+#!/usr/bin/env bash
+# korvath-sim.exe under Wine and Xvfb: the temperature log and the tray.
+#
+# Run 1, four cores, a text log written every second, alarms on at 0 degrees
+# so that every icon is redrawn each cycle and blinks on odd ones: the log
+# lines carry the readings the window shows, the process's GDI object count
+# stays flat over the cycles, a display mode chosen in the tray menu and Esc
+# end the run with the settings written.
+# Run 2, same folder, two cores, CSV, written to disk only at midnight: the
+# lines reach KorvathLog.csv only through the flush of the shutdown that the
+# tray menu's Exit runs, and KorvathLog.txt keeps what run 1 wrote.
+#
+# The tray menu is opened the way the shell does it, by the icon's callback
+# message (0x8000, mouse message WM_RBUTTONDOWN) posted to the main window,
+# and driven with the arrow keys; Wine's notification area on a display
+# without a system tray has no fixed place to click.
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+source tests/e2e/lib-wine.sh
+
+sim=$E2E_WIN64/src/app/korvath-sim.exe
+e2e_begin "$sim"
+
+folder=$E2E_TEMP/logs
+mkdir -p "$folder"
+cp "$sim" "$folder/"
+txt=$folder/KorvathLog.txt
+csv=$folder/KorvathLog.csv
+ini=$folder/korvath-sim.ini
+
+# Each line: "%x %H:%M:%S", then one temperature per present core, CR LF.
+stamp='[0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}'
+
+line_count() { [ -f "$1" ] && grep -c $'\r$' "$1" || echo 0; }
+
+# wait_lines FILE N SECONDS: until FILE holds at least N lines.
+wait_lines() {
+  local deadline=$((SECONDS + $3))
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    [ "$(line_count "$1")" -ge "$2" ] && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
+# The lines of FILE that do not match the pattern (CR LF included).
+bad_lines() { LC_ALL=C grep -avE "^$2"$'\r$' "$1" | head -3; }
+
+# The tray icons Wine shows in its own "Wine System Tray" window on a display
+# without a system tray: one line "x y" (the centre) per icon.
+tray_icons() {
+  probe list | awk '/^window / { tray = ($0 ~ /class "__winex11_standalone_tray"/) }
+    tray && /class "__winex11_tray_icon"/ {
+      sub(/.* rect /, ""); print int(($1 + $3) / 2), int(($2 + $4) / 2) }'
+}
+
+# Right-clicks the first tray icon with the X mouse, as a user would. When
+# the display has a system tray of its own, Wine docks the icons there; then
+# the click is replaced by what the shell sends the window for one, the
+# callback message 0x8000 with the mouse message WM_RBUTTONDOWN.
+open_tray_menu() {
+  local window=$1 pid=$2 point
+  point=$(tray_icons | head -1)
+  if [ -n "$point" ]; then
+    xdotool mousemove ${point% *} ${point#* } click 3
+  else
+    echo "     no Wine System Tray window: posting the tray callback instead" >&2
+    probe post "$window" 0x8000 4294 0x204
+  fi
+  probe wait-menu 15 "$pid"
+}
+
+gdi_table() { probe resources "$1" | sed -n 's/.* table \([0-9a-z]*\)$/\1/p'; }
+
+# The main window 400 pixels right of and 200 below where it opens, clear of
+# Wine's tray window in the top-left corner (positions carry a bias of 0x2000).
+away=$(( (0x2000 + 400) | ((0x2000 + 200) << 16) ))
+
+# --- Run 1 -----------------------------------------------------------------
+cp sim/machines/q9550.ini "$folder/simulated-machine.ini"
+printf '[Korvath]\r\nLogFile=1\r\nLogInterval=1\r\nHDWrite=1\r\nCSV=0\r\nAlarm=1\r\nAlarm1=0\r\nIconShow=15\r\nWindowXY=%s\r\n' "$away" >"$ini"
+cd "$folder"
+pid=$(wine_launch "$folder/korvath-sim.exe") || { check_eq "run 1: started" yes no; e2e_finish; exit; }
+cd "$E2E_ROOT"
+if ! window=$(wait_window Korvath 40 "$pid"); then
+  check_eq "run 1: main window" shown "none; windows: $(probe list --all "$pid")"
+  probe kill "$pid" >/dev/null 2>&1
+  e2e_finish
+  exit
+fi
+
+wait_lines "$txt" 4 30
+shown="$(probe text "$window" 1001) $(probe text "$window" 1002) $(probe text "$window" 1003) $(probe text "$window" 1004)"
+check_eq "run 1: the window reads the machine file" "55 56 53 57" "$shown"
+check_eq "run 1: a line a second, written each second" yes \
+  "$([ "$(line_count "$txt")" -ge 4 ] && echo yes || echo "no: $(line_count "$txt") lines")"
+check_eq "run 1: every line carries the readings shown" "" "$(bad_lines "$txt" "$stamp ${shown// / }")"
+
+check_eq "run 1: one tray icon per core" 4 "$(tray_icons | wc -l)"
+
+# The GDI objects while the icons are redrawn every second and blink. Each
+# drawn icon holds two bitmaps, so the count swings by two per icon between
+# odd and even cycles; a leak makes it climb.
+first=$(probe resources "$pid")
+echo "     GDI and user objects: $first (GetGuiResources, then the live entries of the GDI handle table)"
+case "$first" in
+  "gdi 0 user 0 "*) echo "     Wine answers 0 to GetGuiResources: the GDI handle table is what is counted" ;;
+esac
+check_eq "run 1: the probe counts GDI objects exactly" ok "$(probe resources-self-check)"
+samples=()
+lines_before=$(line_count "$txt")
+deadline=$((SECONDS + 24))
+while [ "$SECONDS" -lt "$deadline" ]; do
+  samples+=("$(probe resources "$pid" | sed -n 's/.* table \([0-9]*\)$/\1/p')")
+  sleep 1.5
+done
+cycles=$(($(line_count "$txt") - lines_before))
+low=$(printf '%s\n' "${samples[@]}" | sort -n | head -1)
+high=$(printf '%s\n' "${samples[@]}" | sort -n | tail -1)
+echo "     GDI handle table over $cycles cycles: ${samples[*]}"
+check_eq "run 1: cycles ran while counting" yes "$([ "$cycles" -ge 15 ] && echo yes || echo "no: $cycles")"
+check_eq "run 1: GDI objects stay flat" yes \
+  "$([ "${low:-0}" -gt 0 ] && [ $((high - low)) -le 10 ] && echo yes || echo "no: from $low to $high")"
+echo "     GetGuiResources at the end: $(probe resources "$pid")"
+
+# "Maximum", five arrow presses down the menu: IconShow gains 0x400.
+if open_tray_menu "$window" "$pid" >/dev/null; then
+  for i in 1 2 3 4 5; do probe key "$window" Down >/dev/null; done
+  probe key "$window" Enter >/dev/null
+  for i in $(seq 1 20); do probe wait-menu 0 "$pid" >/dev/null || break; sleep 0.3; done
+  check_eq "run 1: the menu closes after a command" no "$(probe wait-menu 0 "$pid" >/dev/null && echo yes || echo no)"
+else
+  check_eq "run 1: a right click on the tray icon opens the menu" shown none
+fi
+probe key "$window" Esc >/dev/null
+check_eq "run 1: Esc ends the program with 0" 0 "$(wait_exit "$pid" 30)"
+check_eq "run 1: the menu's display mode is saved" "IconShow=1039" "$(grep -a '^IconShow=' "$ini" | tr -d '\r')"
+check_eq "run 1: the window state is saved" yes \
+  "$(grep -aq '^WindowXY=' "$ini" && grep -aq '^ClockMod=' "$ini" && grep -aq '^APICID=' "$ini" && echo yes || echo no)"
+check_eq "run 1: every line still well formed" "" "$(bad_lines "$txt" "$stamp 55 56 53 57")"
+txt_copy=$E2E_TEMP/KorvathLog.txt.run1
+cp "$txt" "$txt_copy"
+
+# --- Run 2 -----------------------------------------------------------------
+cp sim/machines/e8400.ini "$folder/simulated-machine.ini"
+printf '[Korvath]\r\nLogFile=1\r\nLogInterval=1\r\nHDWrite=86400\r\nCSV=1\r\nIconShow=1\r\nWindowXY=%s\r\n' "$away" >"$ini"
+day=$(date +%j)
+cd "$folder"
+pid=$(wine_launch "$folder/korvath-sim.exe") || { check_eq "run 2: started" yes no; e2e_finish; exit; }
+cd "$E2E_ROOT"
+if ! window=$(wait_window Korvath 40 "$pid"); then
+  check_eq "run 2: main window" shown "none; windows: $(probe list --all "$pid")"
+  probe kill "$pid" >/dev/null 2>&1
+  e2e_finish
+  exit
+fi
+# Five cycles by the elapsed-time field.
+for i in $(seq 1 40); do
+  elapsed=$(probe text "$window" 1158 2>/dev/null)
+  [ -n "$elapsed" ] && [ "${elapsed##*:}" -ge 5 ] 2>/dev/null && break
+  sleep 0.5
+done
+shown="$(probe text "$window" 1001) $(probe text "$window" 1002)"
+check_eq "run 2: the window reads the machine file" "62 62" "$shown"
+if [ "$(date +%j)" = "$day" ]; then
+  check_eq "run 2: nothing on disk before the shutdown" no "$([ -e "$csv" ] && echo yes || echo no)"
+fi
+# Exit is the menu's last item: clicked with the mouse.
+if menu=$(open_tray_menu "$window" "$pid"); then
+  set -- $(probe list --all "$pid" | grep "^window $menu " | sed 's/.* rect \([-0-9]*\) \([-0-9]*\) \([-0-9]*\) \([-0-9]*\) .*/\1 \2 \3 \4/')
+  xdotool mousemove $((($1 + $3) / 2)) $(($4 - 8)) click 1
+else
+  check_eq "run 2: a right click on the tray icon opens the menu" shown none
+fi
+check_eq "run 2: Exit in the tray menu ends the program with 0" 0 "$(wait_exit "$pid" 30)"
+check_eq "run 2: the shutdown flushed the buffer to the CSV file" yes \
+  "$([ "$(line_count "$csv")" -ge 5 ] && echo yes || echo "no: $(line_count "$csv") lines")"
+check_eq "run 2: CSV lines with the readings shown" "" "$(bad_lines "$csv" "${stamp/ /,},62,62")"
+check_eq "run 2: the text log is left as it was" yes "$(cmp -s "$txt" "$txt_copy" && echo yes || echo no)"
+check_eq "run 2: the settings are saved" yes \
+  "$(grep -aq '^IconShow=1' "$ini" && grep -aq '^WindowXY=' "$ini" && echo yes || echo no)"
+
+e2e_finish
