@@ -13,7 +13,8 @@ struct ResourceCounts {
   DWORD userObjects = 0;  // GetGuiResources(GR_USEROBJECTS)
   // Live entries of the process's GDI handle table, read from its memory;
   // empty when the table cannot be found or read. Wine answers 0 to
-  // GetGuiResources, so this is the count that means something there.
+  // GetGuiResources and keeps this table per process, so there this is the
+  // count that means something (Windows shares the table across a session).
   std::optional<DWORD> gdiTableEntries;
 };
 
