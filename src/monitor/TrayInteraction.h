@@ -44,7 +44,10 @@ class TrayInteraction {
   // True when the default close should run and end the window.
   bool OnClose();
 
-  bool windowRestored = false;
+  // A dialog is created in the restored state, and the size notification
+  // that says so arrives before its initialisation makes this object: start
+  // restored, or the first double click and "Minimize" would do nothing.
+  bool windowRestored = true;
   bool settingsOpen = false;  // greys "Exit" while the Settings dialog runs
 
  private:

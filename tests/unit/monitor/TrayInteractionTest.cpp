@@ -132,6 +132,15 @@ TEST(TrayInteraction, MinimizeAndRestoreRules) {
   EXPECT_EQ(rig.window.calls, (std::vector<std::string>{"minimize", "restore"}));
 }
 
+TEST(TrayInteraction, NewWindowCountsAsRestoredBeforeAnySizeNotification) {
+  InteractionRig rig;
+  rig.Choose(0);
+  EXPECT_EQ(rig.window.MenuText().substr(rig.window.MenuText().find("Reset")), "Reset|-|Minimize|Exit|");
+  rig.tray.OnTrayNotification(kMouseLeftButtonDoubleClick);
+  rig.Choose(kTrayCommandMinimize);
+  EXPECT_EQ(rig.window.calls, (std::vector<std::string>{"minimize", "minimize"}));
+}
+
 TEST(TrayInteraction, CloseMinimisesOnlyWhenAskedAndExitAlwaysEnds) {
   InteractionRig rig;
   EXPECT_TRUE(rig.tray.OnClose());
