@@ -19,6 +19,9 @@ cd "$(dirname "$0")/../.."
 source tests/e2e/lib-wine.sh
 
 sim=$E2E_WIN64/src/app/korvath-sim.exe
+# A display of our own, without a system tray: Wine then shows the icons in
+# a "Wine System Tray" window of its own, where the mouse can reach them.
+unset DISPLAY
 e2e_begin "$sim"
 
 folder=$E2E_TEMP/logs
@@ -165,6 +168,24 @@ check_eq "run 2: the window reads the machine file" "62 62" "$shown"
 if [ "$(date +%j)" = "$day" ]; then
   check_eq "run 2: nothing on disk before the shutdown" no "$([ -e "$csv" ] && echo yes || echo no)"
 fi
+# A double click on the icon minimises the window, which then lives in the
+# tray only (TaskBar is off); a second one brings it back restored.
+visible() { probe list --all "$pid" | grep "^window $window " | sed -n 's/.* visible \([01]\)$/\1/p'; }
+wait_visible() {  # wait_visible 0|1
+  local i
+  for i in $(seq 1 30); do [ "$(visible)" = "$1" ] && return 0; sleep 0.3; done
+  return 1
+}
+point=$(tray_icons | head -1)
+if [ -n "$point" ]; then
+  xdotool mousemove ${point% *} ${point#* } click --repeat 2 --delay 80 1
+  check_eq "run 2: a double click on the icon hides the window in the tray" yes \
+    "$(wait_visible 0 && echo yes || echo "no: visible $(visible)")"
+  xdotool click --repeat 2 --delay 80 1
+  check_eq "run 2: a second double click restores it" yes "$(wait_visible 1 && echo yes || echo no)"
+  check_eq "run 2: the restored window's title" "Korvath 2.90" "$(probe list --all "$pid" | grep "^window $window " | sed 's/.* caption "\([^"]*\)" .*/\1/')"
+fi
+
 # Exit is the menu's last item: clicked with the mouse.
 if menu=$(open_tray_menu "$window" "$pid"); then
   set -- $(probe list --all "$pid" | grep "^window $menu " | sed 's/.* rect \([-0-9]*\) \([-0-9]*\) \([-0-9]*\) \([-0-9]*\) .*/\1 \2 \3 \4/')
