@@ -10,10 +10,10 @@
 # lines reach KorvathLog.csv only through the flush of the shutdown that the
 # tray menu's Exit runs, and KorvathLog.txt keeps what run 1 wrote.
 #
-# The tray menu is opened the way the shell does it, by the icon's callback
-# message (0x8000, mouse message WM_RBUTTONDOWN) posted to the main window,
-# and driven with the arrow keys; Wine's notification area on a display
-# without a system tray has no fixed place to click.
+# The tray is Wine's own notification area for a display without a system
+# tray (a "Wine System Tray" window; a virtual desktop is not needed): the
+# icons are right-clicked and double-clicked there with the X mouse, and the
+# menu is driven with the arrow keys or clicked.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source tests/e2e/lib-wine.sh
@@ -34,7 +34,7 @@ ini=$folder/korvath-sim.ini
 # Each line: "%x %H:%M:%S", then one temperature per present core, CR LF.
 stamp='[0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}'
 
-line_count() { [ -f "$1" ] && grep -c $'\r$' "$1" || echo 0; }
+line_count() { if [ -f "$1" ]; then grep -c $'\r$' "$1"; else echo 0; fi; }
 
 # wait_lines FILE N SECONDS: until FILE holds at least N lines.
 wait_lines() {
@@ -73,7 +73,7 @@ open_tray_menu() {
   probe wait-menu 15 "$pid"
 }
 
-gdi_table() { probe resources "$1" | sed -n 's/.* table \([0-9a-z]*\)$/\1/p'; }
+gdi_table() { probe resources "$1" | sed -n 's/.* table \([0-9]*\)$/\1/p'; }
 
 # The main window 400 pixels right of and 200 below where it opens, clear of
 # Wine's tray window in the top-left corner (positions carry a bias of 0x2000).
@@ -114,7 +114,7 @@ samples=()
 lines_before=$(line_count "$txt")
 deadline=$((SECONDS + 24))
 while [ "$SECONDS" -lt "$deadline" ]; do
-  samples+=("$(probe resources "$pid" | sed -n 's/.* table \([0-9]*\)$/\1/p')")
+  samples+=("$(gdi_table "$pid")")
   sleep 1.5
 done
 cycles=$(($(line_count "$txt") - lines_before))
