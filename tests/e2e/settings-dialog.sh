@@ -65,6 +65,16 @@ window_rect() {  # window_rect PID WINDOW: left top right bottom
     /^window / && index($0, window) { sub(/.* rect /, ""); print $1, $2, $3, $4; exit }'
 }
 
+wait_rect() {  # wait_rect PID WINDOW "L T R B" SECONDS: prints the last rectangle read
+  local rect= i
+  for i in $(seq 1 $(($4 * 2))); do
+    rect=$(window_rect "$1" "$2")
+    [ "$rect" = "$3" ] && break
+    sleep 0.5
+  done
+  printf '%s' "$rect"
+}
+
 wait_client() {  # wait_client CAPTION "W H" SECONDS: prints the last size read
   local size= i
   for i in $(seq 1 $(($3 * 2))); do
@@ -210,8 +220,7 @@ shifted() {  # shifted "L T R B" DX DY
 # second double-click leaves.
 rect=$(window_rect "$pid" "$main")
 probe drag "$main" 150 150 190 170 >/dev/null
-sleep 0.5
-check_eq "dragged by the client area" "$(shifted "$rect" 40 20)" "$(window_rect "$pid" "$main")"
+check_eq "dragged by the client area" "$(shifted "$rect" 40 20)" "$(wait_rect "$pid" "$main" "$(shifted "$rect" 40 20)" 10)"
 full_client=$(probe client "$main")
 full_rect=$(window_rect "$pid" "$main")
 probe double-click "$main" 150 150 >/dev/null
@@ -219,12 +228,11 @@ check_eq "mini mode: client area" "312 118" "$(wait_client "$main" "312 118" 10)
 shoot '^Korvath' settings-mini-mode.png
 mini_rect=$(window_rect "$pid" "$main")
 probe drag "$main" 50 50 150 50 >/dev/null
-sleep 0.5
-check_eq "mini window dragged" "$(shifted "$mini_rect" 100 0)" "$(window_rect "$pid" "$main")"
+check_eq "mini window dragged" "$(shifted "$mini_rect" 100 0)" "$(wait_rect "$pid" "$main" "$(shifted "$mini_rect" 100 0)" 10)"
 probe double-click "$main" 20 20 >/dev/null
 check_eq "leaving mini mode: client area" "$full_client" "$(wait_client "$main" "$full_client" 10)"
 check_eq "leaving mini mode: the full window 100 pixels right" "$(shifted "$full_rect" 100 0)" \
-  "$(window_rect "$pid" "$main")"
+  "$(wait_rect "$pid" "$main" "$(shifted "$full_rect" 100 0)" 10)"
 
 # Shift + right double-click sets the anchor at the window's corner; a
 # plain right double-click brings the window back there.
@@ -238,11 +246,11 @@ if wait_window "Anchor Position" 10 "$pid" >/dev/null; then
 else
   check_eq "anchor box" shown none
 fi
+anchored=$(window_rect "$pid" "$main")
 probe drag "$main" 150 150 100 180 >/dev/null
+wait_rect "$pid" "$main" "$(shifted "$anchored" -50 30)" 10 >/dev/null
 probe double-click "$main" 20 20 right >/dev/null
-sleep 0.5
-read -r now_left now_top _ <<<"$(window_rect "$pid" "$main")"
-check_eq "right double-click goes to the anchor" "$left $top" "$now_left $now_top"
+check_eq "right double-click goes to the anchor" "$anchored" "$(wait_rect "$pid" "$main" "$anchored" 10)"
 
 probe key "$main" Esc >/dev/null
 check_eq "Esc ends the program with 0" 0 "$(wait_exit "$pid" 30)"
