@@ -6,8 +6,25 @@ namespace korvath {
 
 static_assert(kOkButton == IDOK && kCancelButton == IDCANCEL);
 
+namespace {
+
+SettingsDialogLinks WithDesktop(const SettingsDialogLinks& links, Desktop& desktop) {
+  return {links.settings,
+          links.tray,
+          links.clockModulation,
+          links.settingsFile,
+          desktop,
+          links.mainWindowRect,
+          links.temperatureSettingsChanged,
+          links.requestRepaint,
+          links.replaceNormalBrush,
+          links.replaceMiniBrush};
+}
+
+}  // namespace
+
 SettingsDialog::SettingsDialog(HWND parent, const SettingsDialogLinks& links)
-    : Dialog(IDD_SETTINGS, parent), model_(Controls(), *this, links, Prompt()) {}
+    : Dialog(IDD_SETTINGS, parent), model_(Controls(), *this, WithDesktop(links, pickers_), Prompt()) {}
 
 std::optional<intptr_t> SettingsDialog::HandleMessage(const WindowMessage& message) {
   // Every button of the template lies between these two ids; OK and Cancel
@@ -21,6 +38,7 @@ std::optional<intptr_t> SettingsDialog::HandleMessage(const WindowMessage& messa
 }
 
 bool SettingsDialog::OnInitDialog() {
+  pickers_.SetOwner(Handle());
   model_.OnInitDialog();
   return true;
 }

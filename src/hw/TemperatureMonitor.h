@@ -33,6 +33,7 @@ class TemperatureMonitor {
   void ResetStatistics();
 
   const ThermalSample& sample(int slot) const { return samples_[slot]; }
+  const ThermalSample (&samples() const)[kCoreSlots] { return samples_; }
   TemperatureStats& stats() { return stats_; }
   const TemperatureStats& stats() const { return stats_; }
 

@@ -1,7 +1,9 @@
 #include "monitor/MainWindow.h"
 
 #include "about/AboutDialog.h"
+#include "config/SettingsDialog.h"
 #include "hw/CoreRatios.h"
+#include "monitor/ControlColours.h"
 #include "platform/TextFormat.h"
 #include "platform/win32/GdiTrayIconPainter.h"
 #include "platform/win32/ShellTray.h"
@@ -14,6 +16,14 @@ namespace {
 
 constexpr UINT kAboutCommand = 16;
 constexpr UINT kTrayCallback = 0x8000;
+constexpr DWORD kHoverTimeMs = 3000;
+
+// Mouse positions travel signed: a captured drag reports points left of and
+// above the client area.
+POINT ClientPoint(intptr_t lParam) {
+  return {static_cast<short>(LOWORD(static_cast<DWORD_PTR>(lParam))),
+          static_cast<short>(HIWORD(static_cast<DWORD_PTR>(lParam)))};
+}
 
 // Anti-aliased up to Windows 4, ClearType on 5, ClearType natural from 6 on.
 BYTE DisplayFontQuality() {
@@ -52,6 +62,21 @@ std::optional<intptr_t> MainWindow::HandleMessage(const WindowMessage& message) 
       OnMessage(WM_WINDOWPOSCHANGING, &MainWindow::OnWindowPosChanging),
       OnMessage(WM_CLOSE, &MainWindow::OnClose),
       OnMessage(kTrayCallback, &MainWindow::OnTrayNotification),
+      OnMessage(WM_LBUTTONDOWN, &MainWindow::OnLeftButtonDown),
+      OnMessage(WM_MOUSEMOVE, &MainWindow::OnMouseMove),
+      OnMessage(WM_LBUTTONUP, &MainWindow::OnLeftButtonUp),
+      OnMessage(WM_CAPTURECHANGED, &MainWindow::OnCaptureChanged),
+      OnMessage(WM_RBUTTONDBLCLK, &MainWindow::OnRightButtonDoubleClick),
+      OnMessage(WM_GETMINMAXINFO, &MainWindow::OnGetMinMaxInfo),
+      OnMessage(WM_CTLCOLORDLG, &MainWindow::OnControlColour),
+      OnMessage(WM_CTLCOLORSTATIC, &MainWindow::OnControlColour),
+      OnMessage(WM_CTLCOLOREDIT, &MainWindow::OnControlColour),
+      OnMessage(WM_CTLCOLORBTN, &MainWindow::OnControlColour),
+      OnMessage(WM_CTLCOLORLISTBOX, &MainWindow::OnControlColour),
+      OnMessage(WM_CTLCOLORSCROLLBAR, &MainWindow::OnControlColour),
+      OnMessage(WM_CTLCOLORMSGBOX, &MainWindow::OnControlColour),
+      OnMessage(WM_MOUSEHOVER, &MainWindow::OnMouseHover),
+      OnMessage(WM_MOUSELEAVE, &MainWindow::OnMouseLeave),
   };
   return RouteMessage(kMessageMap, *this, message);
 }
@@ -82,6 +107,7 @@ bool MainWindow::OnInitDialog() {
     ExitProcess(static_cast<UINT>(fatal->exitCode));
   }
   CreateFonts();
+  CreateBrushes();
   trayInteraction_ = std::make_unique<TrayInteraction>(monitor_->settings(), *this);
   taskbarCreatedMessage_ = ListenForTaskbarCreated(Handle());
   return true;
@@ -107,6 +133,14 @@ void MainWindow::CreateFonts() {
     SendDlgItemMessageW(Handle(), id, WM_SETFONT, reinterpret_cast<WPARAM>(displayFont_.Get()), TRUE);
   }
   trayPainter_.painter = std::make_unique<GdiTrayIconPainter>(monitor_->settings().bold != 0);
+}
+
+// Only the modes whose own colours are on get a brush at start-up; the
+// Settings dialog makes the others when it needs them.
+void MainWindow::CreateBrushes() {
+  const AppSettings& settings = monitor_->settings();
+  if (settings.customGui) normalBrush_.For(settings.guiColor);
+  if (settings.customGuiMini) miniBrush_.For(settings.guiMiniColor);
 }
 
 void MainWindow::OnOk() {
@@ -178,7 +212,128 @@ std::optional<intptr_t> MainWindow::OnTrayNotification(const WindowMessage& mess
 
 std::optional<intptr_t> MainWindow::OnLeftButtonDoubleClick(const WindowMessage&) {
   if (monitor_) monitor_->ToggleMiniMode();
+  return std::nullopt;
+}
+
+// The window has no need of its caption to be moved: a press on the client
+// area (child controls take their own presses) drags it.
+std::optional<intptr_t> MainWindow::OnLeftButtonDown(const WindowMessage& message) {
+  dragOrigin_ = ClientPoint(message.lParam);
+  dragging_ = true;
+  SetCapture(Handle());
+  return std::nullopt;
+}
+
+// The window follows the cursor, which so comes back to the drag origin:
+// each move adds only the latest displacement.
+std::optional<intptr_t> MainWindow::OnMouseMove(const WindowMessage& message) {
+  if (dragging_) {
+    POINT point = ClientPoint(message.lParam);
+    RECT frame = {};
+    ::GetWindowRect(Handle(), &frame);
+    MoveWindow(Handle(), frame.left + point.x - dragOrigin_.x, frame.top + point.y - dragOrigin_.y,
+               frame.right - frame.left, frame.bottom - frame.top, TRUE);
+  } else if (!hoverTracking_) {
+    TRACKMOUSEEVENT track = {};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_HOVER | TME_LEAVE;
+    track.hwndTrack = Handle();
+    track.dwHoverTime = kHoverTimeMs;
+    hoverTracking_ = TrackMouseEvent(&track) != FALSE;
+  }
+  return std::nullopt;
+}
+
+std::optional<intptr_t> MainWindow::OnLeftButtonUp(const WindowMessage&) {
+  dragging_ = false;
+  ReleaseCapture();
+  return std::nullopt;
+}
+
+// A box or menu that takes the capture mid-drag ends the drag: without the
+// capture no button-up would come, and the window would go on following a
+// cursor whose button is no longer held.
+std::optional<intptr_t> MainWindow::OnCaptureChanged(const WindowMessage& message) {
+  if (reinterpret_cast<HWND>(message.lParam) != Handle()) dragging_ = false;
+  return std::nullopt;
+}
+
+// Shift + right double-click sets the anchor; without Shift the window goes there.
+std::optional<intptr_t> MainWindow::OnRightButtonDoubleClick(const WindowMessage& message) {
+  if (!monitor_) return std::nullopt;
+  bool shift = (message.wParam & MK_SHIFT) != 0;
+  if (!shift) dragging_ = false;
+  if (std::optional<std::string> text = monitor_->OnAnchorDoubleClick(shift)) {
+    desktop_.ShowMessageBox(*text, kAnchorCaption, MessageBoxIcon::kNone, MessageBoxButtons::kOk);
+  }
+  return std::nullopt;
+}
+
+// The mini window keeps its width and may only grow taller, up to its limit.
+std::optional<intptr_t> MainWindow::OnGetMinMaxInfo(const WindowMessage& message) {
+  if (!placement_.limitsActive) return std::nullopt;
+  auto* info = reinterpret_cast<MINMAXINFO*>(message.lParam);
+  TrackLimits limits = MiniTrackLimits(placement_.limits);
+  info->ptMaxSize = {limits.maxSizeWidth, limits.maxSizeHeight};
+  info->ptMinTrackSize = {limits.minTrackWidth, limits.minTrackHeight};
+  info->ptMaxTrackSize = {limits.maxTrackWidth, limits.maxTrackHeight};
   return 0;
+}
+
+// The dialog background and every control: the standard colours, then the
+// user's for the current mode, then red for a core's status that ran hot.
+std::optional<intptr_t> MainWindow::OnControlColour(const WindowMessage& message) {
+  if (!monitor_ || gdiObjectsDeleted_) return std::nullopt;
+  const AppSettings& settings = monitor_->settings();
+  auto control = reinterpret_cast<HWND>(message.lParam);
+  int controlId = message.id == WM_CTLCOLORDLG ? 0 : GetDlgCtrlID(control);
+  ControlColours colours = ChooseControlColours(settings, settings.miniMode != 0, controlId,
+                                                monitor_->temperatures().samples());
+  if (colours.brush == BackgroundBrush::kDialogDefault && !colours.text) return std::nullopt;
+
+  auto dc = reinterpret_cast<HDC>(message.wParam);
+  auto brush = reinterpret_cast<HBRUSH>(DefWindowProcW(Handle(), message.id, message.wParam, message.lParam));
+  if (colours.brush == BackgroundBrush::kNormal) brush = normalBrush_.For(settings.guiColor);
+  if (colours.brush == BackgroundBrush::kMini) brush = miniBrush_.For(settings.guiMiniColor);
+  if (colours.background) SetBkColor(dc, *colours.background);
+  if (colours.text) SetTextColor(dc, *colours.text);
+  return reinterpret_cast<intptr_t>(brush);
+}
+
+std::optional<intptr_t> MainWindow::OnMouseHover(const WindowMessage& message) {
+  if (monitor_) {
+    POINT point = ClientPoint(message.lParam);
+    RECT client = {};
+    GetClientRect(Handle(), &client);
+    if (std::optional<HoverReport> report = monitor_->HoverReportAt(point.x, point.y, client.right - client.left)) {
+      if (report->kind == HoverReport::Kind::kGpuBox) {
+        desktop_.ShowMessageBox(report->text, kGpuReportCaption, MessageBoxIcon::kNone, MessageBoxButtons::kOk);
+      } else {
+        ShowHoverPopup(point.x, point.y, report->text);
+      }
+    }
+  }
+  // The next movement asks for the next rest.
+  hoverTracking_ = false;
+  return 1;
+}
+
+std::optional<intptr_t> MainWindow::OnMouseLeave(const WindowMessage&) {
+  hoverTracking_ = false;
+  return 1;
+}
+
+// One item bearing the date, centred above the cursor; choosing it does nothing.
+void MainWindow::ShowHoverPopup(int x, int y, const std::string& text) {
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return;
+  if (AppendMenuW(menu, MF_STRING, 0, Widen(text).c_str())) {
+    POINT screen = {x, y};
+    ClientToScreen(Handle(), &screen);
+    TrackPopupMenu(menu, TPM_CENTERALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, 0,
+                   Handle(), nullptr);
+  }
+  DestroyMenu(menu);
 }
 
 void MainWindow::OnSensorTest() {
@@ -197,9 +352,29 @@ void MainWindow::OnBenchmark() {
 
 void MainWindow::OnReset() { monitor_->ResetStatistics(); }
 
+// The monitor cycle goes on inside the dialog's modal loop, so the window
+// shows each live change at its next update.
 void MainWindow::OnSettings() {
-  // The Settings dialog view lands with its own change; until then the
-  // button does nothing rather than showing a half dialog.
+  WindowRect frame = GetWindowRect();
+  trayInteraction_->settingsOpen = true;
+  HWND button = GetDlgItem(Handle(), IDC_SETTINGS);
+  EnableWindow(button, FALSE);
+  SettingsDialogLinks links{monitor_->settings(),
+                            monitor_->tray(),
+                            monitor_->clockModulation(),
+                            seams_.settingsFile,
+                            desktop_,
+                            frame,
+                            [this] { monitor_->ApplyTemperatureSettings(); },
+                            [this] { monitor_->RequestRepaint(); },
+                            [this](uint32_t colour) { normalBrush_.For(colour); },
+                            [this](uint32_t colour) { miniBrush_.For(colour); }};
+  SettingsDialog dialog(Handle(), links);
+  // The alarm program may run again at the next alarm.
+  if (dialog.RunModal() == IDOK) monitor_->alarms().Rearm();
+  EnableWindow(button, TRUE);
+  trayInteraction_->settingsOpen = false;
+  InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 WindowRect MainWindow::GetWindowRect() {
@@ -235,23 +410,46 @@ void MainWindow::Minimize() { ShowWindow(Handle(), SW_MINIMIZE); }
 
 void MainWindow::FlashOnce() { FlashWindow(Handle(), TRUE); }
 
-// The caption-less layout with a 312 x 118 client area, and back to the
-// frame the window had before.
 void MainWindow::ApplyMiniMode(bool enter) {
-  LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
-  if (enter) {
-    ::GetWindowRect(Handle(), &normalFrame_);
-    style &= ~static_cast<LONG_PTR>(WS_CAPTION);
-    SetWindowLongPtrW(Handle(), GWL_STYLE, style);
-    RECT frame = {0, 0, kMiniClientWidth, kMiniClientHeight};
-    AdjustWindowRect(&frame, static_cast<DWORD>(style), FALSE);
-    SetWindowPos(Handle(), nullptr, normalFrame_.left, normalFrame_.top, frame.right - frame.left,
-                 frame.bottom - frame.top, SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOACTIVATE);
-  } else {
-    SetWindowLongPtrW(Handle(), GWL_STYLE, style | WS_CAPTION);
-    SetWindowPos(Handle(), nullptr, normalFrame_.left, normalFrame_.top, normalFrame_.right - normalFrame_.left,
-                 normalFrame_.bottom - normalFrame_.top, SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOACTIVATE);
-  }
+  if (enter) EnterMiniMode();
+  else LeaveMiniMode();
+}
+
+void MainWindow::MoveWindowTo(const WindowRect& rect, UINT extraFlags) {
+  SetWindowPos(Handle(), nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
+               SWP_NOZORDER | SWP_NOACTIVATE | extraFlags);
+}
+
+// The caption-less window shows the top 312 x 118 pixels of the unchanged
+// client layout. The frame the system gives the new style is only known once
+// the window has it, so it is sized once, measured, then laid out.
+void MainWindow::EnterMiniMode() {
+  // Entered twice, the mini style would be kept as the one to go back to.
+  if (placement_.limitsActive) return;
+  placement_.fullRect = GetWindowRect();
+  placement_.savedStyle = static_cast<uint32_t>(GetWindowLongW(Handle(), GWL_STYLE));
+  SetWindowLongW(Handle(), GWL_STYLE, static_cast<LONG>(MiniModeStyle(placement_.savedStyle)));
+  const WindowRect& full = placement_.fullRect;
+  MoveWindowTo({full.left, full.top, full.left + kMiniClientWidth, full.top + kMiniClientHeight}, SWP_FRAMECHANGED);
+  RECT client = {};
+  GetClientRect(Handle(), &client);
+  MiniLayout layout = LayOutMiniWindow(full, client.right - client.left, client.bottom - client.top);
+  placement_.miniRect = layout.miniRect;
+  placement_.limits = layout.limits;
+  placement_.limitsActive = true;
+  MoveWindowTo(placement_.miniRect);
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+// A double-click before the first tick has laid out a mini window finds
+// nothing to leave.
+void MainWindow::LeaveMiniMode() {
+  if (!placement_.limitsActive) return;
+  placement_.limitsActive = false;
+  placement_.fullRect = RestoreFullWindow(placement_.fullRect, placement_.miniRect, GetWindowRect());
+  SetWindowLongW(Handle(), GWL_STYLE, static_cast<LONG>(placement_.savedStyle));
+  MoveWindowTo(placement_.fullRect, SWP_FRAMECHANGED);
+  InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void MainWindow::DeleteGdiObjects() {
@@ -259,6 +457,10 @@ void MainWindow::DeleteGdiObjects() {
     SendDlgItemMessageW(Handle(), id, WM_SETFONT, 0, FALSE);
   }
   displayFont_.Reset();
+  // Nothing paints with them any more, and nothing makes them again.
+  gdiObjectsDeleted_ = true;
+  normalBrush_.Reset();
+  miniBrush_.Reset();
 }
 
 bool MainWindow::IsVisible() { return IsWindowVisible(Handle()) != FALSE; }

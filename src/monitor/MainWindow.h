@@ -1,6 +1,7 @@
 // The main window (dialog 102): the Win32 view of Monitor. It turns window
 // messages into Monitor calls and does what only the window system can do:
-// the system menu, the minimised icon, fonts, timers, the tray menu.
+// the system menu, the minimised icon, fonts, brushes and colours, timers,
+// the tray menu, dragging, mini mode and the hover reports.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include "monitor/Monitor.h"
 #include "monitor/TrayInteraction.h"
 #include "monitor/TrayWindow.h"
+#include "monitor/WindowPlacement.h"
 #include "platform/StdFileAppender.h"
 #include "platform/win32/Win32Desktop.h"
 #include "ui/Dialog.h"
@@ -65,9 +67,23 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   void OnBenchmark();
   void OnReset();
   void OnSettings();
+  std::optional<intptr_t> OnLeftButtonDown(const WindowMessage& message);
+  std::optional<intptr_t> OnMouseMove(const WindowMessage& message);
+  std::optional<intptr_t> OnLeftButtonUp(const WindowMessage& message);
+  std::optional<intptr_t> OnCaptureChanged(const WindowMessage& message);
+  std::optional<intptr_t> OnRightButtonDoubleClick(const WindowMessage& message);
+  std::optional<intptr_t> OnGetMinMaxInfo(const WindowMessage& message);
+  std::optional<intptr_t> OnControlColour(const WindowMessage& message);
+  std::optional<intptr_t> OnMouseHover(const WindowMessage& message);
+  std::optional<intptr_t> OnMouseLeave(const WindowMessage& message);
 
   void AddAboutToSystemMenu();
   void CreateFonts();
+  void CreateBrushes();
+  void EnterMiniMode();
+  void LeaveMiniMode();
+  void MoveWindowTo(const WindowRect& rect, UINT extraFlags = 0);
+  void ShowHoverPopup(int x, int y, const std::string& text);
 
   // MainWindowView.
   WindowRect GetWindowRect() override;
@@ -110,9 +126,15 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   HICON icon_ = nullptr;       // shared resource icon: not destroyed
   HICON smallIcon_ = nullptr;  // shared resource icon: not destroyed
   FontHolder displayFont_;     // edits 1001-1008
+  SolidBrush normalBrush_;     // the user's backgrounds, by mode
+  SolidBrush miniBrush_;
+  bool gdiObjectsDeleted_ = false;
   UINT taskbarCreatedMessage_ = 0;
   bool mayShow_ = false;
-  RECT normalFrame_ = {};      // the window before mini mode
+  WindowPlacement placement_;  // mini mode's rectangles, style and limits
+  POINT dragOrigin_ = {};      // client coordinates of the left button going down
+  bool dragging_ = false;
+  bool hoverTracking_ = false;  // a hover and leave request is outstanding
 };
 
 }  // namespace korvath

@@ -134,27 +134,6 @@ void TrayIcons::DeleteShownIcons() {
   }
 }
 
-bool TrayIcons::ToggleIcon(int index) {
-  if (index < 0 || index >= kTrayIconCount) return !addedIcons_.empty();
-  uint32_t bit = 1u << index;
-  uint32_t& show = settings_.iconShow;
-  if (show & bit) {
-    show = (show & 0x1FFF) & ~bit;
-    DeleteIcon(index);
-    if (addedIcons_.empty()) settings_.taskBar = 1;
-  } else {
-    for (int i = 0; i < kTrayIconCount; ++i) {
-      if (present_[i] && (show & (1u << i))) DeleteIcon(i);
-    }
-    show |= bit;
-    for (int i = kTrayIconCount - 1; i >= 0; --i) {
-      if (present_[i] && (show & (1u << i))) AddIcon(i);
-    }
-  }
-  ForceRedraw();
-  return !addedIcons_.empty();
-}
-
 bool TrayIcons::AddIcon(int index) {
   if (index < 0 || index >= kTrayIconCount) return false;
   if (!shell_.AddIcon(records_[index])) return false;

@@ -58,14 +58,8 @@ class TrayIcons {
   // drawn pictures.
   void DeleteShownIcons();
 
-  // The Settings dialog's tray check of icon index: hides a shown icon, or
-  // shows a hidden one by taking every shown icon out and adding them all
-  // again from 4 down to 0, so the tray keeps the order GPU, core 3 .. core 0.
-  // Every icon is redrawn at the next refresh. Returns whether any icon is
-  // still in the tray; when none is, the task-bar behaviour is forced on.
-  bool ToggleIcon(int index);
-
-  // Single icons for the Settings dialog.
+  // Single icons for the Settings dialog's tray checks, which keep the tray's
+  // order themselves.
   bool AddIcon(int index);
   void DeleteIcon(int index);
   void ForceRedraw() { lastIconValue_.fill(kNoIconValue); }

@@ -31,15 +31,15 @@ struct MiniSizeLimits {
   int maxHeight = 0;
 };
 
-// The state of the window's placement for the whole run.
+// What mini mode keeps of the window while the program runs. The mini-mode
+// flag itself is the "MiniMode" setting and the anchor is Monitor's, since
+// both outlive the window.
 struct WindowPlacement {
-  bool miniMode = false;
   WindowRect fullRect;  // the normal window, moved along with the mini one
   WindowRect miniRect;  // the mini window as laid out on entering
   uint32_t savedStyle = 0;
   MiniSizeLimits limits;
   bool limitsActive = false;
-  WindowRect anchor;  // only left and top are used
 };
 
 struct MiniLayout {

@@ -94,6 +94,25 @@ using ModuleHolder = Holder<ModuleTraits>;
 using HandleHolder = Holder<KernelHandleTraits>;
 using MemoryDc = Holder<MemoryDcTraits>;
 
+// A solid brush of one colour that a window keeps for its painting: made
+// again only when asked for another colour, so that painting messages never
+// create or delete anything.
+class SolidBrush {
+ public:
+  HBRUSH For(COLORREF colour) {
+    if (!brush_ || colour != colour_) {
+      brush_.Reset(CreateSolidBrush(colour));
+      colour_ = colour;
+    }
+    return brush_.Get();
+  }
+  void Reset() { brush_.Reset(); }
+
+ private:
+  BrushHolder brush_;
+  COLORREF colour_ = 0;
+};
+
 // A window's device context from GetDC, given back with ReleaseDC.
 class WindowDc {
  public:

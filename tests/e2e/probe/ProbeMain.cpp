@@ -33,6 +33,15 @@ constexpr char kUsage[] =
     "  icon <window> <control-id>      which standard icon a static control shows:\n"
     "                                  error, warning, information, question or other\n"
     "  command <window> <control-id>   send the window WM_COMMAND from a control\n"
+    "  check <window> <control-id>     print a button's check state (0, 1 or 2)\n"
+    "  focus <window> <control-id>     move a dialog's focus to the control\n"
+    "                                  (the one losing it gets its kill-focus)\n"
+    "  client <window>                 print the client area's width and height\n"
+    "  double-click <window> <x> <y> [right] [shift]\n"
+    "                                  a double-click at a client point, left\n"
+    "                                  button unless \"right\", Shift held if asked\n"
+    "  drag <window> <x1> <y1> <x2> <y2>  left button down at one client point,\n"
+    "                                  moved to the other and up there\n"
     "  key <window> <key>              press a key: Enter, Esc, Tab, Space, F1-F12,\n"
     "                                  a letter or digit, or a virtual-key number\n"
     "  post <window> <message> <wparam> <lparam>  post a window message (numbers)\n"
@@ -229,6 +238,75 @@ int Command(const std::vector<std::wstring>& args) {
   return PostMessageW(GetParent(control), WM_COMMAND, command, reinterpret_cast<LPARAM>(control))
              ? kExitOk
              : Fail(L"cannot post to the window");
+}
+
+int Check(const std::vector<std::wstring>& args) {
+  HWND window, control;
+  int id;
+  if (!FindWindowAndControl(args, &window, &control, &id)) return kExitFailed;
+  DWORD_PTR state = 0;
+  if (!SendMessageTimeoutW(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state)) {
+    return Fail(L"the control did not answer");
+  }
+  Print(std::to_wstring(state) + L"\n");
+  return kExitOk;
+}
+
+// Posted to the dialog, whose own thread moves the focus as Tab would.
+int Focus(const std::vector<std::wstring>& args) {
+  HWND window, control;
+  int id;
+  if (!FindWindowAndControl(args, &window, &control, &id)) return kExitFailed;
+  return PostMessageW(GetParent(control), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE)
+             ? kExitOk
+             : Fail(L"cannot post to the window");
+}
+
+int Client(const std::vector<std::wstring>& args) {
+  if (args.size() != 1) return Fail(L"client needs <window>");
+  HWND window = FindTopLevelWindow(args[0]);
+  if (window == nullptr) return Fail(L"no window " + args[0]);
+  RECT client{};
+  if (!GetClientRect(window, &client)) return Fail(L"no client area");
+  Print(std::to_wstring(client.right - client.left) + L" " + std::to_wstring(client.bottom - client.top) + L"\n");
+  return kExitOk;
+}
+
+int DoubleClick(const std::vector<std::wstring>& args) {
+  if (args.size() < 3) return Fail(L"double-click needs <window> <x> <y>");
+  HWND window = FindTopLevelWindow(args[0]);
+  if (window == nullptr) return Fail(L"no window " + args[0]);
+  unsigned long long x = 0, y = 0;
+  if (!ParseNumber(args[1], &x) || !ParseNumber(args[2], &y)) return Fail(L"not a point");
+  bool right = false, shift = false;
+  for (size_t i = 3; i < args.size(); ++i) {
+    if (args[i] == L"right") right = true;
+    else if (args[i] == L"shift") shift = true;
+    else return Fail(L"unknown option " + args[i]);
+  }
+  WPARAM keys = (right ? MK_RBUTTON : MK_LBUTTON) | (shift ? MK_SHIFT : 0);
+  LPARAM point = MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+  return PostMessageW(window, right ? WM_RBUTTONDBLCLK : WM_LBUTTONDBLCLK, keys, point)
+             ? kExitOk
+             : Fail(L"cannot post to the window");
+}
+
+// Posted in a row, the three messages come before any real mouse input.
+int Drag(const std::vector<std::wstring>& args) {
+  if (args.size() != 5) return Fail(L"drag needs <window> <x1> <y1> <x2> <y2>");
+  HWND window = FindTopLevelWindow(args[0]);
+  if (window == nullptr) return Fail(L"no window " + args[0]);
+  long long point[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    wchar_t* end = nullptr;
+    point[i] = std::wcstoll(args[static_cast<size_t>(i) + 1].c_str(), &end, 10);
+    if (end == nullptr || *end != L'\0') return Fail(L"not a point: " + args[static_cast<size_t>(i) + 1]);
+  }
+  LPARAM from = MAKELPARAM(static_cast<WORD>(point[0]), static_cast<WORD>(point[1]));
+  LPARAM to = MAKELPARAM(static_cast<WORD>(point[2]), static_cast<WORD>(point[3]));
+  bool ok = PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, from) &&
+            PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, to) && PostMessageW(window, WM_LBUTTONUP, 0, to);
+  return ok ? kExitOk : Fail(L"cannot post to the window");
 }
 
 // Top-down 32-bit pixels of a bitmap.
@@ -469,7 +547,9 @@ int wmain(int argc, wchar_t** argv) {
   } kCommands[] = {{L"run", Run},         {L"list", List},
                    {L"text", Text},       {L"set-text", SetText},
                    {L"click", Click},     {L"command", Command},
-                   {L"icon", Icon},
+                   {L"icon", Icon},       {L"check", Check},
+                   {L"focus", Focus},     {L"client", Client},
+                   {L"double-click", DoubleClick}, {L"drag", Drag},
                    {L"key", Key},         {L"post", Post},
                    {L"resources", Resources}, {L"resources-self-check", ResourcesSelfCheck},
                    {L"wait-menu", WaitMenu},  {L"wait-window", WaitWindow},

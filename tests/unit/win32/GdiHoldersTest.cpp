@@ -60,5 +60,19 @@ TEST(GdiHolders, SelectionIsUndoneBeforeTheObjectGoes) {
   EXPECT_EQ(GetCurrentObject(dc.Get(), OBJ_BRUSH), original);
 }
 
+TEST(GdiHolders, SolidBrushIsMadeAgainOnlyForAnotherColour) {
+  SolidBrush brush;
+  HBRUSH first = brush.For(RGB(0xEE, 0xF3, 0xF4));
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(brush.For(RGB(0xEE, 0xF3, 0xF4)), first);
+  HBRUSH second = brush.For(RGB(0x10, 0x20, 0x30));
+  EXPECT_EQ(GetObjectType(first), 0u);
+  LOGBRUSH logBrush{};
+  ASSERT_TRUE(GetObjectW(second, sizeof(logBrush), &logBrush));
+  EXPECT_EQ(logBrush.lbColor, RGB(0x10, 0x20, 0x30));
+  brush.Reset();
+  EXPECT_EQ(GetObjectType(second), 0u);
+}
+
 }  // namespace
 }  // namespace korvath
