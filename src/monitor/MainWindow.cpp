@@ -182,10 +182,13 @@ std::optional<intptr_t> MainWindow::OnLeftButtonDoubleClick(const WindowMessage&
 }
 
 void MainWindow::OnSensorTest() {
-  RECT frame;
-  ::GetWindowRect(Handle(), &frame);
-  SensorTestDialog dialog(Handle(), frame, monitor_->access(), seams_.time, seams_.threads, desktop_);
-  dialog.RunModal();
+  RunSensorTestButton(Controls(), [this] {
+    // The dialog opens beside the window as it is when the button is pressed.
+    RECT frame;
+    ::GetWindowRect(Handle(), &frame);
+    SensorTestDialog dialog(Handle(), frame, monitor_->access(), seams_.time, seams_.threads, desktop_);
+    dialog.RunModal();
+  });
 }
 
 void MainWindow::OnBenchmark() {
