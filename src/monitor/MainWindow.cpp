@@ -337,10 +337,13 @@ void MainWindow::ShowHoverPopup(int x, int y, const std::string& text) {
 }
 
 void MainWindow::OnSensorTest() {
-  RECT frame;
-  ::GetWindowRect(Handle(), &frame);
-  SensorTestDialog dialog(Handle(), frame, monitor_->access(), seams_.time, seams_.threads, desktop_);
-  dialog.RunModal();
+  RunSensorTestButton(Controls(), [this] {
+    // The dialog opens beside the window as it is when the button is pressed.
+    RECT frame;
+    ::GetWindowRect(Handle(), &frame);
+    SensorTestDialog dialog(Handle(), frame, monitor_->access(), seams_.time, seams_.threads, desktop_);
+    dialog.RunModal();
+  });
 }
 
 void MainWindow::OnBenchmark() {

@@ -132,6 +132,43 @@ screenshot() {
   import -window root "$1" 2>/dev/null || true
 }
 
+# win32_unit_tests WHAT FILTER [COUNT]: runs the Win32 unit tests that
+# FILTER selects on a display of their own (xvfb-run) and fails unless they
+# passed, exactly COUNT of them when given. Those tests skip without a
+# display; here a skip is a failure. Needs no e2e_begin.
+win32_unit_tests() {
+  local what=$1 filter=$2 count=${3:-}
+  local exe=$E2E_WIN64/tests/unit/korvath_win32_tests.exe
+  if [ ! -f "$exe" ]; then
+    echo "the Win32 unit tests are not built: $exe" >&2
+    return 1
+  fi
+  local out rc=0
+  out=$(mktemp "${TMPDIR:-/tmp}/korvath-win32-tests.XXXXXX")
+  # The prefix's wineserver is waited for inside the X session, so that no
+  # Wine process outlives the display it was using.
+  timeout 300 xvfb-run -a bash -c '
+    "$1/tests/wine-run.sh" "$2" --gtest_filter="$3"
+    rc=$?
+    /usr/lib/wine/wineserver -w
+    exit $rc' _ "$E2E_ROOT" "$exe" "$filter" >"$out" 2>&1 || rc=$?
+  cat "$out"
+  local verdict=
+  if [ "$rc" -ne 0 ]; then
+    verdict="$what tests exited with $rc"
+  elif grep -q '^\[  SKIPPED \]' "$out"; then
+    verdict="$what tests were skipped: Xvfb gave Wine no display"
+  elif [ -n "$count" ] && ! grep -qE "^\[  PASSED  \] $count tests?\." "$out"; then
+    verdict="not exactly $count $what tests passed"
+  elif ! grep -q '^\[  PASSED  \]' "$out"; then
+    verdict="the $what tests did not pass"
+  fi
+  rm -f "$out"
+  [ -z "$verdict" ] && return 0
+  echo "FAIL: $verdict" >&2
+  return 1
+}
+
 check_eq() {
   local name=$1 expected=$2 actual=$3
   e2e_checks=$((e2e_checks + 1))

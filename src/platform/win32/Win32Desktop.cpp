@@ -4,12 +4,15 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/TextFormat.h"
 
 namespace korvath {
 namespace {
+
+constexpr size_t kPathBufferChars = 32768;
 
 UINT IconFlag(MessageBoxIcon icon) {
   switch (icon) {
@@ -75,7 +78,12 @@ void Win32Desktop::TerminateProcess(ProcessId process) { processes_.Terminate(pr
 std::optional<std::string> Win32Desktop::PickOpenFile(const OpenFileRequest& request) {
   std::wstring filter = FilterText(request.filter);
   std::wstring title = Widen(request.title);
-  std::vector<wchar_t> file(MAX_PATH * 2, L'\0');
+  // The box opens with the proposed name and gets the chosen path back in
+  // the same buffer: room for the longest path Windows takes, and never
+  // less than the proposal itself.
+  std::wstring initialName = Widen(request.initialName);
+  std::vector<wchar_t> file(std::max(kPathBufferChars, initialName.size() + 1), L'\0');
+  std::copy(initialName.begin(), initialName.end(), file.begin());
   OPENFILENAMEW dialog = {};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = owner_;

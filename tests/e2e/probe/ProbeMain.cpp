@@ -55,8 +55,9 @@ constexpr char kUsage[] =
     "  wait-closed <window> <seconds>  until the window is gone\n"
     "  wait <pid> <seconds>            print the exit code once the process ends\n"
     "  kill <pid>                      end a process with exit code 1\n"
-    "A <window> is its exact caption or 0x<handle>. Exit code 0 on success,\n"
-    "1 on failure, 2 on a timeout.\n";
+    "A <window> is its exact caption or 0x<handle>; a <control-id> may name the\n"
+    "class too, as 1148/Edit, when several controls share the identifier.\n"
+    "Exit code 0 on success, 1 on failure, 2 on a timeout.\n";
 
 void Print(const std::wstring& text) {
   int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
@@ -191,12 +192,16 @@ int List(const std::vector<std::wstring>& arguments) {
 // Resolves "<window> <control-id>" arguments.
 bool FindWindowAndControl(const std::vector<std::wstring>& args, HWND* window, HWND* control, int* id) {
   if (args.size() < 2) return Fail(L"expected <window> <control-id>"), false;
+  // "<id>/<class>" picks one part of a compound control.
+  size_t slash = args[1].find(L'/');
+  std::wstring idText = args[1].substr(0, slash);
+  std::wstring className = slash == std::wstring::npos ? std::wstring() : args[1].substr(slash + 1);
   unsigned long long number = 0;
-  if (!ParseNumber(args[1], &number)) return Fail(L"not a control id: " + args[1]), false;
+  if (!ParseNumber(idText, &number)) return Fail(L"not a control id: " + args[1]), false;
   *id = static_cast<int>(number);
   *window = FindTopLevelWindow(args[0]);
   if (*window == nullptr) return Fail(L"no window " + args[0]), false;
-  *control = FindControl(*window, *id);
+  *control = FindControl(*window, *id, className);
   if (*control == nullptr) return Fail(L"no control " + args[1] + L" in " + args[0]), false;
   return true;
 }

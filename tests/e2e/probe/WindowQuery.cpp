@@ -85,9 +85,10 @@ HWND FindTopLevelWindow(const std::wstring& name) {
   return hidden;
 }
 
-HWND FindControl(HWND window, int controlId) {
+HWND FindControl(HWND window, int controlId, const std::wstring& className) {
   for (const WindowInfo& child : ChildWindows(window)) {
-    if (child.controlId == controlId) return child.handle;
+    if (child.controlId != controlId) continue;
+    if (className.empty() || Lower(child.className) == Lower(className)) return child.handle;
   }
   return nullptr;
 }

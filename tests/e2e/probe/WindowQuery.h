@@ -36,6 +36,9 @@ std::wstring ProcessExeName(DWORD processId);
 HWND FindTopLevelWindow(const std::wstring& name);
 
 // The child with the control id; nullptr when there is none.
-HWND FindControl(HWND window, int controlId);
+// The first control with the identifier, of the class when one is given
+// (compound controls such as the file boxes share one identifier among
+// their parts).
+HWND FindControl(HWND window, int controlId, const std::wstring& className = {});
 
 }  // namespace probe
