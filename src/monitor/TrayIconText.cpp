@@ -1,15 +1,16 @@
 #include "monitor/TrayIconText.h"
 
-#include "platform/TextFormat.h"
+#include <string>
 
 namespace korvath {
 
 std::string TrayIconText(int value) {
+  // std::to_string writes what "%d" writes.
   if (value > 99) {
     value -= 100;
-    return Format(value > 9 ? "%d" : "0%d", value);
+    return value > 9 ? std::to_string(value) : "0" + std::to_string(value);
   }
-  return Format("%d", value);
+  return std::to_string(value);
 }
 
 }  // namespace korvath
