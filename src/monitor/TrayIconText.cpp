@@ -8,7 +8,9 @@ std::string TrayIconText(int value) {
   // std::to_string writes what "%d" writes.
   if (value > 99) {
     value -= 100;
-    return value > 9 ? std::to_string(value) : "0" + std::to_string(value);
+    std::string text = std::to_string(value);
+    if (value <= 9) text.insert(text.begin(), '0');
+    return text;
   }
   return std::to_string(value);
 }
