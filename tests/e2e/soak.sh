@@ -56,6 +56,7 @@ max_handles=$(field handles "$first")
 max_gdi=$(field gdi "$first")
 max_user=$(field user "$first")
 max_private=$(field private "$first")
+max_working=$(field working-set "$first")
 max_rss=$first_rss
 max_fds=$first_fds
 for _ in $(seq 1 $((seconds / sample_every))); do
@@ -68,6 +69,8 @@ for _ in $(seq 1 $((seconds / sample_every))); do
     value=$(field "$name" "$now")
     eval "[ \"\$value\" -gt \"\$max_$name\" ] && max_$name=\$value"
   done
+  value=$(field working-set "$now")
+  [ "$value" -gt "$max_working" ] && max_working=$value
   [ "$rss" -gt "$max_rss" ] && max_rss=$rss
   [ "$fd" -gt "$max_fds" ] && max_fds=$fd
 done
@@ -80,6 +83,9 @@ check_eq "kernel handles stay flat" yes "$([ $((max_handles - $(field handles "$
 check_eq "GDI objects stay flat" yes "$([ $((max_gdi - $(field gdi "$first"))) -le 8 ] && echo yes || echo "no: $(field gdi "$first") -> $max_gdi")"
 check_eq "USER objects stay flat" yes "$([ $((max_user - $(field user "$first"))) -le 8 ] && echo yes || echo "no: $(field user "$first") -> $max_user")"
 check_eq "private bytes stay flat" yes "$([ $((max_private - $(field private "$first"))) -le $((1024 * 1024)) ] && echo yes || echo "no: $(field private "$first") -> $max_private")"
+check_eq "working set stays flat" yes "$([ $((max_working - $(field working-set "$first"))) -le $((2 * 1024 * 1024)) ] && echo yes || echo "no: $(field working-set "$first") -> $max_working")"
+# Wine answers the handle, GDI, USER and private figures of another process
+# with 0; the resident size and open files of the Wine process stand in.
 check_eq "resident memory stays flat" yes "$([ $((max_rss - first_rss)) -le 2048 ] && echo yes || echo "no: $first_rss -> $max_rss KiB")"
 check_eq "open files stay flat" yes "$([ $((max_fds - first_fds)) -le 4 ] && echo yes || echo "no: $first_fds -> $max_fds")"
 
