@@ -122,6 +122,11 @@ BOOL WINAPI ReadMsr(DWORD index, DWORD* low, DWORD* high) {
   auto& state = State();
   std::lock_guard<std::mutex> guard(state.lock);
   if (low == nullptr || high == nullptr || !korvath::RegistersUsable(state)) return FALSE;
+  if (state.machine->ReadFailsNow()) {
+    *low = 0;
+    *high = 0;
+    return FALSE;
+  }
   uint64_t value = state.machine->PeekMsr(korvath::CurrentProcessor(), index);
   *low = static_cast<DWORD>(value);
   *high = static_cast<DWORD>(value >> 32);

@@ -1,6 +1,7 @@
 #include "hw/TemperatureMonitor.h"
 
 #include <ctime>
+#include <string>
 
 #include "hw/CoreSlotControls.h"
 #include "hw/MsrAccess.h"
@@ -49,8 +50,8 @@ void TemperatureMonitor::SampleCoreTemperature(int slot) {
   }
   stats_.RecordDistance(slot, sample.readout);
 
-  texts_.Set(controls.distance, Format("%d", sample.readout));
-  texts_.Set(controls.temperature, Format("%d", sample.temperature));
+  texts_.Set(controls.distance, std::to_string(sample.readout));
+  texts_.Set(controls.temperature, std::to_string(sample.temperature));
 }
 
 void TemperatureMonitor::SampleAllCores() {

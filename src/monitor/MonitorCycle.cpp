@@ -1,7 +1,9 @@
 // The monitor timer and the once-a-second cycle.
 #include "monitor/Monitor.h"
 
-#include <vector>
+#include <array>
+#include <span>
+#include <string>
 
 #include "hw/ClockDisplay.h"
 #include "platform/TextFormat.h"
@@ -88,19 +90,25 @@ void Monitor::UpdateMonitor() {
   view_.PushTexts(texts_);
 }
 
+// The tip and the title are rebuilt in place every cycle; std::to_string
+// gives what "%d" gives, without a pass through the printf machinery.
 void Monitor::SampleCores() {
   const std::string& suffix = settings_.degreeSuffix;
+  trayTipText_.clear();
+  titleText_.clear();
   for (int slot = 0; slot < kCoreSlots; ++slot) {
     if (cpu_.coreSlotMask[slot] == 0) continue;
     temperatures_.SampleCoreTemperature(slot);
     int temperature = temperatures_.sample(slot).temperature;
+    std::string value = std::to_string(temperature);
     if (slot == 0) {
-      trayTipText_ = Format("Core 0:  %d%s", temperature, suffix.c_str());
-      titleText_ = Format("%d%s", temperature, suffix.c_str());
+      trayTipText_.append("Core 0:  ");
     } else {
-      trayTipText_ += Format("\nCore %d:  %d%s", slot, temperature, suffix.c_str());
-      titleText_ += Format(" %d%s", temperature, suffix.c_str());
+      trayTipText_.append("\nCore ").append(1, static_cast<char>('0' + slot)).append(":  ");
+      titleText_ += ' ';
     }
+    trayTipText_.append(value).append(suffix);
+    titleText_.append(value).append(suffix);
     alarms_.CheckCpu(temperature);
   }
 }
@@ -110,7 +118,7 @@ void Monitor::ReadGpu() {
   temperatures_.RecordGpuTemperature(temperature);
   alarms_.CheckGpu(temperature);
   if (temperatures_.stats().cycleCount > 3) {
-    texts_.Set(IDC_SIGNATURE, Format("GPU  %d%s", temperature, settings_.degreeSuffix.c_str()));
+    texts_.Set(IDC_SIGNATURE, "GPU  " + std::to_string(temperature) + settings_.degreeSuffix);
   }
 }
 
@@ -139,11 +147,12 @@ void Monitor::UpdateTitleOrZOrder() {
 }
 
 void Monitor::LogStep() {
-  std::vector<int> present;
+  std::array<int, kCoreSlots> present;
+  size_t count = 0;
   for (int slot = 0; slot < kCoreSlots; ++slot) {
-    if (cpu_.coreSlotMask[slot] != 0) present.push_back(temperatures_.sample(slot).temperature);
+    if (cpu_.coreSlotMask[slot] != 0) present[count++] = temperatures_.sample(slot).temperature;
   }
-  log_.Step(seams_.time.LocalNow(), present);
+  log_.Step(seams_.time.LocalNow(), std::span<const int>(present.data(), count));
 }
 
 }  // namespace korvath

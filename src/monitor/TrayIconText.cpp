@@ -1,15 +1,18 @@
 #include "monitor/TrayIconText.h"
 
-#include "platform/TextFormat.h"
+#include <string>
 
 namespace korvath {
 
 std::string TrayIconText(int value) {
+  // std::to_string writes what "%d" writes.
   if (value > 99) {
     value -= 100;
-    return Format(value > 9 ? "%d" : "0%d", value);
+    std::string text = std::to_string(value);
+    if (value <= 9) text.insert(text.begin(), '0');
+    return text;
   }
-  return Format("%d", value);
+  return std::to_string(value);
 }
 
 }  // namespace korvath

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "monitor/TrayIconText.h"
-#include "platform/TextFormat.h"
 
 namespace korvath {
 
@@ -90,7 +89,8 @@ void TrayIcons::RefreshIcon(int index, const TrayRefreshInput& input) {
   if (settings_.trayInfo) {
     record.tip = input.trayTipText;
   } else if (!isTipIcon) {
-    record.tip = isGpu ? std::string(" GPU ") : Format("Core %d", index);
+    static constexpr const char* kCoreTips[kCoreSlots] = {"Core 0", "Core 1", "Core 2", "Core 3"};
+    record.tip = isGpu ? " GPU " : kCoreTips[index];
   }
 
   int temperature = input.temperature[index];

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/AppSettings.h"
@@ -28,7 +29,7 @@ struct TrayRefreshInput {
   std::array<bool, kTrayIconCount> present = {};  // slot present; [4]: GPU read
   std::array<int, kTrayIconCount> temperature = {};  // current; [4]: the GPU
   std::array<int, kCoreSlots> readout = {};
-  std::string trayTipText;
+  std::string_view trayTipText;  // the cycle's tip text, valid during the refresh
   bool alarmThisCycle = false;
 };
 

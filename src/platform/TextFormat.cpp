@@ -6,15 +6,20 @@
 
 namespace korvath {
 
+// The texts of a cycle are short: one pass into a buffer on the stack, and a
+// second pass only for a text that does not fit.
 std::string Format(const char* format, ...) {
+  char buffer[256];
   va_list args;
   va_start(args, format);
   va_list copy;
   va_copy(copy, args);
-  int length = std::vsnprintf(nullptr, 0, format, copy);
+  int length = std::vsnprintf(buffer, sizeof buffer, format, copy);
   va_end(copy);
   std::string text;
-  if (length > 0) {
+  if (length > 0 && static_cast<size_t>(length) < sizeof buffer) {
+    text.assign(buffer, static_cast<size_t>(length));
+  } else if (length > 0) {
     text.resize(static_cast<size_t>(length) + 1);
     std::vsnprintf(text.data(), text.size(), format, args);
     text.resize(static_cast<size_t>(length));

@@ -203,6 +203,14 @@ class Parser {
   }
 
   bool GpuEntry(const std::string& key, const std::string& value) {
+    if (key == "fail_after") {
+      int64_t number = 0;
+      if (!ParseSigned(value, &number) || number < 0 || number > INT32_MAX) {
+        return Fail("fail_after must be a number of readings from 0");
+      }
+      machine_.gpuFailAfter = static_cast<int>(number);
+      return true;
+    }
     if (key != "temperatures") return Fail("unknown key '" + key + "' in [gpu]");
     machine_.gpuTemperatures.clear();
     for (const std::string& word : SplitWords(value)) {
@@ -227,6 +235,13 @@ class Parser {
     if (key == "msr_support") {
       if (value != "0" && value != "1") return Fail("msr_support must be 0 or 1");
       machine_.msrSupport = value == "1";
+      return true;
+    }
+    if (key == "read_fails_every") {
+      if (!ParseSigned(value, &number) || number < 0 || number > INT32_MAX) {
+        return Fail("read_fails_every must be a number of register reads from 0");
+      }
+      machine_.readFailsEvery = static_cast<int>(number);
       return true;
     }
     return Fail("unknown key '" + key + "' in [driver]");

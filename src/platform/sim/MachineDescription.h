@@ -49,8 +49,12 @@ struct MachineDescription {
   std::map<int, ActivityOverride> activityOverrides;  // [counters.cpuN]
   std::vector<int> gpuTemperatures;  // empty: no NVIDIA GPU
   bool hasGpu = false;
+  // Every GPU answers this many readings, then fails every one.
+  std::optional<int> gpuFailAfter;
   int driverStatus = 0;
   bool msrSupport = true;
+  // Every n-th register read fails and gives 0 in both halves; 0: none fails.
+  int readFailsEvery = 0;
 };
 
 // The activity of one logical processor: [counters] with its [counters.cpuN]

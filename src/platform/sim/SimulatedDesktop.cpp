@@ -46,8 +46,8 @@ std::optional<uint32_t> SimulatedDesktop::PickColour(uint32_t) {
 }
 
 std::vector<std::string> SimulatedDesktop::TakeEvents() {
-  std::vector<std::string> recent(events_.begin() + static_cast<std::ptrdiff_t>(taken_), events_.end());
-  taken_ = events_.size();
+  std::vector<std::string> recent = std::move(events_);
+  events_.clear();
   return recent;
 }
 

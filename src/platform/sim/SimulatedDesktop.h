@@ -24,13 +24,14 @@ class SimulatedDesktop : public Desktop {
   std::optional<uint32_t> PickColour(uint32_t initialColour) override;
 
   // "box Error: Alarm file not found...", "open PATH", "sound KVWarning.wav", ...
+  // since the last TakeEvents.
   const std::vector<std::string>& Events() const { return events_; }
-  // Events since the last call.
+  // Hands the events over and forgets them, so that a long run does not keep
+  // a record of every alarm sound.
   std::vector<std::string> TakeEvents();
 
  private:
   std::vector<std::string> events_;
-  size_t taken_ = 0;
   std::set<uint32_t> running_;
   uint32_t nextProcessId_ = 1000;
 };

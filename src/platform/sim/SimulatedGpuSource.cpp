@@ -8,6 +8,11 @@ SimulatedGpuSource::SimulatedGpuSource(const MachineDescription& machine)
     : present_(machine.hasGpu),
       temperatures_(machine.gpuTemperatures.begin(), machine.gpuTemperatures.end()) {
   if (temperatures_.size() > kGpuMaxPhysicalGpus) temperatures_.resize(kGpuMaxPhysicalGpus);
+  if (machine.gpuFailAfter) {
+    for (size_t gpu = 0; gpu < temperatures_.size(); ++gpu) {
+      FailReadingsAfter(static_cast<int>(gpu), *machine.gpuFailAfter);
+    }
+  }
 }
 
 void SimulatedGpuSource::FailCall(GpuCall call, int code) { failures_[call] = code; }
@@ -84,7 +89,7 @@ int SimulatedGpuSource::GetPhysicalGpusFromDisplay(uintptr_t display,
 int SimulatedGpuSource::GetThermalSettings(uintptr_t gpu, uint32_t sensorIndex,
                                            uint32_t recordVersion, uint32_t* currentTemperature) {
   int index = GpuIndexOf(gpu);
-  calls_.push_back(Format("thermal gpu%d sensor%u 0x%X", index, sensorIndex, recordVersion));
+  if (recording_) calls_.push_back(Format("thermal gpu%d sensor%u 0x%X", index, sensorIndex, recordVersion));
   if (!initialized_) return kGpuLibraryNotInitialized;
   if (int failure = FailureOf(GpuCall::kGetThermalSettings)) return failure;
   if (currentTemperature == nullptr) return kGpuInvalidArgument;

@@ -52,6 +52,9 @@ class SimulatedGpuSource : public GpuSource {
   // "enum-display 0", "physical-gpus 0xD1500", "thermal gpu1 sensor0 0x10044".
   const std::vector<std::string>& Calls() const { return calls_; }
   void ClearCalls() { calls_.clear(); }
+  // A long run keeps no record, so that its memory does not grow with every
+  // reading.
+  void SetRecording(bool recording) { recording_ = recording; }
 
  private:
   int FailureOf(GpuCall call) const;
@@ -65,6 +68,7 @@ class SimulatedGpuSource : public GpuSource {
   std::map<int, int> readingsLeft_;  // per GPU, when its readings are to fail
   int64_t reportedCount_ = -1;       // -1: the machine's own count
   std::vector<std::string> calls_;
+  bool recording_ = true;
 };
 
 }  // namespace korvath

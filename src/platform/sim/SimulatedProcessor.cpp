@@ -170,9 +170,16 @@ bool SimulatedProcessor::QueryMsrSupport() {
   return machine_.msrSupport;
 }
 
+bool SimulatedProcessor::ReadFailsNow() {
+  if (machine_.readFailsEvery <= 0) return false;
+  if (++readsSinceFailure_ < machine_.readFailsEvery) return false;
+  readsSinceFailure_ = 0;
+  return true;
+}
+
 void SimulatedProcessor::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
   int cpu = CurrentCpu();
-  uint64_t value = PeekMsr(cpu, index);
+  uint64_t value = ReadFailsNow() ? 0 : PeekMsr(cpu, index);
   Record({ProcessorEvent::Kind::kReadMsr, cpu, 0, index, value});
   *low = static_cast<uint32_t>(value);
   *high = static_cast<uint32_t>(value >> 32);

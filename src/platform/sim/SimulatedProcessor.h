@@ -77,6 +77,9 @@ class SimulatedProcessor : public Processor {
   // does not grow with every cycle.
   void SetRecording(bool recording) { recording_ = recording; }
   const MachineDescription& Machine() const { return machine_; }
+  // Counts a register read against read_fails_every: true when this one
+  // fails, as the hardware-access library's read does now and then.
+  bool ReadFailsNow();
 
  private:
   void Record(ProcessorEvent event) {
@@ -99,6 +102,7 @@ class SimulatedProcessor : public Processor {
   std::map<int, int64_t> countersSyncedAt_;  // simulated microseconds
   std::vector<ProcessorEvent> events_;
   bool recording_ = true;
+  int readsSinceFailure_ = 0;
 };
 
 }  // namespace korvath

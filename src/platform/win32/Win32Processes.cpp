@@ -31,6 +31,11 @@ ProcessId Win32Processes::Start(const std::string& path, uint32_t affinityMask) 
 
 bool Win32Processes::IsRunning(ProcessId process) const {
   if (!process) return false;
+  // A process we started is judged by its own handle: once it has ended,
+  // killed from outside or not, the handle we hold keeps its identifier in
+  // the process list, and the list would call it running.
+  auto ours = processes_.find(process.value);
+  if (ours != processes_.end()) return WaitForSingleObject(ours->second.Get(), 0) == WAIT_TIMEOUT;
   DWORD ids[kProcessListSize];
   DWORD bytes = 0;
   if (!EnumProcesses(ids, sizeof(ids), &bytes) || bytes == 0) return false;

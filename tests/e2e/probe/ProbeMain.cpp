@@ -1,6 +1,7 @@
 // korvath-probe.exe: drives and reads the windows of another process for
 // the end-to-end tests. Run with no arguments for the list of commands.
 #include <windows.h>
+#include <psapi.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -55,6 +56,8 @@ constexpr char kUsage[] =
     "  wait-closed <window> <seconds>  until the window is gone\n"
     "  wait <pid> <seconds>            print the exit code once the process ends\n"
     "  kill <pid>                      end a process with exit code 1\n"
+    "  stats <pid>                     the process's kernel handles, GDI and USER\n"
+    "                                  objects, private bytes and working set\n"
     "A <window> is its exact caption or 0x<handle>; a <control-id> may name the\n"
     "class too, as 1148/Edit, when several controls share the identifier.\n"
     "Exit code 0 on success, 1 on failure, 2 on a timeout.\n";
@@ -533,6 +536,31 @@ int Kill(const std::vector<std::wstring>& args) {
   return ok ? kExitOk : Fail(L"cannot end process " + args[0]);
 }
 
+// One line, "handles N gdi N user N private N working-set N"; a figure the
+// system cannot give reads -1.
+int Stats(const std::vector<std::wstring>& args) {
+  if (args.size() != 1) return Fail(L"stats needs <pid>");
+  HANDLE process = OpenProcessById(args[0], PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
+  if (process == nullptr) return Fail(L"no process " + args[0]);
+  DWORD handles = 0;
+  long long handleCount = GetProcessHandleCount(process, &handles) ? static_cast<long long>(handles) : -1;
+  long long gdi = static_cast<long long>(GetGuiResources(process, GR_GDIOBJECTS));
+  long long user = static_cast<long long>(GetGuiResources(process, GR_USEROBJECTS));
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof(memory);
+  long long privateBytes = -1;
+  long long workingSet = -1;
+  if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory))) {
+    privateBytes = static_cast<long long>(memory.PrivateUsage);
+    workingSet = static_cast<long long>(memory.WorkingSetSize);
+  }
+  CloseHandle(process);
+  Print(L"handles " + std::to_wstring(handleCount) + L" gdi " + std::to_wstring(gdi) + L" user " +
+        std::to_wstring(user) + L" private " + std::to_wstring(privateBytes) + L" working-set " +
+        std::to_wstring(workingSet) + L"\n");
+  return kExitOk;
+}
+
 }  // namespace
 }  // namespace probe
 
@@ -559,7 +587,7 @@ int wmain(int argc, wchar_t** argv) {
                    {L"resources", Resources}, {L"resources-self-check", ResourcesSelfCheck},
                    {L"wait-menu", WaitMenu},  {L"wait-window", WaitWindow},
                    {L"wait-closed", WaitClosed}, {L"wait", Wait},
-                   {L"kill", Kill}};
+                   {L"kill", Kill},       {L"stats", Stats}};
   for (const auto& entry : kCommands) {
     if (command == entry.name) return entry.run(args);
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "TestMachines.h"
 #include "config/ScratchFile.h"
@@ -233,6 +234,33 @@ TEST(Monitor, HoverReportsOnlyOutsideMiniMode) {
   EXPECT_EQ(rig.monitor->HoverReportAt(260, 260, 312), std::nullopt);
   rig.monitor->ToggleMiniMode();
   EXPECT_EQ(rig.monitor->HoverReportAt(40, 200, 312), std::nullopt);
+}
+
+// read_fails_every: now and then a register read fails and gives 0 in both
+// halves, which the monitor takes as it comes (a sensor reading 0 below TjMax,
+// a counter reading 0). Only those readings are off: every cycle still runs,
+// counts, shows its texts and logs its line.
+TEST(Monitor, RegisterReadsThatFailNowAndThenCostOnlyThoseReadings) {
+  MachineDescription machine = testing::LoadMachine("e8400");
+  machine.readFailsEvery = 11;  // a little less than one cycle's reads, so the failure moves round them
+  machine.activity.loadPercent = 50;
+  MonitorRig rig(machine, "LogFile=1\nLogInterval=1\nHDWrite=1\n");
+  ASSERT_FALSE(rig.StartUp().has_value());
+  int tjMaxCycles = 0;
+  for (int cycle = 1; cycle <= 300; ++cycle) {
+    rig.Tick();
+    const std::string& temperature = rig.Text(IDC_TEMPERATURE0);
+    ASSERT_TRUE(temperature == "62" || temperature == "100") << cycle << ": " << temperature;
+    tjMaxCycles += temperature == "100";
+    double load = std::atof(rig.Text(IDC_LOAD).c_str() + 5);
+    EXPECT_TRUE(load >= 0 && load <= 100) << rig.Text(IDC_LOAD);
+    EXPECT_EQ(rig.monitor->temperatures().stats().cycleCount, static_cast<uint64_t>(cycle));
+  }
+  EXPECT_GT(tjMaxCycles, 0);
+  EXPECT_LT(tjMaxCycles, 300);
+  EXPECT_EQ(rig.Text(IDC_ELAPSED_TIME), "0:04:59");
+  EXPECT_EQ(rig.Text(IDC_MAXIMUM0), "100\xC2\xB0" "C");
+  EXPECT_EQ(rig.files.writes.size(), 300u);  // one line a second, none lost
 }
 
 TEST(Monitor, AnchorNeverSetIsTheOrigin) {

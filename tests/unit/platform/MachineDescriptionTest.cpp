@@ -29,14 +29,16 @@ TEST(MachineDescription, OverridesCommentsAndDriverSection) {
       "[msr]\n0x19C = 0x88270000\n"
       "[msr.cpu1]\n0x19C = 0x88260000\n"
       "[cpuid.cpu3]\n0x1 = 1 2 3 4\n"
-      "[driver]\nstatus = 2\nmsr_support = 0\n");
+      "[driver]\nstatus = 2\nmsr_support = 0\nread_fails_every = 9\n");
   EXPECT_EQ(machine.systemAffinity, 0xBu);
   EXPECT_EQ(machine.processAffinity, 0x1u);
   EXPECT_EQ(machine.msrOverrides.at(1).at(0x19C), 0x88260000ull);
   EXPECT_EQ(machine.cpuidOverrides.at(3).at({1, 0}).edx, 4u);
   EXPECT_EQ(machine.driverStatus, 2);
   EXPECT_FALSE(machine.msrSupport);
+  EXPECT_EQ(machine.readFailsEvery, 9);
   EXPECT_FALSE(machine.hasGpu);
+  EXPECT_EQ(testing::ParseMachine("[gpu]\ntemperatures = 50\nfail_after = 4\n").gpuFailAfter, 4);
 }
 
 TEST(MachineDescription, RejectsMalformedFilesWithTheLineNumber) {
@@ -55,6 +57,8 @@ TEST(MachineDescription, RejectsMalformedFilesWithTheLineNumber) {
       {"[gpu]\ntemperatures = 55 hot\n", "line 2: GPU temperature 'hot'"},
       {"[cpuid]\n0x100000000 = 1 2 3 4\n", "line 2: CPUID leaf"},
       {"[driver]\nmsr_support = 2\n", "line 2: msr_support must be 0 or 1"},
+      {"[driver]\nread_fails_every = -1\n", "line 2: read_fails_every must be"},
+      {"[gpu]\nfail_after = soon\n", "line 2: fail_after must be"},
   };
   for (const Case& c : cases) {
     MachineParseResult result = ParseMachineDescription(c.text);

@@ -8,6 +8,7 @@
 
 #include "monitor/GpuSensor.h"
 #include "platform/TextFormat.h"
+#include "platform/sim/SimulatedGpuSource.h"
 
 namespace korvath {
 namespace {
@@ -135,6 +136,26 @@ TEST_F(NvapiGpuSourceTest, RecordsWithAWrongVersionAreRefusedByTheDouble) {
   EXPECT_EQ(source.GetThermalSettings(gpus[0], 0, kGpuThermalSettingsRecordVersion, &temperature),
             kGpuOk);
   EXPECT_EQ(temperature, 47u);
+}
+
+// The double's fail_after key: a driver that stops answering mid-run. The
+// sensor keeps showing the last good reading, and the failed calls come back
+// as failures, not as a temperature of 0.
+TEST_F(NvapiGpuSourceTest, ADriverThatStopsAnsweringLeavesTheLastGoodReading) {
+  {
+    std::ofstream machine(Narrow(ProgramFolder()) + "simulated-machine.ini", std::ios::trunc);
+    machine << "[gpu]\ntemperatures = 47 52\nfail_after = 3\n";
+  }
+  ASSERT_TRUE(InstallInto(SystemFolder()));
+  NvapiGpuSource source;
+  GpuSensor sensor(source);
+  ASSERT_EQ(sensor.status(), 0);
+  for (int reading = 1; reading <= 3; ++reading) EXPECT_EQ(sensor.ReadGpuTemperature(), 52) << reading;
+  uint32_t temperature = 0;
+  EXPECT_NE(source.GetThermalSettings(SimulatedGpuSource::GpuHandle(1), 0, kGpuThermalSettingsRecordVersion,
+                                      &temperature), kGpuOk);
+  for (int reading = 4; reading <= 10; ++reading) EXPECT_EQ(sensor.ReadGpuTemperature(), 52) << reading;
+  EXPECT_EQ(sensor.lastGpuTemperature(), 52);
 }
 
 TEST_F(NvapiGpuSourceTest, EveryCallFailsCleanlyWhenNothingIsLoaded) {

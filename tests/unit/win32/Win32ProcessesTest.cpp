@@ -47,6 +47,23 @@ TEST(Win32Processes, StartedStandInRunsUntilTerminated) {
   EXPECT_TRUE(LeavesTheProcessList(processes, id));
 }
 
+// The stress program closed by the user or killed by another program: the
+// handle we keep must not make it look alive, and a later Terminate is
+// harmless.
+TEST(Win32Processes, ProgramKilledFromOutsideIsSeenGone) {
+  Win32Processes processes;
+  ProcessId id = processes.Start(StandInPath(), 0x1);
+  ASSERT_TRUE(id);
+  HANDLE outsider = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id.value);
+  ASSERT_NE(outsider, nullptr);
+  ASSERT_TRUE(::TerminateProcess(outsider, 9));
+  EXPECT_EQ(WaitForSingleObject(outsider, 5000), WAIT_OBJECT_0);
+  CloseHandle(outsider);
+  EXPECT_TRUE(LeavesTheProcessList(processes, id));
+  processes.Terminate(id);
+  EXPECT_FALSE(processes.IsRunning(id));
+}
+
 TEST(Win32Processes, MissingProgramAndForeignIdentifiers) {
   Win32Processes processes;
   EXPECT_FALSE(processes.Start("C:\\no such folder\\prime95.exe", 0x1));

@@ -1,0 +1,438 @@
+// Seven simulated days of the whole monitor on the simulated E8400: readings
+// that change every second, the load every hour, alarms, tray display modes
+// and Resets from the tray menu, and a log folder that is unwritable for a
+// while each day. Everything the monitor shows is checked against a count
+// kept here, and the heap must not grow once the run has warmed up.
+//
+//   korvath_soak_test [--cycles N] [gtest options]   (N defaults to 604,800)
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <deque>
+#include <new>
+#include <string>
+
+#include "app/SimulatedMainWindow.h"
+#include "config/IniProfileStore.h"
+#include "hw/CoreSlotControls.h"
+#include "monitor/Monitor.h"
+#include "monitor/TrayInteraction.h"
+#include "platform/FileAppender.h"
+#include "platform/sim/SimulatedClock.h"
+#include "platform/sim/SimulatedDesktop.h"
+#include "platform/sim/SimulatedGpuSource.h"
+#include "platform/sim/SimulatedProcessor.h"
+#include "platform/sim/SimulatedTray.h"
+#include "resources/resource.h"
+
+// Every allocation of this program goes through here, so that live bytes
+// and allocation counts can be read before and after a stretch of cycles.
+namespace {
+
+std::atomic<long long> liveBytes{0};
+std::atomic<long long> allocations{0};
+
+// The header keeps the size for the matching delete and the alignment of
+// what follows it.
+constexpr size_t kHeader = alignof(std::max_align_t) > sizeof(size_t) ? alignof(std::max_align_t) : sizeof(size_t);
+
+void* CountedAllocate(size_t size) {
+  void* block = std::malloc(size + kHeader);
+  if (block == nullptr) throw std::bad_alloc();
+  std::memcpy(block, &size, sizeof size);
+  liveBytes += static_cast<long long>(size);
+  ++allocations;
+  return static_cast<char*>(block) + kHeader;
+}
+
+void CountedFree(void* pointer) {
+  if (pointer == nullptr) return;
+  char* block = static_cast<char*>(pointer) - kHeader;
+  size_t size = 0;
+  std::memcpy(&size, block, sizeof size);
+  liveBytes -= static_cast<long long>(size);
+  std::free(block);
+}
+
+}  // namespace
+
+void* operator new(size_t size) { return CountedAllocate(size); }
+void* operator new[](size_t size) { return CountedAllocate(size); }
+void operator delete(void* pointer) noexcept { CountedFree(pointer); }
+void operator delete[](void* pointer) noexcept { CountedFree(pointer); }
+void operator delete(void* pointer, size_t) noexcept { CountedFree(pointer); }
+void operator delete[](void* pointer, size_t) noexcept { CountedFree(pointer); }
+
+namespace korvath {
+namespace {
+
+long long soakCycles = 604'800;  // seven days, one cycle a second
+
+constexpr int kSlots = 2;  // the E8400's two cores
+constexpr int kAlarm1 = 70;
+constexpr int kAlarm2 = 75;
+constexpr int kResetEvery = 20'011;
+constexpr int kModeChangeEvery = 3'607;
+constexpr int kLoadChangeEvery = 3'600;
+// The log folder is unwritable for a quarter of an hour each day.
+constexpr int kOutageStart = 30'000;
+constexpr int kOutageLength = 900;
+constexpr uint64_t kCounterZeroingThreshold = 255ull << 32;
+constexpr uint32_t kCounterRegisters[] = {0x30A, 0x30B};
+// The display modes the tray menu walks through, one per change.
+constexpr int kModeCommands[] = {kTrayCommandMinimum,  kTrayCommandMaximum, kTrayCommandAverage,
+                                 kTrayCommandDistance, kTrayCommandMinimum, kTrayCommandCurrent,
+                                 kTrayCommandAverage,  kTrayCommandTemperature, kTrayCommandCurrent};
+
+// The log as the monitor writes it, checked line by line against the lines
+// expected so far; nothing is kept once checked, so the check itself does
+// not grow with the run.
+class CheckedLogFolder : public FileAppender {
+ public:
+  bool Append(const std::string& path, std::string_view bytes) override {
+    if (!writable) return false;
+    ++writes;
+    if (path != "KorvathLog.txt") ++wrongLines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+      size_t end = bytes.find("\r\n", start);
+      if (end == std::string_view::npos) {
+        ++wrongLines;  // a line without its CR LF
+        break;
+      }
+      std::string_view line = bytes.substr(start, end - start);
+      if (expected.empty() || line != expected.front()) {
+        if (wrongLines++ == 0) firstWrong = std::string(line) + " (expected " +
+                                            (expected.empty() ? std::string("nothing") : expected.front()) + ")";
+      } else {
+        expected.pop_front();
+        ++linesWritten;
+      }
+      start = end + 2;
+    }
+    return true;
+  }
+
+  bool writable = true;
+  std::deque<std::string> expected;
+  long long linesWritten = 0;
+  long long wrongLines = 0;
+  long long writes = 0;
+  std::string firstWrong;
+};
+
+// The tray menu of the main window: the command the test chose is picked.
+class MenuWindow : public TrayWindow {
+ public:
+  explicit MenuWindow(Monitor*& monitor) : monitor_(monitor) {}
+  bool IsVisible() override { return true; }
+  void Minimize() override {}
+  void Hide() override {}
+  void ShowRestored() override {}
+  void SetTitle(const std::string&) override {}
+  int RunTrayMenu(const std::vector<TrayMenuItem>&) override { return choice; }
+  void EndWindow() override {}
+  void ResetStatistics() override { monitor_->ResetStatistics(); }
+  int choice = 0;
+
+ private:
+  Monitor*& monitor_;
+};
+
+// What the monitor should show, counted independently of it.
+struct ExpectedStats {
+  int minTemp[kStatEntries];
+  int maxTemp[kStatEntries];
+  int minDistance[kSlots];
+  int maxDistance[kSlots];
+  std::string minTime[kSlots];
+  std::string maxTime[kSlots];
+  long long tempSum[kStatEntries];
+  long long distanceSum[kSlots];
+  unsigned long long cycles;
+
+  ExpectedStats() { Reset(); }
+  void Reset() {
+    for (int i = 0; i < kStatEntries; ++i) {
+      minTemp[i] = 128;
+      maxTemp[i] = -64;
+      tempSum[i] = 0;
+    }
+    for (int i = 0; i < kSlots; ++i) {
+      minDistance[i] = 128;
+      maxDistance[i] = -64;
+      distanceSum[i] = 0;
+    }
+    cycles = 0;
+  }
+  int Average(long long sum) const { return static_cast<int>(static_cast<double>(sum) / cycles + 0.5); }
+};
+
+// The icon mask after a display-mode command of the tray menu.
+uint32_t ModeAfter(uint32_t show, int command) {
+  constexpr uint32_t kStatistic = kIconShowMinimum | kIconShowMaximum | kIconShowAverage;
+  switch (command) {
+    case kTrayCommandTemperature: return show & ~kIconShowDistance;
+    case kTrayCommandDistance: return show | kIconShowDistance;
+    case kTrayCommandMinimum: return (show & ~kStatistic) | kIconShowMinimum;
+    case kTrayCommandMaximum: return (show & ~kStatistic) | kIconShowMaximum;
+    case kTrayCommandAverage: return (show & ~kStatistic) | kIconShowAverage;
+    case kTrayCommandCurrent: return show & ~kStatistic;
+    default: return show;
+  }
+}
+
+std::string Text(const char* format, long long a, long long b = 0) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, a, b);
+  return text;
+}
+
+std::string TimeText(const std::tm& time, const char* format) {
+  char text[64];
+  size_t length = std::strftime(text, sizeof text, format, &time);
+  return std::string(text, length);
+}
+
+// A reproducible stream of numbers, one per cycle and reading.
+uint32_t Scramble(uint64_t cycle, uint32_t salt) {
+  uint64_t x = cycle * 0x9E3779B97F4A7C15ull + salt * 0xBF58476D1CE4E5B9ull;
+  x ^= x >> 31;
+  x *= 0x94D049BB133111EBull;
+  return static_cast<uint32_t>(x >> 32);
+}
+
+TEST(MonitorSoak, SevenDaysStayExactAndFlat) {
+  MachineParseResult parsed = LoadMachineDescription(KORVATH_SOURCE_DIR "/sim/machines/e8400.ini");
+  ASSERT_TRUE(parsed.machine) << parsed.error;
+  std::string settingsPath = ::testing::TempDir() + "korvath-soak-settings.ini";
+  if (FILE* file = std::fopen(settingsPath.c_str(), "wb")) {
+    std::fprintf(file,
+                 "[Korvath]\nLogFile=1\nLogInterval=5\nHDWrite=60\nAlarm=1\nAlarm1=%d\nAlarm2=%d\n"
+                 "AlarmFile=/nonexistent/korvath-alarm.cmd\nIconShow=19\n",
+                 kAlarm1, kAlarm2);
+    std::fclose(file);
+  }
+
+  SimulatedClock clock;
+  SimulatedClock clockThreadClock;
+  SimulatedProcessor processor(*parsed.machine, &clock);
+  SimulatedProcessor clockProcessor(*parsed.machine, &clockThreadClock);
+  processor.SetRecording(false);
+  clockProcessor.SetRecording(false);
+  SimulatedGpuSource gpu(*parsed.machine);
+  gpu.SetRecording(false);
+  SimulatedDesktop desktop;
+  SimulatedTray tray;
+  CheckedLogFolder logFolder;
+  IniProfileStore profile(settingsPath, "Korvath");
+  SimulatedMainWindow window;
+  Monitor* monitorPointer = nullptr;
+  MenuWindow menuWindow(monitorPointer);
+  auto load = [](long long hour, int cpu) { return ((hour + cpu) % 4 + 1) * 25.0; };
+  for (int cpu = 0; cpu < kSlots; ++cpu) processor.SetActivity(cpu, {load(0, cpu), 1.0, std::nullopt});
+
+  Monitor monitor(MonitorSeams{processor, clock, clockProcessor, clockThreadClock, desktop, gpu, profile, logFolder,
+                               tray, tray, SimulatedTray::kApplicationIcon, false, {}},
+                  window);
+  monitorPointer = &monitor;
+  TrayInteraction trayMenu(monitor.settings(), menuWindow);
+  ASSERT_FALSE(monitor.StartUp().has_value());
+  monitor.RunClockPasses(9);
+  const int tjMax = monitor.settings().tjMax[0];
+
+  ExpectedStats expected;
+  uint32_t iconShow = 19;
+  long long alarmCycles = 0;
+  long long soundsExpected = 0;
+  long long sounds = 0;
+  long long otherEvents = 0;
+  long long counterZeroings = 0;
+  long long mismatches = 0;
+  std::string firstMismatch;
+  auto check = [&](long long cycle, const char* what, const std::string& want, const std::string& got) {
+    if (want == got) return;
+    if (mismatches++ == 0) firstMismatch = "cycle " + std::to_string(cycle) + ": " + what + " is '" + got +
+                                           "', expected '" + want + "'";
+  };
+
+  const long long warmUp = soakCycles / 8 > 86'400 ? 86'400 : soakCycles / 8;
+  long long liveAfterWarmUp = 0;
+  long long allocationsAfterWarmUp = 0;
+
+  for (long long cycle = 1; cycle <= soakCycles; ++cycle) {
+    // The user and the machine between two ticks.
+    if (cycle % kResetEvery == 0) {
+      menuWindow.choice = kTrayCommandReset;
+      trayMenu.OnTrayNotification(kMouseRightButtonDown);
+      expected.Reset();
+    }
+    if (cycle % kModeChangeEvery == 0) {
+      menuWindow.choice = kModeCommands[(cycle / kModeChangeEvery) % std::size(kModeCommands)];
+      trayMenu.OnTrayNotification(kMouseRightButtonDown);
+      iconShow = ModeAfter(iconShow, menuWindow.choice);
+    }
+    if (cycle % kLoadChangeEvery == 0) {
+      for (int cpu = 0; cpu < kSlots; ++cpu) {
+        processor.SetActivity(cpu, {load(cycle / kLoadChangeEvery, cpu), 1.0, std::nullopt});
+      }
+    }
+    logFolder.writable = (cycle % 86'400) < kOutageStart || (cycle % 86'400) >= kOutageStart + kOutageLength;
+
+    int readout[kSlots];
+    int temperature[kSlots];
+    for (int slot = 0; slot < kSlots; ++slot) {
+      readout[slot] = 25 + static_cast<int>(Scramble(cycle, slot) % 40);
+      temperature[slot] = tjMax - readout[slot];
+      processor.PokeMsr(slot, 0x19C, 0x88000000ull | (static_cast<uint64_t>(readout[slot]) << 16));
+    }
+    int gpuTemperature = 40 + static_cast<int>(Scramble(cycle, 7) % 40);
+    gpu.SetTemperature(0, static_cast<uint32_t>(gpuTemperature - 6));
+    gpu.SetTemperature(1, static_cast<uint32_t>(gpuTemperature));
+
+    clock.AdvanceMilliseconds(cycle == 1 ? kFirstTickMs : kCyclePeriodMs);
+    const std::tm now = clock.LocalNow();
+    const int secondOfDay = now.tm_hour * 3600 + now.tm_min * 60 + now.tm_sec;
+    if (secondOfDay % 5 == 0) {
+      logFolder.expected.push_back(TimeText(now, "%x %H:%M:%S") + Text(" %lld %lld", temperature[0], temperature[1]));
+    }
+    uint64_t counterBefore[kSlots][2];
+    for (int cpu = 0; cpu < kSlots; ++cpu) {
+      for (int k = 0; k < 2; ++k) counterBefore[cpu][k] = processor.PeekMsr(cpu, kCounterRegisters[k]);
+    }
+
+    monitor.OnMonitorTimer();
+
+    // The count kept here.
+    expected.cycles += 1;
+    const std::string nowText = TimeText(now, "%H:%M:%S");
+    for (int slot = 0; slot < kSlots; ++slot) {
+      expected.tempSum[slot] += temperature[slot];
+      expected.distanceSum[slot] += readout[slot];
+      if (temperature[slot] < expected.minTemp[slot]) {
+        expected.minTemp[slot] = temperature[slot];
+        expected.minTime[slot] = nowText;
+      }
+      if (temperature[slot] > expected.maxTemp[slot]) {
+        expected.maxTemp[slot] = temperature[slot];
+        expected.maxTime[slot] = nowText;
+      }
+      if (readout[slot] < expected.minDistance[slot]) expected.minDistance[slot] = readout[slot];
+      if (readout[slot] > expected.maxDistance[slot]) expected.maxDistance[slot] = readout[slot];
+    }
+    expected.tempSum[kGpuEntry] += gpuTemperature;
+    if (gpuTemperature < expected.minTemp[kGpuEntry]) expected.minTemp[kGpuEntry] = gpuTemperature;
+    if (gpuTemperature > expected.maxTemp[kGpuEntry]) expected.maxTemp[kGpuEntry] = gpuTemperature;
+    const bool alarm = temperature[0] >= kAlarm1 || temperature[1] >= kAlarm1 || gpuTemperature >= kAlarm2;
+    if (alarm) {
+      ++alarmCycles;
+      if (expected.cycles % 6 == 0) ++soundsExpected;
+    }
+
+    // What the monitor shows.
+    const TemperatureStats& stats = monitor.temperatures().stats();
+    check(cycle, "cycle count", std::to_string(expected.cycles), std::to_string(stats.cycleCount));
+    for (int slot = 0; slot < kSlots; ++slot) {
+      const CoreSlotControls& ids = kCoreSlotControls[slot];
+      check(cycle, "temperature", std::to_string(temperature[slot]), window.controls.Get(ids.temperature));
+      check(cycle, "distance", std::to_string(readout[slot]), window.controls.Get(ids.distance));
+      check(cycle, "minimum", std::to_string(expected.minTemp[slot]) + "\xC2\xB0" "C", window.controls.Get(ids.minimum));
+      check(cycle, "maximum", std::to_string(expected.maxTemp[slot]) + "\xC2\xB0" "C", window.controls.Get(ids.maximum));
+      check(cycle, "minimum time", expected.minTime[slot], window.controls.Get(ids.minimumTime));
+      check(cycle, "maximum time", expected.maxTime[slot], window.controls.Get(ids.maximumTime));
+      check(cycle, "temperature sum", std::to_string(expected.tempSum[slot]), std::to_string(stats.tempSum[slot]));
+      check(cycle, "distance sum", std::to_string(expected.distanceSum[slot]),
+            std::to_string(stats.distanceSum[slot]));
+    }
+    check(cycle, "GPU sum", std::to_string(expected.tempSum[kGpuEntry]), std::to_string(stats.tempSum[kGpuEntry]));
+    check(cycle, "elapsed time",
+          Text("%lld:%02lld", (expected.cycles - 1) / 3600, (expected.cycles - 1) % 3600 / 60) +
+              Text(":%02lld", (expected.cycles - 1) % 60),
+          window.controls.Get(IDC_ELAPSED_TIME));
+    double loadPercent = (load(cycle / kLoadChangeEvery, 0) + load(cycle / kLoadChangeEvery, 1)) / 2;
+    char loadText[32];
+    std::snprintf(loadText, sizeof loadText, "Load %5.1f%%", loadPercent);
+    check(cycle, "load", loadText, window.controls.Get(IDC_LOAD));
+    if (expected.cycles > 3) {
+      check(cycle, "GPU text", "GPU  " + std::to_string(gpuTemperature) + "\xC2\xB0" "C",
+            window.controls.Get(IDC_SIGNATURE));
+    }
+
+    // Each tray icon: the application icon on odd alarm cycles at or above
+    // its threshold, otherwise the number of the chosen display mode.
+    for (int icon : {0, 1, kGpuEntry}) {
+      bool isGpu = icon == kGpuEntry;
+      int current = isGpu ? gpuTemperature : temperature[icon];
+      bool distance = (iconShow & kIconShowDistance) && !isGpu;
+      int value = distance ? readout[icon] : current;
+      if (iconShow & kIconShowMinimum) value = distance ? expected.minDistance[icon] : expected.minTemp[icon];
+      if (iconShow & kIconShowMaximum) value = distance ? expected.maxDistance[icon] : expected.maxTemp[icon];
+      if (iconShow & kIconShowAverage) {
+        value = expected.Average(distance ? expected.distanceSum[icon] : expected.tempSum[icon]);
+      }
+      bool blink = alarm && current >= (isGpu ? kAlarm2 : kAlarm1) && expected.cycles % 2 == 1;
+      auto shown = tray.Shown().find(kTrayIconBaseId + static_cast<uint32_t>(icon));
+      check(cycle, "tray icon", blink ? "app" : std::to_string(value),
+            shown == tray.Shown().end() ? "missing" : shown->second.picture);
+    }
+
+    // The fixed counters are zeroed once they stand above 255 x 2^32, and
+    // only then.
+    for (int cpu = 0; cpu < kSlots; ++cpu) {
+      for (int k = 0; k < 2; ++k) {
+        bool zeroed = counterBefore[cpu][k] > kCounterZeroingThreshold;
+        counterZeroings += zeroed;
+        check(cycle, "fixed counter", std::to_string(zeroed ? 0 : counterBefore[cpu][k]),
+              std::to_string(processor.PeekMsr(cpu, kCounterRegisters[k])));
+      }
+    }
+
+    for (const std::string& event : desktop.TakeEvents()) {
+      if (event == "sound KVWarning.wav") ++sounds;
+      else ++otherEvents;
+    }
+    if (cycle == warmUp) {
+      liveAfterWarmUp = liveBytes;
+      allocationsAfterWarmUp = allocations;
+    }
+  }
+  const long long liveAtEnd = liveBytes;
+  const long long steadyCycles = soakCycles - warmUp;
+  monitor.ShutDown();
+
+  EXPECT_EQ(mismatches, 0) << firstMismatch;
+  EXPECT_EQ(window.flashes, alarmCycles);
+  EXPECT_EQ(sounds, soundsExpected);
+  // The alarm file is missing: one attempt and one box, for the whole run.
+  EXPECT_EQ(otherEvents, 2);
+  EXPECT_EQ(logFolder.wrongLines, 0) << logFolder.firstWrong;
+  EXPECT_TRUE(logFolder.expected.empty()) << logFolder.expected.size() << " lines never written";
+  EXPECT_EQ(logFolder.linesWritten, (soakCycles + 4) / 5);
+  // At a quarter to full load each of the four counters reaches the
+  // threshold every 6 to 24 minutes.
+  EXPECT_GE(counterZeroings, soakCycles / 1500);
+  EXPECT_LE(liveAtEnd - liveAfterWarmUp, 16 * 1024) << "the heap grew with the cycles";
+  std::printf("%lld cycles; %lld counter zeroings; %lld log lines in %lld writes; %.2f allocations per cycle\n",
+              soakCycles, counterZeroings, logFolder.linesWritten, logFolder.writes,
+              steadyCycles > 0 ? static_cast<double>(allocations - allocationsAfterWarmUp) / steadyCycles : 0.0);
+  std::remove(settingsPath.c_str());
+}
+
+}  // namespace
+}  // namespace korvath
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "--cycles") == 0) korvath::soakCycles = std::atoll(argv[i + 1]);
+  }
+  if (korvath::soakCycles < 1) {
+    std::fprintf(stderr, "--cycles needs a positive number\n");
+    return 2;
+  }
+  return RUN_ALL_TESTS();
+}
