@@ -48,6 +48,7 @@ check_win32_executables() {
 mkdir -p build
 stage "native unit tests" build_and_test native
 stage "sanitizer unit tests" build_and_test sanitize
+stage "fuzz targets (5 s each)" tests/fuzz/run-fuzzers.sh 5
 stage "32-bit unit tests (qemu-i386)" build_and_test native32
 stage "win64 build and unit tests (Wine)" build_and_test win64
 stage "win32 build" build_and_test win32
