@@ -48,10 +48,12 @@ check_win32_executables() {
 mkdir -p build
 stage "native unit tests" build_and_test native
 stage "sanitizer unit tests" build_and_test sanitize
+stage "fuzz targets (5 s each)" tests/fuzz/run-fuzzers.sh 5
 stage "32-bit unit tests (qemu-i386)" build_and_test native32
 stage "win64 build and unit tests (Wine)" build_and_test win64
 stage "win32 build" build_and_test win32
 stage "win32 executables are 32-bit" check_win32_executables
+stage "release packages (win64, win32)" bash -c 'scripts/check-release-package.sh win64 && scripts/check-release-package.sh win32'
 
 # End-to-end tests: each script under tests/e2e/ is one stage.
 for script in tests/e2e/*.sh; do

@@ -39,60 +39,13 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 // UTF-16 is what the profile functions count in: buffer sizes are in UTF-16
-// units, so values are cut in that form.
+// units, so values are cut in that form. A file that is not UTF-8 is taken
+// one byte per character.
 std::u16string ToUtf16(std::string_view text, bool utf8) {
+  if (utf8) return Utf8ToUtf16(text);
   std::u16string out;
-  size_t i = 0;
-  while (i < text.size()) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    char32_t code = c;
-    size_t extra = 0;
-    if (utf8 && c >= 0x80) {
-      extra = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : 3;
-      code = c & (0x3F >> extra);
-      for (size_t k = 1; k <= extra && i + k < text.size(); ++k) {
-        code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-      }
-    }
-    i += extra + 1;
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(code));
-    }
-  }
-  return out;
-}
-
-std::string ToUtf8(std::u16string_view text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t code = text[i];
-    if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] < 0xE000) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (code >= 0xD800 && code < 0xE000) {
-      code = 0xFFFD;  // half of a pair cut off by the buffer size
-    }
-    if (code < 0x80) {
-      out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-  }
+  out.reserve(text.size());
+  for (char c : text) out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
   return out;
 }
 
@@ -255,10 +208,10 @@ std::u16string CopyEntry(std::u16string_view value, size_t bufferSize) {
 }
 
 std::string EncodeLike(const ProfileFile& file, std::u16string_view text) {
-  if (file.utf8) return ToUtf8(text);
+  if (file.utf8) return Utf16ToUtf8(text);
   std::string bytes;
   for (char16_t c : text) {
-    if (c > 0xFF) return ToUtf8(text);
+    if (c > 0xFF) return Utf16ToUtf8(text);
     bytes.push_back(static_cast<char>(c));
   }
   return bytes;
@@ -345,7 +298,7 @@ std::string IniProfileStore::ReadString(std::string_view key, std::string_view d
       if (file.lines[*entry].value) found = *file.lines[*entry].value;
     }
   }
-  return ToUtf8(CopyEntry(found, bufferSize));
+  return Utf16ToUtf8(CopyEntry(found, bufferSize));
 }
 
 bool IniProfileStore::WriteString(std::string_view key, std::string_view value) {

@@ -1,6 +1,6 @@
 #include "hw/BrandText.h"
 
-#include <cstdint>
+#include "platform/TextFormat.h"
 
 namespace korvath {
 namespace {
@@ -46,25 +46,8 @@ bool AtOrAfter(const BrandText& text, std::string_view ascii) {
   return Visible(text).compare(VisibleAscii(ascii, storage)) >= 0;
 }
 
-std::string ToUtf8(const BrandText& text) {
-  std::string utf8;
-  for (char16_t unit : Visible(text)) {
-    // Brand bytes are widened one by one, so no surrogate pairs occur; a
-    // lone surrogate is shown as the replacement character.
-    uint32_t c = unit;
-    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
-    if (c < 0x80) {
-      utf8.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      utf8.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      utf8.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return utf8;
-}
+// Brand bytes are widened one by one, so no surrogate pairs occur; a lone
+// surrogate is shown as the replacement character.
+std::string ToUtf8(const BrandText& text) { return Utf16ToUtf8(Visible(text)); }
 
 }  // namespace korvath

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 namespace korvath {
 
@@ -28,79 +29,108 @@ std::string Format(const char* format, ...) {
   return text;
 }
 
-// Hand-written so that the portable build needs no locale: invalid bytes
-// become U+FFFD rather than stopping the conversion.
-std::wstring Widen(const std::string& utf8) {
-  std::wstring out;
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Hand-written so that the portable build needs no locale. Lenient as the
+// readers of the settings file are: an overlong form still decodes, and an
+// encoded surrogate stays a code unit of its own.
+char32_t DecodeUtf8(std::string_view text, size_t& i) {
+  unsigned char c = static_cast<unsigned char>(text[i]);
+  char32_t code = kReplacement;
+  size_t extra = 0;
+  if (c < 0x80) {
+    code = c;
+  } else if ((c & 0xE0) == 0xC0) {
+    code = c & 0x1F;
+    extra = 1;
+  } else if ((c & 0xF0) == 0xE0) {
+    code = c & 0x0F;
+    extra = 2;
+  } else if ((c & 0xF8) == 0xF0) {
+    code = c & 0x07;
+    extra = 3;
+  }
+  bool valid = c < 0x80 || (extra > 0 && i + extra < text.size());
+  for (size_t k = 1; valid && k <= extra; ++k) {
+    unsigned char next = static_cast<unsigned char>(text[i + k]);
+    if ((next & 0xC0) != 0x80) valid = false;
+    else code = (code << 6) | (next & 0x3F);
+  }
+  if (!valid) {
+    i += 1;
+    return kReplacement;
+  }
+  i += extra + 1;
+  return code > 0x10FFFF ? kReplacement : code;
+}
+
+void AppendUtf8(std::string& out, char32_t code) {
+  if (code < 0x80) {
+    out.push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else if (code < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
+bool IsSurrogate(char32_t code) { return code >= 0xD800 && code < 0xE000; }
+
+// Text in 16-bit units gets surrogate pairs; 32-bit units take the code point.
+template <typename Unit>
+std::basic_string<Unit> FromUtf8(std::string_view utf8) {
+  std::basic_string<Unit> out;
   out.reserve(utf8.size());
   size_t i = 0;
   while (i < utf8.size()) {
-    unsigned char c = static_cast<unsigned char>(utf8[i]);
-    uint32_t code = 0xFFFD;
-    size_t extra = 0;
-    if (c < 0x80) {
-      code = c;
-    } else if ((c & 0xE0) == 0xC0) {
-      code = c & 0x1F;
-      extra = 1;
-    } else if ((c & 0xF0) == 0xE0) {
-      code = c & 0x0F;
-      extra = 2;
-    } else if ((c & 0xF8) == 0xF0) {
-      code = c & 0x07;
-      extra = 3;
-    }
-    bool valid = c < 0x80 || (extra > 0 && i + extra < utf8.size());
-    for (size_t k = 1; valid && k <= extra; ++k) {
-      unsigned char next = static_cast<unsigned char>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      else code = (code << 6) | (next & 0x3F);
-    }
-    if (!valid) {
-      code = 0xFFFD;
-      extra = 0;
-    }
-    i += extra + 1;
-    if (code >= 0x10000 && sizeof(wchar_t) == 2) {
+    char32_t code = DecodeUtf8(utf8, i);
+    if (code >= 0x10000 && sizeof(Unit) == 2) {
       code -= 0x10000;
-      out.push_back(static_cast<wchar_t>(0xD800 + (code >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + (code & 0x3FF)));
+      out.push_back(static_cast<Unit>(0xD800 + (code >> 10)));
+      out.push_back(static_cast<Unit>(0xDC00 + (code & 0x3FF)));
     } else {
-      out.push_back(static_cast<wchar_t>(code));
+      out.push_back(static_cast<Unit>(code));
     }
   }
   return out;
 }
 
-std::string Narrow(const std::wstring& wide) {
+template <typename Unit>
+std::string ToUtf8(std::basic_string_view<Unit> text) {
   std::string out;
-  out.reserve(wide.size());
-  for (size_t i = 0; i < wide.size(); ++i) {
-    uint32_t code = static_cast<uint32_t>(wide[i]);
-    if (sizeof(wchar_t) == 2 && code >= 0xD800 && code < 0xDC00 && i + 1 < wide.size()) {
-      uint32_t low = static_cast<uint32_t>(wide[i + 1]);
-      if (low >= 0xDC00 && low < 0xE000) {
-        code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-        ++i;
-      }
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    auto code = static_cast<char32_t>(text[i]);
+    if (sizeof(Unit) == 2 && code >= 0xD800 && code < 0xDC00 && i + 1 < text.size() &&
+        text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<char32_t>(text[i + 1]) - 0xDC00);
+      ++i;
+    } else if (IsSurrogate(code) || code > 0x10FFFF) {
+      code = kReplacement;  // for example half of a pair cut off by a buffer size
     }
-    if (code < 0x80) {
-      out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
+    AppendUtf8(out, code);
   }
   return out;
 }
+
+}  // namespace
+
+std::u16string Utf8ToUtf16(std::string_view utf8) { return FromUtf8<char16_t>(utf8); }
+
+std::string Utf16ToUtf8(std::u16string_view utf16) { return ToUtf8(utf16); }
+
+std::wstring Widen(const std::string& utf8) { return FromUtf8<wchar_t>(utf8); }
+
+std::string Narrow(const std::wstring& wide) { return ToUtf8(std::wstring_view(wide)); }
 
 }  // namespace korvath

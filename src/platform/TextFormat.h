@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace korvath {
 
@@ -10,7 +11,14 @@ __attribute__((format(printf, 1, 2)))
 #endif
 std::string Format(const char* format, ...);
 
-// UTF-8 <-> UTF-16 for the Win32 views and the profile functions.
+// The one UTF-8 <-> UTF-16 conversion of the program: the settings file, the
+// brand string and the Win32 views all go through it. Bytes that form no
+// character, code points above U+10FFFF and surrogate halves without their
+// other half become U+FFFD; nothing stops the conversion.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
+// The same for wchar_t text: UTF-16 on Windows, UTF-32 elsewhere.
 std::wstring Widen(const std::string& utf8);
 std::string Narrow(const std::wstring& wide);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "monitor/MonitorDoubles.h"
 
 namespace korvath {
@@ -64,6 +66,20 @@ TEST(AlarmMonitor, AlarmFileOpensOncePerArming) {
   rig.Cycle({30});
   EXPECT_EQ(rig.desktop.Count("open "), 2);
   EXPECT_EQ(rig.desktop.Count("box "), 0);
+}
+
+TEST(AlarmMonitor, AlarmFileIsOpenedExactlyAsChosen) {
+  // A path with spaces, quotes and what looks like arguments is one target
+  // for the shell: nothing is split off, searched for or put in front.
+  for (const char* file : {"C:\\My Tools\\alarm.bat", "\"C:\\a.exe\" /c del *", "alarm & calc.exe"}) {
+    AlarmRig rig;
+    rig.settings.alarm1 = 0;
+    rig.settings.alarmFile = file;
+    rig.Cycle({30});
+    EXPECT_EQ(rig.desktop.Count("open "), 1);
+    EXPECT_EQ(std::count(rig.desktop.events.begin(), rig.desktop.events.end(), std::string("open ") + file), 1)
+        << file;
+  }
 }
 
 TEST(AlarmMonitor, EmptyAlarmFileStillUsesTheArming) {
