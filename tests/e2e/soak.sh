@@ -57,6 +57,7 @@ max_gdi=$(field gdi "$first")
 max_user=$(field user "$first")
 max_private=$(field private "$first")
 max_working=$(field working-set "$first")
+max_table=$(field gdi-table "$first")
 max_rss=$first_rss
 max_fds=$first_fds
 for _ in $(seq 1 $((seconds / sample_every))); do
@@ -71,6 +72,8 @@ for _ in $(seq 1 $((seconds / sample_every))); do
   done
   value=$(field working-set "$now")
   [ "$value" -gt "$max_working" ] && max_working=$value
+  value=$(field gdi-table "$now")
+  [ "$value" -gt "$max_table" ] && max_table=$value
   [ "$rss" -gt "$max_rss" ] && max_rss=$rss
   [ "$fd" -gt "$max_fds" ] && max_fds=$fd
 done
@@ -84,6 +87,8 @@ check_eq "GDI objects stay flat" yes "$([ $((max_gdi - $(field gdi "$first"))) -
 check_eq "USER objects stay flat" yes "$([ $((max_user - $(field user "$first"))) -le 8 ] && echo yes || echo "no: $(field user "$first") -> $max_user")"
 check_eq "private bytes stay flat" yes "$([ $((max_private - $(field private "$first"))) -le $((1024 * 1024)) ] && echo yes || echo "no: $(field private "$first") -> $max_private")"
 check_eq "working set stays flat" yes "$([ $((max_working - $(field working-set "$first"))) -le $((2 * 1024 * 1024)) ] && echo yes || echo "no: $(field working-set "$first") -> $max_working")"
+# The GDI handle table swings by two bitmaps per blinking icon.
+check_eq "GDI handle table stays flat" yes "$([ $((max_table - $(field gdi-table "$first"))) -le 16 ] && echo yes || echo "no: $(field gdi-table "$first") -> $max_table")"
 # Wine answers the handle, GDI, USER and private figures of another process
 # with 0; the resident size and open files of the Wine process stand in.
 check_eq "resident memory stays flat" yes "$([ $((max_rss - first_rss)) -le 2048 ] && echo yes || echo "no: $first_rss -> $max_rss KiB")"

@@ -57,7 +57,8 @@ constexpr char kUsage[] =
     "  wait <pid> <seconds>            print the exit code once the process ends\n"
     "  kill <pid>                      end a process with exit code 1\n"
     "  stats <pid>                     the process's kernel handles, GDI and USER\n"
-    "                                  objects, private bytes and working set\n"
+    "                                  objects, private bytes, working set and\n"
+    "                                  GDI handle-table entries\n"
     "A <window> is its exact caption or 0x<handle>; a <control-id> may name the\n"
     "class too, as 1148/Edit, when several controls share the identifier.\n"
     "Exit code 0 on success, 1 on failure, 2 on a timeout.\n";
@@ -536,16 +537,18 @@ int Kill(const std::vector<std::wstring>& args) {
   return ok ? kExitOk : Fail(L"cannot end process " + args[0]);
 }
 
-// One line, "handles N gdi N user N private N working-set N"; a figure the
-// system cannot give reads -1.
+// One line, "handles N gdi N user N private N working-set N gdi-table N"; a
+// figure the system cannot give reads -1 (gdi-table: see ResourceCounts).
 int Stats(const std::vector<std::wstring>& args) {
   if (args.size() != 1) return Fail(L"stats needs <pid>");
   HANDLE process = OpenProcessById(args[0], PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
   if (process == nullptr) return Fail(L"no process " + args[0]);
   DWORD handles = 0;
   long long handleCount = GetProcessHandleCount(process, &handles) ? static_cast<long long>(handles) : -1;
-  long long gdi = static_cast<long long>(GetGuiResources(process, GR_GDIOBJECTS));
-  long long user = static_cast<long long>(GetGuiResources(process, GR_USEROBJECTS));
+  std::optional<ResourceCounts> objects = CountResources(GetProcessId(process));
+  long long gdi = objects ? static_cast<long long>(objects->gdiObjects) : -1;
+  long long user = objects ? static_cast<long long>(objects->userObjects) : -1;
+  long long gdiTable = objects && objects->gdiTableEntries ? static_cast<long long>(*objects->gdiTableEntries) : -1;
   PROCESS_MEMORY_COUNTERS_EX memory{};
   memory.cb = sizeof(memory);
   long long privateBytes = -1;
@@ -557,7 +560,7 @@ int Stats(const std::vector<std::wstring>& args) {
   CloseHandle(process);
   Print(L"handles " + std::to_wstring(handleCount) + L" gdi " + std::to_wstring(gdi) + L" user " +
         std::to_wstring(user) + L" private " + std::to_wstring(privateBytes) + L" working-set " +
-        std::to_wstring(workingSet) + L"\n");
+        std::to_wstring(workingSet) + L" gdi-table " + std::to_wstring(gdiTable) + L"\n");
   return kExitOk;
 }
 
