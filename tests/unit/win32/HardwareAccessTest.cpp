@@ -72,6 +72,18 @@ TEST(HardwareAccessLibrary, LoadsOnlyFromAFullPath) {
   }
   SetCurrentDirectoryW(previous);
 
+  // Nor by a folder on PATH.
+  wchar_t path[32768] = {};
+  GetEnvironmentVariableW(L"PATH", path, 32768);
+  std::wstring previousPath = path;
+  SetEnvironmentVariableW(L"PATH", (working.folder() + L";" + previousPath).c_str());
+  {
+    HardwareAccessLibrary onPath(kHardwareAccessLibraryName);
+    onPath.Open();
+    EXPECT_FALSE(onPath.IsBound());
+  }
+  SetEnvironmentVariableW(L"PATH", previousPath.c_str());
+
   HardwareAccessLibrary library(working.LibraryPath());
   library.Open();
   EXPECT_TRUE(library.IsBound());

@@ -51,6 +51,21 @@ std::wstring Lower(std::wstring text) {
   return text;
 }
 
+// Puts a folder first on PATH for as long as it lives.
+class PathPrefix {
+ public:
+  explicit PathPrefix(const std::wstring& folder) {
+    wchar_t buffer[32768] = {};
+    GetEnvironmentVariableW(L"PATH", buffer, 32768);
+    previous_ = buffer;
+    SetEnvironmentVariableW(L"PATH", (folder + L";" + previous_).c_str());
+  }
+  ~PathPrefix() { SetEnvironmentVariableW(L"PATH", previous_.c_str()); }
+
+ private:
+  std::wstring previous_;
+};
+
 class NvapiGpuSourceTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -85,7 +100,7 @@ class NvapiGpuSourceTest : public ::testing::Test {
   std::wstring plantedFolder_;
 };
 
-TEST_F(NvapiGpuSourceTest, CopiesBesideTheProgramOrInTheCurrentFolderAreNotLoaded) {
+TEST_F(NvapiGpuSourceTest, CopiesBesideTheProgramInTheCurrentFolderOrOnPathAreNotLoaded) {
   ASSERT_TRUE(InstallInto(ProgramFolder()));
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
@@ -93,6 +108,8 @@ TEST_F(NvapiGpuSourceTest, CopiesBesideTheProgramOrInTheCurrentFolderAreNotLoade
   CreateDirectoryW(plantedFolder_.c_str(), nullptr);
   ASSERT_TRUE(InstallInto(plantedFolder_));
   ASSERT_TRUE(SetCurrentDirectoryW(plantedFolder_.c_str()));
+  // And first on PATH, where a plain LoadLibrary would also look.
+  PathPrefix onPath(plantedFolder_);
 
   NvapiGpuSource source;
   EXPECT_FALSE(source.Load());
