@@ -75,6 +75,20 @@ open_tray_menu() {
 
 gdi_table() { probe resources "$1" | sed -n 's/.* table \([0-9]*\)$/\1/p'; }
 
+# start_run N: korvath-sim.exe started in the log folder (its current
+# folder, where the log goes); sets pid and window, or ends the script.
+start_run() {
+  cd "$folder"
+  pid=$(wine_launch "$folder/korvath-sim.exe") || { check_eq "run $1: started" yes no; e2e_finish; exit; }
+  cd "$E2E_ROOT"
+  if ! window=$(wait_window Korvath 40 "$pid"); then
+    check_eq "run $1: main window" shown "none; windows: $(probe list --all "$pid")"
+    probe kill "$pid" >/dev/null 2>&1
+    e2e_finish
+    exit
+  fi
+}
+
 # The main window 400 pixels right of and 200 below where it opens, clear of
 # Wine's tray window in the top-left corner (positions carry a bias of 0x2000).
 away=$(( (0x2000 + 400) | ((0x2000 + 200) << 16) ))
@@ -82,15 +96,7 @@ away=$(( (0x2000 + 400) | ((0x2000 + 200) << 16) ))
 # --- Run 1 -----------------------------------------------------------------
 cp sim/machines/q9550.ini "$folder/simulated-machine.ini"
 printf '[Korvath]\r\nLogFile=1\r\nLogInterval=1\r\nHDWrite=1\r\nCSV=0\r\nAlarm=1\r\nAlarm1=0\r\nIconShow=15\r\nWindowXY=%s\r\n' "$away" >"$ini"
-cd "$folder"
-pid=$(wine_launch "$folder/korvath-sim.exe") || { check_eq "run 1: started" yes no; e2e_finish; exit; }
-cd "$E2E_ROOT"
-if ! window=$(wait_window Korvath 40 "$pid"); then
-  check_eq "run 1: main window" shown "none; windows: $(probe list --all "$pid")"
-  probe kill "$pid" >/dev/null 2>&1
-  e2e_finish
-  exit
-fi
+start_run 1
 
 wait_lines "$txt" 4 30
 shown="$(probe text "$window" 1001) $(probe text "$window" 1002) $(probe text "$window" 1003) $(probe text "$window" 1004)"
@@ -148,15 +154,7 @@ cp "$txt" "$txt_copy"
 cp sim/machines/e8400.ini "$folder/simulated-machine.ini"
 printf '[Korvath]\r\nLogFile=1\r\nLogInterval=1\r\nHDWrite=86400\r\nCSV=1\r\nIconShow=1\r\nWindowXY=%s\r\n' "$away" >"$ini"
 day=$(date +%j)
-cd "$folder"
-pid=$(wine_launch "$folder/korvath-sim.exe") || { check_eq "run 2: started" yes no; e2e_finish; exit; }
-cd "$E2E_ROOT"
-if ! window=$(wait_window Korvath 40 "$pid"); then
-  check_eq "run 2: main window" shown "none; windows: $(probe list --all "$pid")"
-  probe kill "$pid" >/dev/null 2>&1
-  e2e_finish
-  exit
-fi
+start_run 2
 # Five cycles by the elapsed-time field.
 for i in $(seq 1 40); do
   elapsed=$(probe text "$window" 1158 2>/dev/null)
