@@ -58,8 +58,8 @@ BrandText ModelNameFromBrand(const BrandText& brandString) {
 }
 
 bool IsNamedByBrand(const BrandText& modelNumber, const BrandText& brandString, int signature) {
-  return VisiblePart(modelNumber).empty() && !VisiblePart(brandString).empty() && SignatureFamily(signature) == 6 &&
-         DisplayModel(signature) >= 0x1E;
+  return VisiblePart(modelNumber).empty() && !VisiblePart(brandString).empty() &&
+         SignatureFamily(signature) == 6 && DisplayModel(signature) >= 0x1E;
 }
 
 }  // namespace korvath
