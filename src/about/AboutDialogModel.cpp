@@ -1,7 +1,9 @@
 #include "about/AboutDialogModel.h"
 
 #include "about/AboutLinks.h"
+#include "hw/BrandModelName.h"
 #include "hw/ModelNumber.h"
+#include "hw/ProcessorSupport.h"
 #include "platform/Desktop.h"
 #include "platform/TextFormat.h"
 
@@ -35,7 +37,8 @@ void AboutDialogModel::OpenHomePage() { desktop_.ShellOpen(kHomePageAddress); }
 
 void AboutDialogModel::OpenSpecFinder() {
   BrandText modelNumber;
-  ParseModelNumber(processor_, modelNumber);
+  const BrandText brand = ParseModelNumber(processor_, modelNumber);
+  if (IsNamedByBrand(modelNumber, brand, ReadSignature(processor_))) modelNumber = ModelNameFromBrand(brand);
   desktop_.ShellOpen(SpecFinderAddress(ToUtf8(modelNumber)));
 }
 

@@ -22,7 +22,8 @@ class AboutDialogModel {
 
   // A page the shell cannot open is not reported: the box closes all the same.
   void OpenHomePage();
-  // Identifies the processor again for its model number, then opens the lookup.
+  // Identifies the processor again for its model number (the name from the
+  // brand string where the window shows that), then opens the lookup.
   void OpenSpecFinder();
 
  private:

@@ -1,5 +1,6 @@
 #include "hw/ProcessorIdentity.h"
 
+#include "hw/BrandModelName.h"
 #include "hw/CoreSlots.h"
 #include "hw/ModelDecoration.h"
 #include "hw/ModelNumber.h"
@@ -20,8 +21,11 @@ void IdentifyModelAndTjMax(MsrAccess& access, ProcessorIdentity& identity) {
   identity.brandString = ParseModelNumber(access.processor(), model);
   const int tjMax = TjMaxFromModel(model, identity.signature);
   for (int& slot : identity.tjMax) slot = tjMax;
-  identity.modelNumber = DecorateModelNumber(model, identity.brandString, identity.signature);
+  identity.modelNumber = IsNamedByBrand(model, identity.brandString, identity.signature)
+                             ? ModelNameFromBrand(identity.brandString)
+                             : DecorateModelNumber(model, identity.brandString, identity.signature);
   if (IsCoreI7Signature(identity.signature)) ReadTjMaxFromProcessor(access, identity.tjMax);
+  if (ReportsTjMax(identity.signature)) ReadReportedTjMax(access, identity.tjMax);
 }
 
 std::optional<FatalError> IdentifyProcessor(MsrAccess& access, ProcessorIdentity& identity) {

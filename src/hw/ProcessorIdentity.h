@@ -29,8 +29,9 @@ struct ProcessorIdentity {
 // Reads the signature into the identity and CpuInfo and formats its text.
 void IdentifySignature(MsrAccess& access, ProcessorIdentity& identity);
 
-// Model number, TjMax chain, display decorations and, on Core i7, TjMax from
-// the processor. Needs the core slots.
+// Model number, TjMax chain, display decorations (or the name from the brand
+// string on processors the tables do not know) and, on Core i7 and later
+// processors, TjMax from the processor. Needs the core slots.
 void IdentifyModelAndTjMax(MsrAccess& access, ProcessorIdentity& identity);
 
 // The identification steps of the start-up in their order: signature,

@@ -9,6 +9,10 @@ int ReadSignature(Processor& processor) {
   return static_cast<int>(processor.Cpuid(1, 0).eax & 0xF0FFFu);
 }
 
+int SignatureFamily(int signature) { return (signature >> 8) & 0xF; }
+
+int DisplayModel(int signature) { return (((signature >> 16) & 0xF) << 4) | ((signature >> 4) & 0xF); }
+
 std::string SignatureText(int signature) { return Format("%05X", static_cast<unsigned>(signature)); }
 
 std::string ReadVendorText(Processor& processor) {

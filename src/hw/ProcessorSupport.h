@@ -14,6 +14,13 @@ class Processor;
 // CPUID leaf 1 EAX without the processor type and extended family bits.
 int ReadSignature(Processor& processor);
 
+// The family field of the signature (6 for every processor the system reads).
+int SignatureFamily(int signature);
+
+// (extended model << 4) | model: the model number Intel's documents name
+// processors by, 0x17 for Penryn, 0x1A for Nehalem, 0x9E for Coffee Lake.
+int DisplayModel(int signature);
+
 // "%05X" of the signature, as the main window shows it.
 std::string SignatureText(int signature);
 

@@ -1,6 +1,7 @@
 #include "hw/TjMax.h"
 
 #include "hw/MsrAccess.h"
+#include "hw/ProcessorSupport.h"
 
 namespace korvath {
 namespace {
@@ -19,6 +20,29 @@ bool IsQuadFromQ9000(const BrandText& model) {
     if (!IsDigit(visible[i])) return false;
   }
   return AtOrAfter(model, "Q9000");
+}
+
+// The low half of MSR 0x1A2 on the processor the thread is pinned to. Every
+// reading of the register goes through here, so that a read that fails
+// gives 0, which both rules take as "not reported".
+uint32_t ReadTemperatureTarget(MsrAccess& access) {
+  uint32_t low = 0;
+  uint32_t high = 0;
+  access.ReadMsr(kMsrTemperatureTarget, &low, &high);
+  return low;
+}
+
+// Pins to every present core slot in turn and hands take(slot, low half of
+// MSR 0x1A2) what it read there; absent slots are skipped.
+template <typename Take>
+void ForEachSlotTemperatureTarget(MsrAccess& access, Take&& take) {
+  const CpuInfo& cpu = access.cpu();
+  for (int k = 0; k < kCoreSlots; ++k) {
+    if (cpu.coreSlotMask[k] == 0) continue;
+    access.PinToCpu(cpu.coreSlotMask[k]);
+    take(k, ReadTemperatureTarget(access));
+  }
+  access.RestoreAffinity();
 }
 
 }  // namespace
@@ -47,17 +71,24 @@ int TjMaxFromModel(const BrandText& model, int signature) {
 }
 
 void ReadTjMaxFromProcessor(MsrAccess& access, int (&tjMax)[kCoreSlots]) {
-  const CpuInfo& cpu = access.cpu();
-  for (int k = 0; k < kCoreSlots; ++k) {
-    if (cpu.coreSlotMask[k] == 0) continue;
-    access.PinToCpu(cpu.coreSlotMask[k]);
-    uint32_t low = 0;
-    uint32_t high = 0;
-    access.ReadMsr(kMsrTemperatureTarget, &low, &high);
-    int target = static_cast<int>((low >> 16) & 0x7F);
+  ForEachSlotTemperatureTarget(access, [&](int k, uint32_t low) {
+    const int target = static_cast<int>((low >> 16) & 0x7F);
     tjMax[k] = target == 0 ? kDefaultTjMax : target;
-  }
-  access.RestoreAffinity();
+  });
+}
+
+bool ReportsTjMax(int signature) {
+  if (SignatureFamily(signature) != 6) return false;
+  const int model = DisplayModel(signature);
+  if (model == 0x26 || model == 0x27 || model == 0x35 || model == 0x36) return false;
+  return model >= 0x1E;
+}
+
+void ReadReportedTjMax(MsrAccess& access, int (&tjMax)[kCoreSlots]) {
+  ForEachSlotTemperatureTarget(access, [&](int k, uint32_t low) {
+    const int target = static_cast<int>((low >> 16) & 0xFF);
+    if (target != 0) tjMax[k] = target;
+  });
 }
 
 void ApplyTjMaxSettings(int (&tjMax)[kCoreSlots], int (&tjMaxDetected)[kCoreSlots],

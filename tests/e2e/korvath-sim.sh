@@ -39,6 +39,8 @@ printf '[cpuid]\n0x1 = 1 2\n' >"$work/broken.ini"
 expect_usage_error "malformed machine file" --machine "$work/broken.ini"
 
 # Every machine file must have an expectation here, so a new one is checked too.
+# The processors after Core i7 report TjMax in MSR 0x1A2 and are named from
+# their brand strings; their clock texts are not checked here.
 cat >"$work/expected.json" <<'JSON'
 {
   "e8400":     {"modelNumber": "E8400",       "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["62", "62", "", ""], "clock": ["3000.00 MHz", "333.33 x 9.0", "Load   0.0%"]},
@@ -47,6 +49,10 @@ cat >"$work/expected.json" <<'JSON'
   "n270":      {"modelNumber": "Atom N270",   "signatureText": "106C2", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 0, 0, 0],    "temperature": ["50", "", "", ""], "clock": ["1600.00 MHz", "133.33 x 12.0", "Load   0.0%"]},
   "e5472":     {"modelNumber": "Xeon E5472",  "signatureText": "10676", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 2, 4, 8],    "temperature": ["40", "41", "39", "42"], "clock": ["3000.00 MHz", "333.33 x 9.0", "Load   0.0%"]},
   "i7-920":    {"modelNumber": "Core i7 920", "signatureText": "106A5", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64],  "temperature": ["40", "42", "39", "43"], "clock": ["2933.70 MHz", "133.35 x 22.0", "Load  30.0%"]},
+  "i7-8700k":  {"modelNumber": "i7-8700K",        "signatureText": "906EA", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["45", "48", "42", "50"]},
+  "i9-12900k": {"modelNumber": "i9-12900K",       "signatureText": "90672", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["40", "43", "39", "45"]},
+  "e5-2680v4": {"modelNumber": "Xeon E5-2680 v4", "signatureText": "406F1", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["35", "37", "34", "38"]},
+  "n100":      {"modelNumber": "N100",            "signatureText": "B06E0", "tjMax": [105, 105, 100, 100], "coreSlotMask": [1, 4, 0, 0],    "temperature": ["45", "47", "", ""]},
   "pentium-d": {"fatal": {"caption": "Error", "text": "The processor detected is not supported.\n\nGenuineIntel\n\n\n", "exitCode": 0}}
 }
 JSON
@@ -101,8 +107,9 @@ else:
         times = [controls.get(i) for i in ("1028", "1030", "1032", "1034")]
         check(f"cycle {number} minimum times", times, ["12:00:00" if t else "" for t in expected["temperature"]])
         # Clock speed, bus speed x multiplier and load; the elapsed time starts at 0:00:00.
-        clock = [controls.get(i) for i in ("1155", "1159", "1157")]
-        check(f"cycle {number} clock", clock, expected["clock"])
+        if "clock" in expected:
+            clock = [controls.get(i) for i in ("1155", "1159", "1157")]
+            check(f"cycle {number} clock", clock, expected["clock"])
         check(f"cycle {number} elapsed time", controls.get("1158"), f"0:00:{number - 1:02d}")
 for problem in problems:
     print(f"{name}: {problem}", file=sys.stderr)

@@ -27,6 +27,13 @@ TEST(AboutDialogModel, EachLinkOpensItsPageOnce) {
   EXPECT_EQ(desktop.events, (std::vector<std::string>{"open " + kLookup + "E8400"}));
 }
 
+TEST(AboutDialogModel, NewerProcessorsAreLookedUpByTheNameFromTheBrandString) {
+  SimulatedProcessor processor(testing::LoadMachine("i7-8700k"));
+  testing::RecordingDesktop desktop;
+  AboutDialogModel(desktop, processor).OpenSpecFinder();
+  EXPECT_EQ(desktop.events, (std::vector<std::string>{"open " + kLookup + "i7-8700K"}));
+}
+
 TEST(AboutDialogModel, NoBrandStringSearchesForNothing) {
   SimulatedProcessor processor(testing::ParseMachine(
       "[cpuid]\n0x0 = 0x0000000D 0x756E6547 0x6C65746E 0x49656E69\n"

@@ -280,6 +280,102 @@ TEST(ProcessorIdentity, CoreI7SlotsWithoutAProcessorKeepTheRuleValue) {
             (std::vector<int>{85, 100, 100, 100}));
 }
 
+// A machine of the given signature and brand whose MSR 0x1A2 holds target.
+MachineDescription ReportingMachine(int signature, const std::string& brand, uint64_t target) {
+  MachineDescription machine = Machine(signature, brand);
+  machine.msr[kMsrTemperatureTarget] = target;
+  return machine;
+}
+
+bool ReadsTemperatureTarget(const MachineDescription& machine) {
+  SimulatedProcessor processor(machine);
+  CpuInfo cpu = CreateCpuInfo(processor);
+  MsrAccess access(processor, cpu);
+  ProcessorIdentity identity;
+  EXPECT_FALSE(IdentifyProcessor(access, identity).has_value());
+  for (const ProcessorEvent& event : processor.Events()) {
+    if (event.kind == ProcessorEvent::Kind::kReadMsr && event.index == kMsrTemperatureTarget) return true;
+  }
+  return false;
+}
+
+TEST(ProcessorIdentity, NewerProcessorsAreNamedFromTheBrandAndReportTheirTjMax) {
+  struct Case {
+    int signature;
+    const char* brand;
+    const char* model;
+    uint64_t target;  // MSR 0x1A2
+    int tjMax;
+  } cases[] = {
+      {0x906EA, "Intel(R) Core(TM) i7-8700K CPU @ 3.70GHz", "i7-8700K", 0x00640000, 100},
+      {0x90672, "12th Gen Intel(R) Core(TM) i9-12900K", "i9-12900K", 0x00640000, 100},
+      {0x406F1, "Intel(R) Xeon(R) CPU E5-2680 v4 @ 2.40GHz", "Xeon E5-2680 v4", 0x00600000, 96},
+      {0x306A9, "Intel(R) Xeon(R) CPU E3-1230 V2 @ 3.30GHz", "Xeon E3-1230 V2", 0x00690000, 105},
+      {0x406C4, "Intel(R) Atom(TM) x7-Z8700  CPU @ 1.60GHz", "Atom x7-Z8700", 0x005A0000, 90},
+      {0xA0671, "Intel(R) Xeon(R) Processor @ 2.80GHz", "Xeon", 0x00640000, 100},
+      {0x306C3, "       Intel(R) Core(TM)  i5-4570   CPU @ 3.20GHz", "i5-4570", 0x00640000, 100},
+      // Bits 29-24 hold the thermal control offset, not part of TjMax.
+      {0x206A7, "Intel(R) Core(TM) i5-2500K CPU @ 3.30GHz", "i5-2500K", 0x0A620000, 98},
+      // A number the scan finds keeps the text of the model rules.
+      {0xA06A4, "Intel(R) Core(TM) Ultra 7 155H", "155H", 0x006E0000, 110},
+      {0xB06E0, "Intel(R) N100", "N100", 0x00690000, 105},
+      {0x50654, "Intel(R) Xeon(R) Gold 6130 CPU @ 2.10GHz", "Xeon 6130", 0x00600000, 96},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.brand);
+    Identified identified = Identify(ReportingMachine(c.signature, c.brand, c.target));
+    EXPECT_EQ(identified.model, c.model);
+    // Both cores of the machine read it.
+    EXPECT_EQ(identified.tjMax[0], c.tjMax);
+    EXPECT_EQ(identified.tjMax[1], c.tjMax);
+  }
+}
+
+TEST(ProcessorIdentity, TemperatureTargetFromLynnfieldOnExceptTheOldAtoms) {
+  struct Case {
+    int signature;
+    const char* brand;
+    bool reads;
+    int tjMax;  // with 0x1A2 reporting 0x5F (95)
+  } cases[] = {
+      {0x106E5, "Intel(R) Core(TM) i7 CPU         860  @ 2.80GHz", true, 95},
+      {0x30673, "Intel(R) Celeron(R) CPU  N2830  @ 2.16GHz", true, 95},
+      // Nehalem: production steppings take bits 22-16, others keep the chain.
+      {0x106A5, "Intel(R) Core(TM) i7 CPU         920  @ 2.67GHz", true, 95},
+      {0x106A2, "Genuine Intel(R) CPU             000  @ 2.67GHz", false, 100},
+      {0x106D1, "Intel(R) Xeon(R) CPU           X7460  @ 2.66GHz", false, 100},
+      {0x1067A, "Intel(R) Core(TM)2 Duo CPU     E8400  @ 3.00GHz", false, 100},
+      {0x20652, "Intel(R) Core(TM) i5 CPU         661  @ 3.33GHz", true, 95},
+      // The Atoms without the register.
+      {0x20661, "Intel(R) Atom(TM) CPU Z670   @ 1.50GHz", false, 100},
+      {0x20671, "Intel(R) Atom(TM) CPU Z2460  @ 1.60GHz", false, 100},
+      {0x30651, "Intel(R) Atom(TM) CPU Z2760  @ 1.80GHz", false, 100},
+      {0x30661, "Intel(R) Atom(TM) CPU D2700  @ 2.13GHz", false, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.brand);
+    MachineDescription machine = ReportingMachine(c.signature, c.brand, 0x005F0000);
+    EXPECT_EQ(ReadsTemperatureTarget(machine), c.reads);
+    EXPECT_EQ(Identify(machine).tjMax[0], c.tjMax);
+  }
+}
+
+TEST(ProcessorIdentity, ReportedTjMaxOfZeroOrAFailedReadKeepsTheChain) {
+  // The empty model number of the chain gives 90; "N100" gives 100.
+  MachineDescription machine =
+      ReportingMachine(0x906EA, "Intel(R) Core(TM) i7-8700K CPU @ 3.70GHz", 0x00640000);
+  machine.msrOverrides[1][kMsrTemperatureTarget] = 0xFF00FFFF;
+  Identified identified = Identify(machine);
+  EXPECT_EQ(identified.tjMax[0], 100);
+  EXPECT_EQ(identified.tjMax[1], 90);
+
+  MachineDescription failing = ReportingMachine(0xB06E0, "Intel(R) N100", 0x00690000);
+  failing.readFailsEvery = 1;
+  identified = Identify(failing);
+  EXPECT_EQ(std::vector<int>(std::begin(identified.tjMax), std::end(identified.tjMax)),
+            (std::vector<int>{100, 100, 100, 100}));
+}
+
 TEST(ProcessorIdentity, SupportCheck) {
   struct Case {
     const char* what;
