@@ -117,8 +117,9 @@ std::optional<std::string> Win32Desktop::PickOpenFile(const OpenFileRequest& req
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrTitle = title.c_str();
-  // No OFN_NOCHANGEDIR: Windows ignores it here, and without it Wine, too,
-  // leaves the folder browsed to as the current one, as Windows does.
+  // No OFN_NOCHANGEDIR: Windows ignores it for this dialog, and without it
+  // Wine changes the folder as Windows does, so that runs under Wine meet
+  // the change that CurrentFolderKept undoes.
   dialog.Flags = OFN_HIDEREADONLY | (request.mustExist ? OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST : 0);
   CurrentFolderKept folder;
   if (!GetOpenFileNameW(&dialog)) return std::nullopt;
