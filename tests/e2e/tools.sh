@@ -80,7 +80,12 @@ probe set-text "$picker" 1148/Edit "$(wine_path "$folder/korvath-stress-standin.
 probe click "$picker" 1/Button >/dev/null
 wait_text "Sensor Test" 1141 "Run Small FFTs" 20
 check_eq "status once started" "Run Small FFTs" "$(probe text "Sensor Test" 1141)"
-standin_pid=$(probe list --all korvath-stress-standin.exe | sed -n 's/^window [^ ]* pid \([0-9]*\) .*/\1/p' | head -1)
+# The stand-in makes its window a moment after it was started.
+for _ in $(seq 1 20); do
+  standin_pid=$(probe list --all korvath-stress-standin.exe | sed -n 's/^window [^ ]* pid \([0-9]*\) .*/\1/p' | head -1)
+  [ -n "$standin_pid" ] && break
+  sleep 0.25
+done
 check_eq "stand-in running" yes "$([ -n "$standin_pid" ] && echo yes || echo no)"
 check_eq "Start and Stop while running" "enabled 0 enabled 1" \
   "$(control_state "Sensor Test" 1120) $(control_state "Sensor Test" 1121)"
