@@ -6,25 +6,8 @@ namespace korvath {
 
 static_assert(kOkButton == IDOK && kCancelButton == IDCANCEL);
 
-namespace {
-
-SettingsDialogLinks WithDesktop(const SettingsDialogLinks& links, Desktop& desktop) {
-  return {links.settings,
-          links.tray,
-          links.clockModulation,
-          links.settingsFile,
-          desktop,
-          links.mainWindowRect,
-          links.temperatureSettingsChanged,
-          links.requestRepaint,
-          links.replaceNormalBrush,
-          links.replaceMiniBrush};
-}
-
-}  // namespace
-
 SettingsDialog::SettingsDialog(HWND parent, const SettingsDialogLinks& links)
-    : Dialog(IDD_SETTINGS, parent), model_(Controls(), *this, WithDesktop(links, pickers_), Prompt()) {}
+    : Dialog(IDD_SETTINGS, parent), model_(Controls(), *this, links, Prompt()) {}
 
 std::optional<intptr_t> SettingsDialog::HandleMessage(const WindowMessage& message) {
   // Every button of the template lies between these two ids; OK and Cancel
@@ -38,7 +21,6 @@ std::optional<intptr_t> SettingsDialog::HandleMessage(const WindowMessage& messa
 }
 
 bool SettingsDialog::OnInitDialog() {
-  pickers_.SetOwner(Handle());
   model_.OnInitDialog();
   return true;
 }
@@ -74,5 +56,7 @@ void SettingsDialog::SetTopmost(bool topmost) {
 int SettingsDialog::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 
 void SettingsDialog::End(bool ok) { EndDialog(ok ? IDOK : IDCANCEL); }
+
+OwnerWindow SettingsDialog::AsOwner() { return reinterpret_cast<OwnerWindow>(Handle()); }
 
 }  // namespace korvath

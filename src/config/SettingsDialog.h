@@ -4,14 +4,12 @@
 #pragma once
 
 #include "config/SettingsDialogModel.h"
-#include "platform/win32/Win32Desktop.h"
 #include "ui/Dialog.h"
 
 namespace korvath {
 
 class SettingsDialog : public Dialog, private SettingsDialogWindow {
  public:
-  // links.desktop is not used: the dialog's pickers are its own.
   SettingsDialog(HWND parent, const SettingsDialogLinks& links);
 
  protected:
@@ -30,9 +28,8 @@ class SettingsDialog : public Dialog, private SettingsDialogWindow {
   void SetTopmost(bool topmost) override;
   int ScreenWidth() override;
   void End(bool ok) override;
+  OwnerWindow AsOwner() override;
 
-  // The alarm program's file dialog belongs to this dialog, not to the main window.
-  Win32Desktop pickers_;
   SettingsDialogModel model_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "config/ClockModulation.h"
 #include "config/SettingsFile.h"
@@ -37,9 +38,15 @@ std::string IdleText(int tenths) { return Format("%.1f", tenths / 10.0); }
 
 }  // namespace
 
+// The path is UTF-8: it is cut at character boundaries, counting characters
+// (a character beyond the basic plane, a UTF-16 surrogate pair, is one).
 std::string ShortenedAlarmPath(const std::string& path) {
-  if (path.size() < kShortPathLimit) return path;
-  return path.substr(0, kShortPathHead) + "..." + path.substr(path.size() - kShortPathTail);
+  std::vector<size_t> starts;  // byte offset of every character
+  for (size_t i = 0; i < path.size(); ++i) {
+    if ((static_cast<unsigned char>(path[i]) & 0xC0) != 0x80) starts.push_back(i);
+  }
+  if (starts.size() < kShortPathLimit) return path;
+  return path.substr(0, starts[kShortPathHead]) + "..." + path.substr(starts[starts.size() - kShortPathTail]);
 }
 
 int ValidateIdleText(const std::string& text) {
@@ -213,9 +220,17 @@ void SettingsDialogModel::Place() {
   window_.MoveTo({placed.left, placed.top});
 }
 
-void SettingsDialogModel::OnEditChange(int /*id*/) { EnableApply(); }
+void SettingsDialogModel::End(bool ok) {
+  ended_ = true;
+  window_.End(ok);
+}
+
+void SettingsDialogModel::OnEditChange(int /*id*/) {
+  if (!ended_) EnableApply();
+}
 
 void SettingsDialogModel::OnEditKillFocus(int id) {
+  if (ended_) return;
   if (id >= IDC_IDLE_CALIBRATION0 && id < IDC_IDLE_CALIBRATION0 + kCoreSlots) {
     ValidateIdle(id - IDC_IDLE_CALIBRATION0);
   } else if (id >= IDC_TJ_MAX0 && id < IDC_TJ_MAX0 + kCoreSlots) {
@@ -261,6 +276,7 @@ void SettingsDialogModel::ValidateLogInterval() {
 }
 
 void SettingsDialogModel::OnClicked(int id) {
+  if (ended_) return;
   switch (id) {
     case kOkButton: OnOK(); return;
     case kCancelButton: OnCancel(); return;
@@ -340,8 +356,8 @@ void SettingsDialogModel::OnClicked(int id) {
 }
 
 void SettingsDialogModel::PickDialogColour(int id) {
-  std::optional<uint32_t> colour = links_.desktop.PickColour(0);
-  if (!colour) return;
+  std::optional<uint32_t> colour = links_.desktop.PickColour(0, window_.AsOwner());
+  if (!colour || ended_) return;
   switch (id) {
     case IDC_NORMAL_BACKGROUND: guiColor_ = *colour; break;
     case IDC_NORMAL_TEXT_COLOR: guiText_ = *colour; break;
@@ -352,8 +368,8 @@ void SettingsDialogModel::PickDialogColour(int id) {
 }
 
 void SettingsDialogModel::PickIconColour(int icon) {
-  std::optional<uint32_t> colour = links_.desktop.PickColour(0);
-  if (colour) {
+  std::optional<uint32_t> colour = links_.desktop.PickColour(0, window_.AsOwner());
+  if (colour && !ended_) {
     settings_.iconTextColor[icon] = *colour;
     EnableApply();
   }
@@ -399,7 +415,9 @@ void SettingsDialogModel::PickAlarmProgram() {
   request.title = kAlarmProgramTitle;
   request.filter = kAlarmProgramFilter;
   request.mustExist = true;
+  request.owner = window_.AsOwner();
   std::optional<std::string> path = links_.desktop.PickOpenFile(request);
+  if (ended_) return;
   settings_.alarmFile = path ? *path : std::string();
   alarmPath_ = ShortenedAlarmPath(settings_.alarmFile);
   controls_.SetText(IDC_ALARM_FILE, alarmPath_);
@@ -443,6 +461,7 @@ void SettingsDialogModel::OnApply() {
 }
 
 void SettingsDialogModel::OnOK() {
+  if (ended_) return;
   int focused = controls_.FocusedControl();
   if (focused != kOkButton) {
     OnEditKillFocus(focused);
@@ -459,10 +478,11 @@ void SettingsDialogModel::OnOK() {
   settings_.customGuiMini = customGuiMini_;
   // The dialog's keys first, the colours last.
   WriteDialogSettings(links_.settingsFile, settings_);
-  window_.End(true);
+  End(true);
 }
 
 void SettingsDialogModel::OnCancel() {
+  if (ended_) return;
   const SettingsSnapshot& s = snapshot_;
   for (int n = 0; n < kCoreSlots; ++n) {
     settings_.idleCalibration[n] = s.idle[n];
@@ -490,7 +510,7 @@ void SettingsDialogModel::OnCancel() {
   ForceCoreIconsRedraw();
   if (links_.temperatureSettingsChanged) links_.temperatureSettingsChanged();
   links_.clockModulation.Cancel();
-  window_.End(false);
+  End(false);
 }
 
 void SettingsDialogModel::OnDefaults() {

@@ -11,13 +11,13 @@
 #include "config/AppSettings.h"
 #include "config/SettingsFile.h"
 #include "monitor/MainWindowView.h"
+#include "platform/Desktop.h"
 #include "ui/DataExchange.h"
 
 namespace korvath {
 
 class ClockModulation;
 class ControlSurface;
-class Desktop;
 class ProfileStore;
 class TrayIcons;
 
@@ -44,6 +44,8 @@ class SettingsDialogWindow {
   virtual void SetTopmost(bool topmost) = 0;
   virtual int ScreenWidth() = 0;
   virtual void End(bool ok) = 0;
+  // The dialog as the owner of its pickers.
+  virtual OwnerWindow AsOwner() = 0;
 };
 
 // The records the dialog changes, and what the main window does for it.
@@ -102,7 +104,9 @@ class SettingsDialogModel {
   void OnClicked(int id);
   // Enter and the OK button.
   void OnOK();
-  // Escape, the close box and the Cancel button.
+  // Escape, the close box and the Cancel button. Ending the dialog takes
+  // the focus from the edit that had it; its lose-focus validation comes
+  // after the settings were put back and must change nothing.
   void OnCancel();
 
   const SettingsSnapshot& snapshot() const { return snapshot_; }
@@ -128,6 +132,7 @@ class SettingsDialogModel {
   void OnDefaults();
   void TakeSnapshot();
   void Place();
+  void End(bool ok);
 
   static constexpr int kApply = 1088;
 
@@ -137,6 +142,9 @@ class SettingsDialogModel {
   AppSettings& settings_;
   RefusalPrompt prompt_;
   SettingsSnapshot snapshot_;
+  // Set once OK or Cancel ended the dialog: notifications still on their
+  // way, and the answer of a picker still open, are dropped.
+  bool ended_ = false;
 
   // The values the controls exchange.
   std::string idleText_[kCoreSlots];

@@ -8,6 +8,13 @@
 
 namespace korvath {
 
+// The window a message box or picker belongs to: its owner takes no input
+// while the box is open, so no second box can be opened from it. An opaque
+// window handle of the platform; kDesktopOwner leaves the choice to the
+// desktop, which gives the box to the main window.
+using OwnerWindow = uintptr_t;
+inline constexpr OwnerWindow kDesktopOwner = 0;
+
 enum class MessageBoxIcon { kNone, kError, kInformation, kWarning, kQuestion };
 enum class MessageBoxButtons { kOk, kOkCancel, kYesNo };
 enum class MessageBoxResult { kOk, kCancel, kYes, kNo };
@@ -24,6 +31,7 @@ struct OpenFileRequest {
   // Pairs of description and pattern, e.g. {"EXE Files (*.exe)", "*.exe"}.
   std::string filter;  // in the "Desc|pattern|Desc|pattern||" form
   bool mustExist = true;
+  OwnerWindow owner = kDesktopOwner;
 };
 
 class Desktop {
@@ -32,7 +40,8 @@ class Desktop {
 
   // Modal; the window's timer keeps running underneath (nested cycles).
   virtual MessageBoxResult ShowMessageBox(const std::string& text, const std::string& caption,
-                                          MessageBoxIcon icon, MessageBoxButtons buttons) = 0;
+                                          MessageBoxIcon icon, MessageBoxButtons buttons,
+                                          OwnerWindow owner = kDesktopOwner) = 0;
   // ShellExecuteW with the verb "open", no parameters, no working folder;
   // false when the shell reports that the file was not found.
   virtual bool ShellOpen(const std::string& target) = 0;
@@ -44,10 +53,11 @@ class Desktop {
   virtual bool IsProcessRunning(ProcessId process) = 0;
   virtual void TerminateProcess(ProcessId process) = 0;
 
-  // The full path chosen, or nothing when cancelled.
+  // The full path chosen, or nothing when cancelled. The process's current
+  // folder is the same afterwards, whatever the user browsed.
   virtual std::optional<std::string> PickOpenFile(const OpenFileRequest& request) = 0;
   // A colour as 0x00BBGGRR, or nothing when cancelled.
-  virtual std::optional<uint32_t> PickColour(uint32_t initialColour) = 0;
+  virtual std::optional<uint32_t> PickColour(uint32_t initialColour, OwnerWindow owner) = 0;
 };
 
 }  // namespace korvath

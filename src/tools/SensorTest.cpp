@@ -126,6 +126,7 @@ void SensorTest::OnStart() {
   request.initialName = "prime95";
   request.filter = "EXE Files (*.exe)|*.exe||";
   request.mustExist = true;
+  request.owner = timer_.AsOwner();
   picking_ = true;
   std::optional<std::string> path = desktop_.PickOpenFile(request);
   picking_ = false;
@@ -205,7 +206,7 @@ void SensorTest::TerminatePrime95() {
 }
 
 void SensorTest::ShowError(const std::string& text) {
-  desktop_.ShowMessageBox(text, "Error", MessageBoxIcon::kError, MessageBoxButtons::kOk);
+  desktop_.ShowMessageBox(text, "Error", MessageBoxIcon::kError, MessageBoxButtons::kOk, timer_.AsOwner());
 }
 
 void SensorTest::SetStatus(const std::string& status) {

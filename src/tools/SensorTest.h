@@ -17,13 +17,15 @@ class MsrAccess;
 class Threads;
 class TimeSource;
 
-// The dialog's own window timer.
+// The dialog's own window: its timer, and the owner of the picker and the
+// boxes it opens.
 class DialogTimer {
  public:
   virtual ~DialogTimer() = default;
   // The identifier of the running timer, 0 when none could be started.
   virtual uintptr_t StartTimer(uintptr_t id, uint32_t periodMs) = 0;
   virtual void KillTimer(uintptr_t id) = 0;
+  virtual OwnerWindow AsOwner() = 0;
 };
 
 struct SensorTestTexts {

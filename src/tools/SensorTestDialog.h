@@ -30,6 +30,7 @@ class SensorTestDialog : public Dialog, private DialogTimer {
 
   uintptr_t StartTimer(uintptr_t id, uint32_t periodMs) override;
   void KillTimer(uintptr_t id) override;
+  OwnerWindow AsOwner() override { return reinterpret_cast<OwnerWindow>(Handle()); }
 
   RECT mainWindowRect_;
   SensorTest model_;

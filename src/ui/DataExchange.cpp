@@ -6,14 +6,19 @@
 
 namespace korvath {
 
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+}  // namespace
+
 std::optional<uint32_t> ParseUnsigned(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  if (i < text.size() && text[i] == '+') ++i;
-  if (i == text.size()) return std::nullopt;
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return std::nullopt;
   uint64_t value = 0;
-  for (; i < text.size(); ++i) {
-    char c = text[i];
+  for (char c : text) {
     if (c < '0' || c > '9') return std::nullopt;
     value = value * 10 + static_cast<uint64_t>(c - '0');
     if (value > UINT32_MAX) return std::nullopt;

@@ -21,8 +21,8 @@ inline constexpr const char* kRefusedUnsignedText = "Please enter an unsigned in
 // Takes the maximum number of characters.
 inline constexpr const char* kRefusedLengthFormat = "Please enter no more than %u characters.";
 
-// Reads text the way the numeric edits accept it: leading blanks, an
-// optional '+', decimal digits up to 4294967295 and nothing after them.
+// Reads text the way the numeric edits accept it: blanks before and after,
+// an optional '+' and decimal digits up to 4294967295.
 std::optional<uint32_t> ParseUnsigned(std::string_view text);
 
 // One transfer in one direction. Once a value is refused the prompt has

@@ -2,8 +2,9 @@
 # Runs the Sensor Test window under Xvfb on its real template: it opens
 # beside the main window with the movement cells of the present cores, Start
 # launches the stand-in stress program, a tick watches it, and Stop and
-# closing terminate it. The stand-in must be gone afterwards.
+# closing terminate it. The stand-in must be gone afterwards. The file
+# picker, browsed elsewhere, leaves the current folder as it was.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source tests/e2e/lib-wine.sh
-win32_unit_tests "Sensor Test window" "SensorTestDialog.*" 2
+win32_unit_tests "Sensor Test window and file picker" "SensorTestDialog.*:Win32Desktop.*" 3

@@ -3,7 +3,7 @@
 # main window's button beside it, live changes showing in the main window at
 # the next cycle, Enter validating the focused edit, OK writing exactly the
 # dialog's keys in their order, Cancel and Esc putting the opening state
-# back; then mini mode entered and left by double-clicks (client area read
+# back (Esc from an edit too), the colour picker owned by the dialog; then mini mode entered and left by double-clicks (client area read
 # back) and the anchor set with Shift + right double-click. Screenshots of
 # the main window, the dialog and mini mode go to build/e2e-artifacts.
 set -uo pipefail
@@ -201,12 +201,29 @@ else
   check_eq "Settings dialog again" shown "none; windows: $(probe list --all "$pid")"
 fi
 
-# Opened once more, the dialog shows what Cancel put back; Esc cancels too.
+# Opened once more, the dialog shows what Cancel put back. A tray colour
+# picker belongs to it and blocks it. Esc with the focus in an idle edit
+# cancels, and the edit's lose-focus that ending the dialog brings applies
+# nothing.
 probe click "$main" 1082 >/dev/null
-if wait_window Settings 20 "$pid" >/dev/null; then
+if dialog=$(wait_window Settings 20 "$pid"); then
   check_eq "after Cancel: Log File still on, TjMax 120" "1 120" "$(probe check Settings 1078) $(probe text Settings 1064)"
+  probe click Settings 1091 >/dev/null
+  if colour=$(wait_window Color 20 "$pid"); then
+    check_eq "colour picker owned by Settings, which takes no input" "$dialog caption \"Settings\" enabled 0" \
+      "$(probe owner "$colour")"
+    probe click "$colour" 2 >/dev/null
+    probe wait-closed "$colour" 20 || check_eq "colour picker closed" closed open
+  else
+    check_eq "colour picker" shown "none; windows: $(probe list --all "$pid")"
+  fi
+  wait_enabled "$pid" Settings 1068 || true
+  probe focus Settings 1068 >/dev/null
+  probe set-text Settings 1068 25 >/dev/null
   probe key Settings Esc >/dev/null
   probe wait-closed Settings 20 || check_eq "Esc closes the dialog" closed open
+  sleep 2.5  # two monitor cycles
+  check_eq "Esc in the idle edit: core 0 still at 82" 82 "$(probe text "$main" 1001)"
 fi
 
 shifted() {  # shifted "L T R B" DX DY

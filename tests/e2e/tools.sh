@@ -2,7 +2,7 @@
 # The diagnostic tools of korvath-sim.exe under Wine and Xvfb. The Sensor
 # Test button opens its dialog beside the main window with movement for the
 # present cores only; Start runs the stand-in stress program picked in the
-# open-file box, Stop ends it; then the QZ Bench button runs the benchmark
+# open-file box that the dialog owns, Stop ends it; then the QZ Bench button runs the benchmark
 # and its report box is read line by line.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
@@ -55,7 +55,7 @@ wait_window Korvath 30 "$pid" >/dev/null || fail_with_screen "main window" shown
 
 # Sensor Test: the movement test takes about four seconds before it shows.
 probe click Korvath 1045 >/dev/null
-wait_window "Sensor Test" 30 "$pid" >/dev/null || fail_with_screen "Sensor Test dialog" shown "none"
+sensor=$(wait_window "Sensor Test" 30 "$pid") || fail_with_screen "Sensor Test dialog" shown "none"
 check_eq "button while the dialog runs" "Testing... enabled 0" \
   "$(probe text Korvath 1045) $(control_state Korvath 1045)"
 read -r main_left main_top main_right main_bottom <<<"$(rect_of Korvath)"
@@ -70,7 +70,9 @@ check_eq "status" "Press Start to begin a 10 minute sensor test." "$(probe text 
 
 picker="Open Prime95 - Use Small FFTs option"
 probe click "Sensor Test" 1120 >/dev/null
-wait_window "$picker" 20 "$pid" >/dev/null || fail_with_screen "stress program picker" shown "none"
+picker_window=$(wait_window "$picker" 20 "$pid") || fail_with_screen "stress program picker" shown "none"
+check_eq "picker owned by the Sensor Test, which takes no input" "$sensor caption \"Sensor Test\" enabled 0" \
+  "$(probe owner "$picker_window")"
 # The file name box of the open-file dialog (cmb13) holds an edit of the
 # same identifier; several parts also share 1 with the Open button.
 check_eq "picker proposes" prime95 "$(probe text "$picker" 1148/Edit)"
@@ -78,7 +80,12 @@ probe set-text "$picker" 1148/Edit "$(wine_path "$folder/korvath-stress-standin.
 probe click "$picker" 1/Button >/dev/null
 wait_text "Sensor Test" 1141 "Run Small FFTs" 20
 check_eq "status once started" "Run Small FFTs" "$(probe text "Sensor Test" 1141)"
-standin_pid=$(probe list --all korvath-stress-standin.exe | sed -n 's/^window [^ ]* pid \([0-9]*\) .*/\1/p' | head -1)
+# The stand-in makes its window a moment after it was started.
+for _ in $(seq 1 20); do
+  standin_pid=$(probe list --all korvath-stress-standin.exe | sed -n 's/^window [^ ]* pid \([0-9]*\) .*/\1/p' | head -1)
+  [ -n "$standin_pid" ] && break
+  sleep 0.25
+done
 check_eq "stand-in running" yes "$([ -n "$standin_pid" ] && echo yes || echo no)"
 check_eq "Start and Stop while running" "enabled 0 enabled 1" \
   "$(control_state "Sensor Test" 1120) $(control_state "Sensor Test" 1121)"

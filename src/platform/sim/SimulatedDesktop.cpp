@@ -6,9 +6,15 @@
 
 namespace korvath {
 
+void SimulatedDesktop::Open(OwnerWindow owner) {
+  owners.push_back(owner);
+  if (whileOpen) whileOpen();
+}
+
 MessageBoxResult SimulatedDesktop::ShowMessageBox(const std::string& text, const std::string& caption,
-                                                  MessageBoxIcon, MessageBoxButtons buttons) {
+                                                  MessageBoxIcon, MessageBoxButtons buttons, OwnerWindow owner) {
   events_.push_back("box " + caption + ": " + text);
+  Open(owner);
   return buttons == MessageBoxButtons::kYesNo ? MessageBoxResult::kYes : MessageBoxResult::kOk;
 }
 
@@ -37,12 +43,18 @@ void SimulatedDesktop::TerminateProcess(ProcessId process) {
 
 std::optional<std::string> SimulatedDesktop::PickOpenFile(const OpenFileRequest& request) {
   events_.push_back("pick-file " + request.title);
-  return std::nullopt;
+  fileRequests.push_back(request);
+  Open(request.owner);
+  return pickedFile;
 }
 
-std::optional<uint32_t> SimulatedDesktop::PickColour(uint32_t) {
+std::optional<uint32_t> SimulatedDesktop::PickColour(uint32_t, OwnerWindow owner) {
   events_.push_back("pick-colour");
-  return std::nullopt;
+  Open(owner);
+  if (pickedColours.empty()) return std::nullopt;
+  uint32_t colour = pickedColours.front();
+  pickedColours.pop_front();
+  return colour;
 }
 
 std::vector<std::string> SimulatedDesktop::TakeEvents() {

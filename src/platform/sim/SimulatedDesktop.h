@@ -1,7 +1,11 @@
-// A Desktop for simulated runs: answers every box with OK, starts no real
-// process and records what was asked of it, in order.
+// A Desktop for simulated runs and tests: answers every box with OK (Yes to
+// a question), starts no real process, gives the pickers the answers it was
+// told, and records what was asked of it, in order.
 #pragma once
 
+#include <deque>
+#include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,7 +17,7 @@ namespace korvath {
 class SimulatedDesktop : public Desktop {
  public:
   MessageBoxResult ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
-                                  MessageBoxButtons buttons) override;
+                                  MessageBoxButtons buttons, OwnerWindow owner = kDesktopOwner) override;
   // Found when the path names an existing file or a web address.
   bool ShellOpen(const std::string& target) override;
   void PlayWaveFile(const std::string& path) override;
@@ -21,7 +25,7 @@ class SimulatedDesktop : public Desktop {
   bool IsProcessRunning(ProcessId process) override;
   void TerminateProcess(ProcessId process) override;
   std::optional<std::string> PickOpenFile(const OpenFileRequest& request) override;
-  std::optional<uint32_t> PickColour(uint32_t initialColour) override;
+  std::optional<uint32_t> PickColour(uint32_t initialColour, OwnerWindow owner) override;
 
   // "box Error: Alarm file not found...", "open PATH", "sound KVWarning.wav", ...
   // since the last TakeEvents.
@@ -30,7 +34,20 @@ class SimulatedDesktop : public Desktop {
   // a record of every alarm sound.
   std::vector<std::string> TakeEvents();
 
+  // What the pickers answer: the file (none: cancelled) and the colours in
+  // turn (none left: cancelled).
+  std::optional<std::string> pickedFile;
+  std::deque<uint32_t> pickedColours;
+  // Runs while a box or picker is open, as the window's timer does in the
+  // real box's message loop.
+  std::function<void()> whileOpen;
+  // The owner of every box and picker, in order.
+  std::vector<OwnerWindow> owners;
+  std::vector<OpenFileRequest> fileRequests;
+
  private:
+  void Open(OwnerWindow owner);
+
   std::vector<std::string> events_;
   std::set<uint32_t> running_;
   uint32_t nextProcessId_ = 1000;

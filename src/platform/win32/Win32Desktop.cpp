@@ -44,11 +44,37 @@ std::wstring FilterText(const std::string& filter) {
   return text;
 }
 
+// The file dialog makes the folder the user browses the process's current
+// folder, and Windows ignores OFN_NOCHANGEDIR for GetOpenFileName. The log
+// file is named relative to the current folder, so it is put back.
+class CurrentFolderKept {
+ public:
+  CurrentFolderKept() {
+    DWORD size = GetCurrentDirectoryW(0, nullptr);
+    if (size == 0) return;
+    folder_.resize(size);
+    DWORD length = GetCurrentDirectoryW(size, folder_.data());
+    folder_.resize(length < size ? length : 0);
+  }
+  ~CurrentFolderKept() {
+    if (!folder_.empty()) SetCurrentDirectoryW(folder_.c_str());
+  }
+  CurrentFolderKept(const CurrentFolderKept&) = delete;
+  CurrentFolderKept& operator=(const CurrentFolderKept&) = delete;
+
+ private:
+  std::wstring folder_;
+};
+
 }  // namespace
 
+HWND Win32Desktop::OwnerOf(OwnerWindow owner) const {
+  return owner == kDesktopOwner ? owner_ : reinterpret_cast<HWND>(owner);
+}
+
 MessageBoxResult Win32Desktop::ShowMessageBox(const std::string& text, const std::string& caption,
-                                              MessageBoxIcon icon, MessageBoxButtons buttons) {
-  switch (MessageBoxW(owner_, Widen(text).c_str(), Widen(caption).c_str(), IconFlag(icon) | ButtonFlag(buttons))) {
+                                              MessageBoxIcon icon, MessageBoxButtons buttons, OwnerWindow owner) {
+  switch (MessageBoxW(OwnerOf(owner), Widen(text).c_str(), Widen(caption).c_str(), IconFlag(icon) | ButtonFlag(buttons))) {
     case IDCANCEL: return MessageBoxResult::kCancel;
     case IDYES: return MessageBoxResult::kYes;
     case IDNO: return MessageBoxResult::kNo;
@@ -86,20 +112,26 @@ std::optional<std::string> Win32Desktop::PickOpenFile(const OpenFileRequest& req
   std::copy(initialName.begin(), initialName.end(), file.begin());
   OPENFILENAMEW dialog = {};
   dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = owner_;
+  dialog.hwndOwner = OwnerOf(request.owner);
   dialog.lpstrFilter = filter.c_str();
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrTitle = title.c_str();
-  dialog.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (request.mustExist ? OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST : 0);
+  // No OFN_NOCHANGEDIR: Windows ignores it for this dialog, and without it
+  // Wine changes the folder as Windows does, so that runs under Wine meet
+  // the change that CurrentFolderKept undoes.
+  dialog.Flags = OFN_HIDEREADONLY | (request.mustExist ? OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST : 0);
+  CurrentFolderKept folder;
   if (!GetOpenFileNameW(&dialog)) return std::nullopt;
   return Narrow(file.data());
 }
 
-std::optional<uint32_t> Win32Desktop::PickColour(uint32_t initialColour) {
+std::optional<uint32_t> Win32Desktop::PickColour(uint32_t initialColour, OwnerWindow owner) {
   CHOOSECOLORW dialog = {};
   dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = nullptr;  // the system colour dialog has no parent here
+  // Without an owner the dialog that asked stays usable underneath, and its
+  // choice could arrive after that dialog was closed.
+  dialog.hwndOwner = OwnerOf(owner);
   dialog.rgbResult = initialColour;
   dialog.lpCustColors = customColours_;
   dialog.Flags = 0;

@@ -38,6 +38,8 @@ constexpr char kUsage[] =
     "  focus <window> <control-id>     move a dialog's focus to the control\n"
     "                                  (the one losing it gets its kill-focus)\n"
     "  client <window>                 print the client area's width and height\n"
+    "  owner <window>                  the window's owner (GW_OWNER): \"<handle> caption\n"
+    "                                  <quoted caption> enabled 0|1\", or \"none\"\n"
     "  double-click <window> <x> <y> [right] [shift]\n"
     "                                  a double-click at a client point, left\n"
     "                                  button unless \"right\", Shift held if asked\n"
@@ -269,6 +271,21 @@ int Focus(const std::vector<std::wstring>& args) {
   return PostMessageW(GetParent(control), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE)
              ? kExitOk
              : Fail(L"cannot post to the window");
+}
+
+// Which window a box or picker belongs to: the one it blocks while open.
+int Owner(const std::vector<std::wstring>& args) {
+  if (args.size() != 1) return Fail(L"owner needs <window>");
+  HWND window = FindTopLevelWindow(args[0]);
+  if (window == nullptr) return Fail(L"no window " + args[0]);
+  HWND owner = GetWindow(window, GW_OWNER);
+  if (owner == nullptr) {
+    Print(L"none\n");
+    return kExitOk;
+  }
+  Print(HandleText(owner) + L" caption " + Quote(WindowText(owner)) + L" enabled " +
+        (IsWindowEnabled(owner) ? L"1" : L"0") + L"\n");
+  return kExitOk;
 }
 
 int Client(const std::vector<std::wstring>& args) {
@@ -585,6 +602,7 @@ int wmain(int argc, wchar_t** argv) {
                    {L"click", Click},     {L"command", Command},
                    {L"icon", Icon},       {L"check", Check},
                    {L"focus", Focus},     {L"client", Client},
+                   {L"owner", Owner},
                    {L"double-click", DoubleClick}, {L"drag", Drag},
                    {L"key", Key},         {L"post", Post},
                    {L"resources", Resources}, {L"resources-self-check", ResourcesSelfCheck},

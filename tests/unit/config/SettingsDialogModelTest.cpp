@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-
 #include "TestMachines.h"
 #include "config/ClockModulation.h"
 #include "hw/MsrAccess.h"
 #include "monitor/MonitorDoubles.h"
 #include "monitor/TrayIcons.h"
 #include "platform/ProfileStore.h"
+#include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "resources/resource.h"
 #include "ui/InMemoryControlSurface.h"
@@ -46,28 +45,13 @@ class FakeDialogWindow : public SettingsDialogWindow {
   void SetTopmost(bool on) override { topmost = on; }
   int ScreenWidth() override { return screenWidth; }
   void End(bool ok) override { ended = ok; }
+  OwnerWindow AsOwner() override { return kWindow; }
 
+  static constexpr OwnerWindow kWindow = 0x147;
   WindowRect rect{0, 0, 370, 500};
   int screenWidth = 1280;
   bool topmost = false;
   std::optional<bool> ended;
-};
-
-class PickingDesktop : public testing::RecordingDesktop {
- public:
-  std::optional<std::string> PickOpenFile(const OpenFileRequest& request) override {
-    lastRequest = request;
-    return file;
-  }
-  std::optional<uint32_t> PickColour(uint32_t) override {
-    if (colours.empty()) return std::nullopt;
-    uint32_t colour = colours.front();
-    colours.pop_front();
-    return colour;
-  }
-  std::optional<std::string> file;
-  std::deque<uint32_t> colours;
-  OpenFileRequest lastRequest;
 };
 
 // Keeps each key's last value and the order of every write.
@@ -134,7 +118,7 @@ struct Rig {
   testing::CountingPainter painter;
   testing::RecordingShell shell{painter};
   TrayIcons tray{settings, shell, painter, testing::kApplicationIcon};
-  PickingDesktop desktop;
+  SimulatedDesktop desktop;
   RecordingStore store;
   InMemoryControlSurface controls = DialogControls();
   FakeDialogWindow window;
@@ -176,6 +160,13 @@ TEST(SettingsDialogRules, ValuesTheEditsAccept) {
   EXPECT_EQ(ShortenedAlarmPath(forty), "C:\\Program...\\Sirens\\loudsiren9.exe");
   EXPECT_EQ(ShortenedAlarmPath(forty).size(), 35u);
   EXPECT_EQ(ShortenedAlarmPath(forty.substr(0, 35)), forty.substr(0, 35));
+  // Characters, not bytes: "ö" takes two, the emoji four (a surrogate pair
+  // in UTF-16), and none is cut.
+  EXPECT_EQ(ShortenedAlarmPath("C:\\Pr\xC3\xB6grams\\Alarms\\Sirens\\loudsiren\xF0\x9F\x98\x80.exe"),
+            "C:\\Pr\xC3\xB6gram...\\Sirens\\loudsiren\xF0\x9F\x98\x80.exe");
+  std::string thirtyFive = "C:\\";
+  for (int i = 0; i < 16; ++i) thirtyFive += "\xC3\xA9\xF0\x9F\x98\x80";
+  EXPECT_EQ(ShortenedAlarmPath(thirtyFive), thirtyFive);
 }
 
 TEST(SettingsDialogModel, DualCoreWithoutGpuOpensWithOnlyItsSlots) {
@@ -306,12 +297,59 @@ TEST(SettingsDialogModel, EnterValidatesTheFocusedEditAndStaysOpen) {
   EXPECT_NE(std::find(rig.store.writes.begin(), rig.store.writes.end(), "LogInterval=8"), rig.store.writes.end());
 }
 
+// Esc and the close box end the dialog with the focus still in an edit;
+// ending it moves the focus, and that edit's lose-focus arrives after Cancel.
+TEST(SettingsDialogModel, CancelIsNotUndoneByTheEditLosingFocusAfterwards) {
+  Rig rig;
+  rig.settings.logFile = 1;
+  rig.settings.alarm = 1;
+  rig.settings.idleCalibration[0] = 5;
+  rig.Open();
+  rig.Click(1086, 1);
+  const std::pair<int, const char*> typed[] = {{1068, "25"}, {1064, "hot"}, {1105, "50"}, {1079, "7"}};
+  for (auto [id, text] : typed) {
+    rig.controls.Type(id, text);
+    rig.model->OnEditChange(id);
+  }
+  rig.model->OnCancel();
+  int changes = rig.temperatureChanges;
+  for (auto [id, text] : typed) {
+    rig.model->OnEditKillFocus(id);
+    rig.model->OnOK();  // Enter still on its way
+  }
+  EXPECT_EQ(rig.settings.idleCalibration[0], 5);
+  EXPECT_EQ(rig.settings.tjMax[0], 100);
+  EXPECT_EQ(rig.settings.alarm1, 100);
+  EXPECT_EQ(rig.settings.logInterval, 5);
+  EXPECT_EQ(rig.temperatureChanges, changes);
+  EXPECT_TRUE(rig.prompts.empty());
+  EXPECT_TRUE(rig.store.writes.empty());
+  EXPECT_EQ(rig.window.ended, false);
+}
+
+TEST(SettingsDialogModel, PickersBelongToTheDialogAndALateAnswerIsDropped) {
+  Rig rig;
+  rig.settings.alarm = 1;
+  rig.Open();
+  rig.Click(1009, 1);
+  for (int id : {1091, 1113, 1142}) rig.model->OnClicked(id);
+  std::vector<OwnerWindow> dialog(3, FakeDialogWindow::kWindow);
+  EXPECT_EQ(rig.desktop.owners, dialog);
+
+  // Should the dialog end while a picker is open, its colour is not applied.
+  rig.desktop.pickedColours = {0x0000FF};
+  rig.desktop.whileOpen = [&rig] { rig.model->OnCancel(); };
+  rig.model->OnClicked(1092);
+  EXPECT_EQ(rig.window.ended, false);
+  EXPECT_EQ(rig.settings.iconTextColor[1], 0xFFFFFFu);
+}
+
 TEST(SettingsDialogModel, ColoursWaitForApplyAndCancelKeepsTheApply) {
   Rig rig;
   rig.Open();
   rig.Click(1009, 1);
   EXPECT_TRUE(rig.controls.IsEnabled(1113));
-  rig.desktop.colours = {0x123456};
+  rig.desktop.pickedColours = {0x123456};
   rig.model->OnClicked(1113);
   EXPECT_EQ(rig.settings.guiColor, 0xF4F3EEu);  // not yet
   rig.controls.SetCheck(1049, 0);
@@ -385,14 +423,14 @@ TEST(SettingsDialogModel, AlarmProgramPickerShowsAShortenedPath) {
   Rig rig;
   rig.settings.alarm = 1;
   rig.Open();
-  rig.desktop.file = "C:\\Programs\\Alarms\\Sirens\\loudsiren9.exe";
+  rig.desktop.pickedFile = "C:\\Programs\\Alarms\\Sirens\\loudsiren9.exe";
   rig.model->OnClicked(1142);
-  EXPECT_EQ(rig.desktop.lastRequest.title, "Open File to Run on Alarm");
-  EXPECT_EQ(rig.settings.alarmFile, *rig.desktop.file);
+  EXPECT_EQ(rig.desktop.fileRequests.back().title, "Open File to Run on Alarm");
+  EXPECT_EQ(rig.settings.alarmFile, *rig.desktop.pickedFile);
   EXPECT_EQ(rig.controls.GetText(1143), "C:\\Program...\\Sirens\\loudsiren9.exe");
   EXPECT_FALSE(rig.controls.IsEnabled(1088));
 
-  rig.desktop.file.reset();
+  rig.desktop.pickedFile.reset();
   rig.model->OnClicked(1142);
   EXPECT_EQ(rig.settings.alarmFile, "");
   EXPECT_EQ(rig.controls.GetText(1143), "");

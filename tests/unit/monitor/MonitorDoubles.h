@@ -14,6 +14,7 @@
 #include "platform/FileAppender.h"
 #include "platform/TextFormat.h"
 #include "platform/TrayShell.h"
+#include "platform/sim/SimulatedDesktop.h"
 
 namespace korvath::testing {
 
@@ -31,10 +32,10 @@ class MemoryFiles : public FileAppender {
   std::map<std::string, std::string> files;
 };
 
-class RecordingDesktop : public Desktop {
+class RecordingDesktop : public SimulatedDesktop {
  public:
   MessageBoxResult ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
-                                  MessageBoxButtons) override {
+                                  MessageBoxButtons, OwnerWindow = kDesktopOwner) override {
     events.push_back("box " + caption + ": " + text);
     lastIcon = icon;
     // The real box runs a message loop in which the timer keeps firing.
@@ -46,11 +47,6 @@ class RecordingDesktop : public Desktop {
     return fileExists;
   }
   void PlayWaveFile(const std::string& path) override { events.push_back("play " + path); }
-  ProcessId StartProcess(const std::string&, uint32_t) override { return {}; }
-  bool IsProcessRunning(ProcessId) override { return false; }
-  void TerminateProcess(ProcessId) override {}
-  std::optional<std::string> PickOpenFile(const OpenFileRequest&) override { return std::nullopt; }
-  std::optional<uint32_t> PickColour(uint32_t) override { return std::nullopt; }
 
   int Count(const std::string& prefix) const {
     int n = 0;

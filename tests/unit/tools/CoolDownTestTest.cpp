@@ -145,6 +145,7 @@ TEST(CoolDownTest, Prime95EndingAtTick300IsFoundAt301) {
   EXPECT_EQ(rig.desktop.messages[0].text, "Prime 95 was Cancelled.");
   EXPECT_EQ(rig.desktop.messages[0].caption, "Error");
   EXPECT_EQ(rig.desktop.messages[0].icon, MessageBoxIcon::kError);
+  EXPECT_EQ(rig.desktop.messages[0].owner, testing::FakeTimer::kWindow);  // the Sensor Test, not the main window
   // Stopped under 75 % duty: the saved value goes back, not the step's.
   EXPECT_EQ(rig.ModulationWrites().back(), SensorTestRig::savedModulation);
 

@@ -27,6 +27,9 @@ class FakeTimer : public DialogTimer {
     kills.push_back(id);
     if (id == runningId) runningId = 0;
   }
+  OwnerWindow AsOwner() override { return kWindow; }
+
+  static constexpr OwnerWindow kWindow = 0x148;
   uintptr_t nextId = 77;
   uintptr_t runningId = 0;
   std::vector<std::pair<uintptr_t, uint32_t>> starts;

@@ -62,12 +62,13 @@ TEST(SensorTest, StartLaunchesThePickedProgramOnAllProcessors) {
   rig.processor.ClearEvents();
   rig.test.OnStart();
 
-  ASSERT_EQ(rig.desktop.pickRequests.size(), 1u);
-  const OpenFileRequest& request = rig.desktop.pickRequests[0];
+  ASSERT_EQ(rig.desktop.fileRequests.size(), 1u);
+  const OpenFileRequest& request = rig.desktop.fileRequests[0];
   EXPECT_EQ(request.title, "Open Prime95 - Use Small FFTs option");
   EXPECT_EQ(request.initialName, "prime95");
   EXPECT_EQ(request.filter, "EXE Files (*.exe)|*.exe||");
   EXPECT_TRUE(request.mustExist);
+  EXPECT_EQ(request.owner, testing::FakeTimer::kWindow);
   ASSERT_EQ(rig.desktop.started.size(), 1u);
   EXPECT_EQ(rig.desktop.started[0].first, "C:\\tools\\prime95.exe");
   EXPECT_EQ(rig.desktop.started[0].second, 0x3u);
@@ -88,9 +89,9 @@ TEST(SensorTest, StartLaunchesThePickedProgramOnAllProcessors) {
 TEST(SensorTest, StartPressedAgainWhileThePickerIsOpenIsIgnored) {
   SensorTestRig rig;
   rig.test.OnInitDialog();
-  rig.desktop.onPick = [&] { rig.test.OnStart(); };
+  rig.desktop.whileOpen = [&] { rig.test.OnStart(); };
   rig.test.OnStart();
-  EXPECT_EQ(rig.desktop.pickRequests.size(), 1u);
+  EXPECT_EQ(rig.desktop.fileRequests.size(), 1u);
   EXPECT_EQ(rig.desktop.started.size(), 1u);
   EXPECT_EQ(rig.timer.starts.size(), 1u);
   EXPECT_EQ(rig.Status(), "Run Small FFTs");

@@ -12,6 +12,7 @@
 #include "platform/ControlSurface.h"
 #include "platform/Desktop.h"
 #include "platform/Threads.h"
+#include "platform/sim/SimulatedDesktop.h"
 
 namespace korvath::testing {
 
@@ -58,21 +59,24 @@ struct ShownMessage {
   std::string caption;
   MessageBoxIcon icon;
   MessageBoxButtons buttons;
+  OwnerWindow owner;
 };
 
-class FakeDesktop : public Desktop {
+// Processes are numbered from 4242 and can fail to start; boxes and
+// pickers are the simulated desktop's.
+class FakeDesktop : public SimulatedDesktop {
  public:
+  FakeDesktop() { pickedFile = "C:\\tools\\prime95.exe"; }
+
   MessageBoxResult ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
-                                  MessageBoxButtons buttons) override {
-    messages.push_back({text, caption, icon, buttons});
-    if (onMessageBox) onMessageBox();
-    return MessageBoxResult::kOk;
+                                  MessageBoxButtons buttons, OwnerWindow owner = kDesktopOwner) override {
+    messages.push_back({text, caption, icon, buttons, owner});
+    return SimulatedDesktop::ShowMessageBox(text, caption, icon, buttons, owner);
   }
   bool ShellOpen(const std::string& target) override {
     opened.push_back(target);
     return true;
   }
-  void PlayWaveFile(const std::string&) override {}
 
   ProcessId StartProcess(const std::string& path, uint32_t affinityMask) override {
     started.push_back({path, affinityMask});
@@ -90,18 +94,10 @@ class FakeDesktop : public Desktop {
     running.erase(process.value);
   }
 
-  std::optional<std::string> PickOpenFile(const OpenFileRequest& request) override {
-    pickRequests.push_back(request);
-    if (onPick) onPick();
-    return pickedFile;
-  }
-  std::optional<uint32_t> PickColour(uint32_t) override { return std::nullopt; }
-
   // The user quits the stress program.
   void EndAllProcesses() { running.clear(); }
 
   std::vector<ShownMessage> messages;
-  std::function<void()> onMessageBox;
   std::vector<std::string> opened;
   std::vector<std::pair<std::string, uint32_t>> started;
   bool startSucceeds = true;
@@ -109,9 +105,6 @@ class FakeDesktop : public Desktop {
   std::set<uint32_t> running;
   std::vector<uint32_t> terminated;
   int runningQueries = 0;
-  std::vector<OpenFileRequest> pickRequests;
-  std::function<void()> onPick;
-  std::optional<std::string> pickedFile = std::string("C:\\tools\\prime95.exe");
 };
 
 // Keeps the started work instead of running it, so a test decides whether

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/Desktop.h"
+#include "platform/sim/SimulatedDesktop.h"
 #include "ui/DialogData.h"
 #include "ui/InMemoryControlSurface.h"
 
@@ -130,9 +130,10 @@ TEST(DataExchange, OnlyUnsignedWholeNumbersAreAccepted) {
     std::optional<uint32_t> value;
   } cases[] = {
       {"0", 0u},           {"125", 125u},         {" \t42", 42u},     {"+7", 7u},
-      {"0007", 7u},        {"4294967295", 4294967295u},
+      {"0007", 7u},        {"4294967295", 4294967295u}, {" 60  ", 60u}, {"8\t", 8u},
       {"", std::nullopt},  {"   ", std::nullopt}, {"+", std::nullopt}, {"-5", std::nullopt},
-      {"12a", std::nullopt}, {"12 ", std::nullopt}, {"1.5", std::nullopt}, {"0x10", std::nullopt},
+      {"12a", std::nullopt}, {"1 2", std::nullopt}, {"+ 7", std::nullopt}, {"1.5", std::nullopt},
+      {"0x10", std::nullopt},
       {"4294967296", std::nullopt}, {"99999999999999999999", std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseUnsigned(c.text), c.value) << '"' << c.text << '"';
@@ -173,22 +174,15 @@ TEST(DataExchange, ChecksAndRadiosOutsideTheirRange) {
   EXPECT_EQ(rig.members.logFile, 2);
 }
 
-class PromptDesktop : public Desktop {
+class PromptDesktop : public SimulatedDesktop {
  public:
   MessageBoxResult ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
-                                  MessageBoxButtons buttons) override {
+                                  MessageBoxButtons buttons, OwnerWindow) override {
     boxes.push_back(caption + "|" + text);
     icons.push_back(icon);
     EXPECT_EQ(buttons, MessageBoxButtons::kOk);
     return MessageBoxResult::kOk;
   }
-  bool ShellOpen(const std::string&) override { return true; }
-  void PlayWaveFile(const std::string&) override {}
-  ProcessId StartProcess(const std::string&, uint32_t) override { return {}; }
-  bool IsProcessRunning(ProcessId) override { return false; }
-  void TerminateProcess(ProcessId) override {}
-  std::optional<std::string> PickOpenFile(const OpenFileRequest&) override { return std::nullopt; }
-  std::optional<uint32_t> PickColour(uint32_t) override { return std::nullopt; }
 
   std::vector<std::string> boxes;
   std::vector<MessageBoxIcon> icons;

@@ -40,6 +40,8 @@ std::vector<AwkwardFile> AwkwardFiles() {
       {"LF", "[Korvath]\nAlarm1=62\nCSV=1"},
       {"CR only", "[Korvath]\rAlarm1=63\rCSV=1\r"},
       {"mixed endings", "[Other]\r\nAlarm1=1\n[Korvath]\rAlarm1=64\r\nCSV=1\n"},
+      // Wine reads past the mark, and so does the portable store; Windows
+      // finds no section in this file.
       {"UTF-8 byte-order mark", "\xEF\xBB\xBF[Korvath]\nAlarm1=77\nDegreeSymbolString=\xC2\xB0" "F\n"},
       {"missing section", "[Other]\nAlarm1=60\nCSV=1\n"},
       {"keys before any section", "Alarm1=50\nCSV=1\n[Korvath]\nOnTop=1\n"},
