@@ -202,11 +202,14 @@ std::optional<intptr_t> MainWindow::OnDestroy(const WindowMessage&) {
 std::optional<intptr_t> MainWindow::OnQueryEndSession(const WindowMessage&) { return TRUE; }
 
 // Once this returns with the session ending, Windows may end the process at
-// any moment without a WM_DESTROY: the shutdown runs here, and the
-// destruction that may still come finds it done. A cancelled session end
-// (wParam FALSE) changes nothing.
+// any moment without a WM_DESTROY: the shutdown runs here, before returning.
+// The window then ends as Esc ends it, in case the process is left running
+// (Wine leaves it so at times), and its destruction finds the shutdown done.
+// A cancelled session end (wParam FALSE) changes nothing.
 std::optional<intptr_t> MainWindow::OnEndSession(const WindowMessage& message) {
-  if (message.wParam != FALSE && monitor_) monitor_->ShutDown();
+  if (message.wParam == FALSE || !monitor_) return 0;
+  monitor_->ShutDown();
+  EndDialog(IDCANCEL);
   return 0;
 }
 
