@@ -14,6 +14,12 @@ uintptr_t SimulatedMainWindow::SetTimer(uintptr_t timerId, uint32_t periodMs) {
   return timerId;
 }
 
+void SimulatedMainWindow::ShowInTaskBar() {
+  if (!mayShow) return;
+  minimized = true;
+  ++taskBarShows;
+}
+
 // Only the height matters to the cycle: a mini window is lower than 97
 // pixels, so it shows the temperatures in its title.
 void SimulatedMainWindow::ApplyMiniMode(bool enter) {

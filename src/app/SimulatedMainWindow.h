@@ -25,6 +25,7 @@ class SimulatedMainWindow : public MainWindowView {
   void FlashOnce() override { ++flashes; }
   void ApplyMiniMode(bool enter) override;
   void SetMayShow(bool allowed) override { mayShow = allowed; }
+  void ShowInTaskBar() override;
   void DeleteGdiObjects() override { gdiObjectsDeleted = true; }
 
   // Dialog 102 at 96 dpi, placed at (100, 100).
@@ -33,6 +34,7 @@ class SimulatedMainWindow : public MainWindowView {
   bool topmost = false;
   bool minimized = false;
   bool mayShow = false;
+  int taskBarShows = 0;  // ShowInTaskBar calls that showed the window
   bool miniMode = false;
   bool gdiObjectsDeleted = false;
   int repaints = 0;

@@ -525,7 +525,8 @@ void SettingsDialogModel::OnDefaults() {
   settings_.logFile = logFile_ = 0;
   settings_.trayInfo = trayInfo_ = 0;
   settings_.startMinimized = startMinimized_ = 0;
-  settings_.taskBar = taskBar_ = 0;
+  // Off only while an icon in the tray leads back to the window.
+  settings_.taskBar = taskBar_ = TrayIconShown() ? 0 : 1;
   settings_.alarm = alarm_ = 0;
   settings_.onTop = onTop_ = 0;
   settings_.csv = csv_ = 0;

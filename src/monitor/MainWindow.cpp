@@ -59,6 +59,8 @@ std::optional<intptr_t> MainWindow::HandleMessage(const WindowMessage& message) 
       OnCommand(IDC_QZ_BENCH, kButtonClicked, &MainWindow::OnBenchmark),
       OnCommand(IDC_RESET, kButtonClicked, &MainWindow::OnReset),
       OnMessage(WM_DESTROY, &MainWindow::OnDestroy),
+      OnMessage(WM_QUERYENDSESSION, &MainWindow::OnQueryEndSession),
+      OnMessage(WM_ENDSESSION, &MainWindow::OnEndSession),
       OnMessage(WM_WINDOWPOSCHANGING, &MainWindow::OnWindowPosChanging),
       OnMessage(WM_CLOSE, &MainWindow::OnClose),
       OnMessage(kTrayCallback, &MainWindow::OnTrayNotification),
@@ -196,6 +198,21 @@ std::optional<intptr_t> MainWindow::OnDestroy(const WindowMessage&) {
   return std::nullopt;
 }
 
+// Log-off and shut-down: nothing to ask the user, the session may end.
+std::optional<intptr_t> MainWindow::OnQueryEndSession(const WindowMessage&) { return TRUE; }
+
+// Once this returns with the session ending, Windows may end the process at
+// any moment without a WM_DESTROY: the shutdown runs here, before returning.
+// The window then ends as Esc ends it, in case the process is left running
+// (Wine leaves it so at times), and its destruction finds the shutdown done.
+// A cancelled session end (wParam FALSE) changes nothing.
+std::optional<intptr_t> MainWindow::OnEndSession(const WindowMessage& message) {
+  if (message.wParam == FALSE || !monitor_) return 0;
+  monitor_->ShutDown();
+  EndDialog(IDCANCEL);
+  return 0;
+}
+
 // While the window may not show (start minimised to the tray), every attempt
 // to show it is turned into a plain move.
 std::optional<intptr_t> MainWindow::OnWindowPosChanging(const WindowMessage& message) {
@@ -330,10 +347,19 @@ void MainWindow::ShowHoverPopup(int x, int y, const std::string& text) {
   if (AppendMenuW(menu, MF_STRING, 0, Widen(text).c_str())) {
     POINT screen = {x, y};
     ClientToScreen(Handle(), &screen);
-    TrackPopupMenu(menu, TPM_CENTERALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, 0,
-                   Handle(), nullptr);
+    TrackMenu(menu, TPM_CENTERALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD | TPM_NONOTIFY, screen);
   }
   DestroyMenu(menu);
+}
+
+// A menu whose owner is not the foreground window never sees the click
+// elsewhere that should close it; the posted WM_NULL lets the owner's queue
+// turn over once the menu is gone, or the next menu closes at once.
+int MainWindow::TrackMenu(HMENU menu, UINT flags, POINT screen) {
+  SetForegroundWindow(Handle());
+  int command = TrackPopupMenu(menu, flags, screen.x, screen.y, 0, Handle(), nullptr);
+  PostMessageW(Handle(), WM_NULL, 0, 0);
+  return command;
 }
 
 void MainWindow::OnSensorTest() {
@@ -470,6 +496,10 @@ bool MainWindow::IsVisible() { return IsWindowVisible(Handle()) != FALSE; }
 
 void MainWindow::Hide() { ShowWindow(Handle(), SW_HIDE); }
 
+void MainWindow::ShowInTaskBar() {
+  if (!IsWindowVisible(Handle())) ShowWindow(Handle(), SW_SHOWMINNOACTIVE);
+}
+
 void MainWindow::ShowRestored() {
   mayShow_ = true;
   ShowWindow(Handle(), SW_RESTORE);
@@ -489,9 +519,7 @@ int MainWindow::RunTrayMenu(const std::vector<TrayMenuItem>& items) {
   }
   POINT cursor = {};
   GetCursorPos(&cursor);
-  SetForegroundWindow(Handle());
-  int command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_BOTTOMALIGN | TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x,
-                               cursor.y, 0, Handle(), nullptr);
+  int command = TrackMenu(menu, TPM_RETURNCMD | TPM_BOTTOMALIGN | TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor);
   DestroyMenu(menu);
   return command;
 }

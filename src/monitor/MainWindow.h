@@ -60,6 +60,8 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   std::optional<intptr_t> OnSize(const WindowMessage& message);
   std::optional<intptr_t> OnClose(const WindowMessage& message);
   std::optional<intptr_t> OnDestroy(const WindowMessage& message);
+  std::optional<intptr_t> OnQueryEndSession(const WindowMessage& message);
+  std::optional<intptr_t> OnEndSession(const WindowMessage& message);
   std::optional<intptr_t> OnWindowPosChanging(const WindowMessage& message);
   std::optional<intptr_t> OnTrayNotification(const WindowMessage& message);
   std::optional<intptr_t> OnLeftButtonDoubleClick(const WindowMessage& message);
@@ -84,6 +86,9 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   void LeaveMiniMode();
   void MoveWindowTo(const WindowRect& rect, UINT extraFlags = 0);
   void ShowHoverPopup(int x, int y, const std::string& text);
+  // TrackPopupMenu the way every pop-up menu of a window must run it, so
+  // that a click elsewhere closes it.
+  int TrackMenu(HMENU menu, UINT flags, POINT screen);
 
   // MainWindowView.
   WindowRect GetWindowRect() override;
@@ -98,6 +103,7 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   void FlashOnce() override;
   void ApplyMiniMode(bool enter) override;
   void SetMayShow(bool mayShow) override { mayShow_ = mayShow; }
+  void ShowInTaskBar() override;
   void DeleteGdiObjects() override;
 
   // TrayWindow.

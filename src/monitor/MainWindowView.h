@@ -40,6 +40,9 @@ class MainWindowView {
   virtual void ApplyMiniMode(bool enter) = 0;
   // While false the window refuses to be shown.
   virtual void SetMayShow(bool mayShow) = 0;
+  // Shows a hidden window minimised, without activating it, so that it has
+  // a task-bar button; a shown window stays as it is.
+  virtual void ShowInTaskBar() = 0;
   // The fonts and brushes made at start-up, deleted at shutdown.
   virtual void DeleteGdiObjects() = 0;
 };

@@ -135,6 +135,7 @@ class Monitor {
  private:
   void RunFirstTick();
   void FinishAddingIcons();
+  void KeepReachable();
   void SampleCores();
   void ReadGpu();
   void RefreshTrayIcons();

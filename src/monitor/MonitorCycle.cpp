@@ -53,16 +53,32 @@ void Monitor::OnTrayRetryTimer() {
 
 void Monitor::OnTaskbarCreated() {
   if (shutDown_ || firstTick_) return;
-  if (tray_.OnTaskbarCreated(seams_.time.TickCount()) == TrayIcons::Adding::kRetrying && !trayRetryArmed_) {
-    view_.SetTimer(kTrayRetryTimerId, kTrayRetryPeriodMs);
+  if (tray_.OnTaskbarCreated(seams_.time.TickCount()) == TrayIcons::Adding::kRetrying) {
+    if (!trayRetryArmed_) view_.SetTimer(kTrayRetryTimerId, kTrayRetryPeriodMs);
     trayRetryArmed_ = true;
+    return;
   }
+  if (trayRetryArmed_) view_.KillTimer(kTrayRetryTimerId);
+  trayRetryArmed_ = false;
+  FinishAddingIcons();
 }
 
-// The tray has forced the task-bar behaviour on when no icon could be added;
-// a GPU icon asked for without GPU reading is dropped from the mask.
+// A GPU icon asked for without GPU reading is dropped from the mask. With no
+// icon in the tray (none asked for, none the shell took, none that can show)
+// the task bar is the only way back to the window.
 void Monitor::FinishAddingIcons() {
   if ((settings_.iconShow & kIconShowGpu) && !gpuReading_) settings_.iconShow &= ~kIconShowGpu;
+  if (tray_.AddedIcons().empty()) KeepReachable();
+}
+
+// The task-bar behaviour is on for the run, and a window kept hidden since
+// start-up shows, minimised, as a task-bar button.
+void Monitor::KeepReachable() {
+  settings_.taskBar = 1;
+  if (mayShow_) return;
+  mayShow_ = true;
+  view_.SetMayShow(true);
+  view_.ShowInTaskBar();
 }
 
 std::array<bool, kTrayIconCount> Monitor::PresentIcons() const {

@@ -39,7 +39,7 @@ TrayIcons::Adding TrayIcons::RetryAdding(uint32_t nowTick) {
 TrayIcons::Adding TrayIcons::ContinueAdding(uint32_t nowTick) {
   while (AddingPending()) {
     int index = pendingOrder_[nextToAdd_];
-    if (shell_.AddIcon(records_[index])) {
+    if (Offer(index)) {
       addedIcons_.push_back(index);
     } else {
       if (!refusedSinceSet_) {
@@ -56,28 +56,42 @@ TrayIcons::Adding TrayIcons::ContinueAdding(uint32_t nowTick) {
   return Adding::kDone;
 }
 
+// A shell that answered an add too late has the icon although it reported
+// a failure; the next add of the same id then fails for good. Changing the
+// icon tells the two cases apart and brings it up to date.
+bool TrayIcons::Offer(int index) {
+  offered_ |= 1u << index;
+  return shell_.AddIcon(records_[index]) || shell_.ModifyIcon(records_[index]);
+}
+
+bool TrayIcons::IsAdded(int index) const {
+  return std::find(addedIcons_.begin(), addedIcons_.end(), index) != addedIcons_.end();
+}
+
 void TrayIcons::FinishAdding() {
   pendingOrder_.clear();
   nextToAdd_ = 0;
-  if (addedIcons_.empty()) {
-    // Without an icon a minimised window must stay reachable.
-    settings_.taskBar = true;
-    settings_.iconShow &= ~0xFFu;
-  }
+  // Without an icon a minimised window must stay reachable.
+  if (addedIcons_.empty()) settings_.taskBar = true;
   if (!present_[kGpuIconIndex]) settings_.iconShow &= ~kIconShowGpu;
 }
 
 TrayIcons::Adding TrayIcons::OnTaskbarCreated(uint32_t nowTick) {
-  for (int index : addedIcons_) shell_.AddIcon(records_[index]);
-  if (AddingPending()) return ContinueAdding(nowTick);
-  return Adding::kDone;
+  addedIcons_.clear();
+  pendingOrder_.clear();
+  for (int i = kTrayIconCount - 1; i >= 0; --i) {
+    if (present_[i] && (settings_.iconShow & (1u << i))) pendingOrder_.push_back(i);
+  }
+  nextToAdd_ = 0;
+  refusedSinceSet_ = false;
+  return ContinueAdding(nowTick);
 }
 
 void TrayIcons::Refresh(const TrayRefreshInput& input) {
   int tipIndex = TipIconIndex();
   if (tipIndex >= 0 && !settings_.trayInfo) records_[tipIndex].tip = input.trayTipText;
   for (int i = 0; i < kTrayIconCount; ++i) {
-    if (!input.present[i] || (settings_.iconShow & (1u << i)) == 0) continue;
+    if (!input.present[i] || (settings_.iconShow & (1u << i)) == 0 || !IsAdded(i)) continue;
     RefreshIcon(i, input);
   }
 }
@@ -123,8 +137,9 @@ void TrayIcons::RefreshIcon(int index, const TrayRefreshInput& input) {
 
 void TrayIcons::DeleteShownIcons() {
   for (int i = 0; i < kTrayIconCount; ++i) {
-    if (settings_.iconShow & (1u << i)) shell_.DeleteIcon(records_[i]);
+    if ((settings_.iconShow | offered_) & (1u << i)) shell_.DeleteIcon(records_[i]);
   }
+  offered_ = 0;
   addedIcons_.clear();
   pendingOrder_.clear();
   nextToAdd_ = 0;
@@ -136,7 +151,7 @@ void TrayIcons::DeleteShownIcons() {
 
 bool TrayIcons::AddIcon(int index) {
   if (index < 0 || index >= kTrayIconCount) return false;
-  if (!shell_.AddIcon(records_[index])) return false;
+  if (!Offer(index)) return false;
   addedIcons_.push_back(index);
   return true;
 }

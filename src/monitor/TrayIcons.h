@@ -43,20 +43,24 @@ class TrayIcons {
   // to 0. A refusal stops the run there (the order of the icons in the tray is
   // the order of adding); the caller then arms kTrayRetryTimerId and calls
   // RetryAdding until it answers kDone. When the run is done and no icon was
-  // added, the task-bar behaviour is forced on and IconShow bits 0-7 cleared.
+  // added, the task-bar behaviour is forced on for the run. IconShow keeps
+  // the icons the user chose: what the shell could not show is this run's
+  // state and must not reach the settings file.
   Adding BeginAdding(const std::array<bool, kTrayIconCount>& present, uint32_t nowTick);
   Adding RetryAdding(uint32_t nowTick);
   bool AddingPending() const { return nextToAdd_ < pendingOrder_.size(); }
 
-  // Explorer re-created the notification area: every added icon is gone
-  // there, so add each again with its current picture and tip.
+  // Explorer (re)created the notification area: every icon is gone there, so
+  // every chosen icon is added again, in the order of adding, the ones shown
+  // before with their current picture and tip; also after a give-up.
   Adding OnTaskbarCreated(uint32_t nowTick);
 
   // Once per monitor cycle, after the alarm actions.
   void Refresh(const TrayRefreshInput& input);
 
-  // Exit: removes every present icon whose IconShow bit is set and drops the
-  // drawn pictures.
+  // Exit: removes every icon whose IconShow bit is set and every icon ever
+  // offered to the shell (a refused add may have been taken after all), and
+  // drops the drawn pictures.
   void DeleteShownIcons();
 
   // Single icons for the Settings dialog's tray checks, which keep the tray's
@@ -72,6 +76,8 @@ class TrayIcons {
 
  private:
   Adding ContinueAdding(uint32_t nowTick);
+  bool Offer(int index);
+  bool IsAdded(int index) const;
   void FinishAdding();
   void RefreshIcon(int index, const TrayRefreshInput& input);
 
@@ -85,6 +91,8 @@ class TrayIcons {
   std::array<bool, kTrayIconCount> present_ = {};
   std::array<int, kTrayIconCount> lastIconValue_;
   std::vector<int> addedIcons_;
+
+  uint32_t offered_ = 0;  // bit i: icon i was handed to the shell this run
 
   std::vector<int> pendingOrder_;
   size_t nextToAdd_ = 0;

@@ -14,7 +14,12 @@ bool SimulatedTray::AddIcon(const TrayIconRecord& record) {
     --refuseAdds;
     return false;
   }
+  if (shown_.count(record.id) != 0) return false;
   shown_[record.id] = {PictureOf(record.icon), record.tip};
+  if (lateAdds > 0) {
+    --lateAdds;
+    return false;
+  }
   return true;
 }
 

@@ -1,5 +1,6 @@
 // The notification area of a simulated run: icons drawn as their text,
-// counted while alive, and the shell's view of every added icon.
+// counted while alive, and the shell's view of every added icon. Like the
+// real shell it refuses to add an id it already shows.
 #pragma once
 
 #include <map>
@@ -27,8 +28,14 @@ class SimulatedTray : public TrayShell, public TrayIconPainter {
   // By icon id (4294 + index).
   const std::map<uint32_t, ShownIcon>& Shown() const { return shown_; }
   size_t LiveIcons() const { return drawn_.size(); }
+  // Explorer re-creates the notification area: every icon is gone.
+  void Restart() { shown_.clear(); }
+
   // The shell refuses this many adds first (no notification area yet).
   int refuseAdds = 0;
+  // This many adds are taken but reported as failed (a shell too slow to
+  // answer in time).
+  int lateAdds = 0;
 
  private:
   std::string PictureOf(IconHandle icon) const;

@@ -14,6 +14,7 @@
 
 #include "ResourceCount.h"
 #include "WindowQuery.h"
+#include "CloseCost.h"
 
 namespace probe {
 namespace {
@@ -57,6 +58,13 @@ constexpr char kUsage[] =
     "  wait-menu <seconds> [<pid>]     print a shown pop-up menu window once there is one\n"
     "  wait-closed <window> <seconds>  until the window is gone\n"
     "  wait <pid> <seconds>            print the exit code once the process ends\n"
+    "  close-time <window> <key> <seconds>  press the key, then print\n"
+    "                                  \"window N exit N code N\": milliseconds until the\n"
+    "                                  window is hidden or gone, then until its process\n"
+    "                                  ends, and the process's exit code\n"
+    "  close-cost                      what hiding a shown window of its own and\n"
+    "                                  deleting a tray icon of its own take here:\n"
+    "                                  \"hide N tray-delete N\" (milliseconds)\n"
     "  kill <pid>                      end a process with exit code 1\n"
     "  stats <pid>                     the process's kernel handles, GDI and USER\n"
     "                                  objects, private bytes, working set and\n"
@@ -545,6 +553,54 @@ int Wait(const std::vector<std::wstring>& args) {
   return kExitOk;
 }
 
+// Presses a key in a window and times what follows in one process, so that
+// no start of another probe falls into the figures: the
+// milliseconds from the key to the window's disappearance (hidden or
+// destroyed) and from there to the end of the window's process, then the
+// process's exit code: "window N exit N code N".
+int CloseTime(const std::vector<std::wstring>& args) {
+  DWORD timeout = 0;
+  if (args.size() != 3 || !ParseSeconds(args[2], &timeout)) return Fail(L"close-time needs <window> <key> <seconds>");
+  HWND window = FindTopLevelWindow(args[0]);
+  if (window == nullptr) return Fail(L"no window " + args[0]);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (process == nullptr) return Fail(L"cannot open the window's process");
+  DWORD start = GetTickCount();
+  int result = Key({args[0], args[1]});
+  if (result != kExitOk) {
+    CloseHandle(process);
+    return result;
+  }
+  while (IsWindow(window) && IsWindowVisible(window)) {
+    if (GetTickCount() - start >= timeout) {
+      CloseHandle(process);
+      return kExitTimeout;
+    }
+    Sleep(5);
+  }
+  DWORD closed = GetTickCount();
+  DWORD left = timeout - (closed - start);
+  DWORD waited = WaitForSingleObject(process, left);
+  DWORD ended = GetTickCount();
+  DWORD exitCode = 0;
+  bool gotCode = waited == WAIT_OBJECT_0 && GetExitCodeProcess(process, &exitCode);
+  CloseHandle(process);
+  if (!gotCode) return kExitTimeout;
+  Print(L"window " + std::to_wstring(closed - start) + L" exit " + std::to_wstring(ended - closed) + L" code " +
+        std::to_wstring(exitCode) + L"\n");
+  return kExitOk;
+}
+
+int CloseCost(const std::vector<std::wstring>& args) {
+  if (!args.empty()) return Fail(L"close-cost takes no arguments");
+  CloseCosts costs = MeasureCloseCosts();
+  Print(L"hide " + std::to_wstring(costs.hideMs) + L" tray-delete " +
+        (costs.trayAdded ? std::to_wstring(costs.trayDeleteMs) : std::wstring(L"none")) + L"\n");
+  return kExitOk;
+}
+
 int Kill(const std::vector<std::wstring>& args) {
   if (args.size() != 1) return Fail(L"kill needs <pid>");
   HANDLE process = OpenProcessById(args[0], PROCESS_TERMINATE);
@@ -608,6 +664,7 @@ int wmain(int argc, wchar_t** argv) {
                    {L"resources", Resources}, {L"resources-self-check", ResourcesSelfCheck},
                    {L"wait-menu", WaitMenu},  {L"wait-window", WaitWindow},
                    {L"wait-closed", WaitClosed}, {L"wait", Wait},
+                   {L"close-time", CloseTime}, {L"close-cost", CloseCost},
                    {L"kill", Kill},       {L"stats", Stats}};
   for (const auto& entry : kCommands) {
     if (command == entry.name) return entry.run(args);

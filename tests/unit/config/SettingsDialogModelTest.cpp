@@ -410,6 +410,14 @@ TEST(SettingsDialogModel, DefaultsThenCancelBringsTheSnapshotBack) {
   EXPECT_EQ(rig.settings.onTop, 1);
   EXPECT_EQ(rig.settings.alarmFile, "C:\\siren.exe");
   EXPECT_EQ(rig.ClockRegister(), 0x14u);
+
+  // Without a tray icon the task bar is the only way back to the window.
+  Rig iconless;
+  iconless.tray.DeleteIcon(0);
+  iconless.Open();
+  iconless.model->OnClicked(1063);
+  EXPECT_EQ(iconless.settings.taskBar, 1);
+  EXPECT_EQ(iconless.controls.GetCheck(1083), 1);
 }
 
 TEST(SettingsDialogModel, MainWindowNearTheRightEdgeGetsTheDialogOnItsLeft) {

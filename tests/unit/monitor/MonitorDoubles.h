@@ -107,6 +107,10 @@ class RecordingShell : public TrayShell {
     return true;
   }
   bool ModifyIcon(const TrayIconRecord& record) override {
+    if (shown.count(record.id) == 0) {
+      calls.push_back(Format("modify %u refused", record.id));
+      return false;
+    }
     // What the shell draws must still be alive when it is installed.
     if (record.icon != kApplicationIcon) {
       EXPECT_TRUE(painter_.IsLive(record.icon));

@@ -208,6 +208,79 @@ TEST(Monitor, ShutdownSavesTheWindowStateThenPutsTheHardwareBack) {
   EXPECT_EQ(rig.processor.EventStrings().back(), "close");
 }
 
+// The end of the session runs the shutdown; the window's destruction, if it
+// still comes, finds it done and writes nothing over what was saved.
+TEST(Monitor, ShutdownRunsOnceWithEveryBufferedLineWritten) {
+  MonitorRig rig(testing::LoadMachine("e8400"), "LogFile=1\nLogInterval=1\nHDWrite=86400\n");
+  ASSERT_FALSE(rig.StartUp().has_value());
+  for (int cycle = 0; cycle < 7; ++cycle) rig.Tick();
+  EXPECT_TRUE(rig.files.writes.empty());
+  rig.monitor->ShutDown();
+  ASSERT_EQ(rig.files.writes.size(), 1u);
+  EXPECT_EQ(std::count(rig.files.writes[0].begin(), rig.files.writes[0].end(), '\n'), 7);
+  rig.settingsFile.Write("[Korvath]\nMiniMode=1\n");
+  rig.processor.ClearEvents();
+  rig.monitor->ShutDown();
+  EXPECT_EQ(rig.files.writes.size(), 1u);
+  EXPECT_EQ(rig.SettingsFile(), "[Korvath]\nMiniMode=1\n");
+  EXPECT_TRUE(rig.processor.EventStrings().empty());
+}
+
+// No icon in the tray, for whatever reason: the task-bar behaviour is on for
+// the run and a window that started hidden shows as a task-bar button.
+TEST(Monitor, WithoutATrayIconTheWindowIsReachedThroughTheTaskBar) {
+  struct Case {
+    const char* name;
+    bool gpu;
+    const char* settings;
+  };
+  for (const Case& c : {Case{"none asked for", true, "IconShow=0\n"},
+                        Case{"GPU icon without a GPU reading", false, "IconShow=16\n"},
+                        Case{"GPU icon with GPU reading off", true, "IconShow=16\nNoGPU=1\n"}}) {
+    MachineDescription machine = testing::LoadMachine("e8400");
+    MonitorRig rig(c.gpu ? machine : WithoutGpu(machine), std::string("StartMinimized=1\n") + c.settings);
+    ASSERT_FALSE(rig.StartUp().has_value());
+    EXPECT_FALSE(rig.window.mayShow) << c.name;
+    rig.Tick();
+    EXPECT_TRUE(rig.window.mayShow) << c.name;
+    EXPECT_TRUE(rig.window.minimized) << c.name;
+    EXPECT_EQ(rig.window.taskBarShows, 1) << c.name;
+    EXPECT_EQ(rig.monitor->settings().taskBar, 1) << c.name;
+  }
+}
+
+// A shell that never came up within the two minutes: the window becomes
+// reachable, the icons come once Explorer starts, and the exit saves the
+// icons the user chose, not what this run could show.
+TEST(Monitor, TrayGiveUpKeepsTheUsersIconsAndExplorerBringsThemBack) {
+  MonitorRig rig(testing::LoadMachine("e8400"), "StartMinimized=1\nIconShow=3\n");
+  rig.tray.refuseAdds = 1000000;
+  ASSERT_FALSE(rig.StartUp().has_value());
+  rig.Tick();
+  EXPECT_FALSE(rig.window.mayShow);  // still waiting for the shell
+  int retries = 0;
+  while (rig.window.timers.count(kTrayRetryTimerId) != 0 && retries < 100) {
+    rig.clock.AdvanceMilliseconds(kTrayRetryPeriodMs);
+    rig.monitor->OnTrayRetryTimer();
+    ++retries;
+  }
+  EXPECT_EQ(retries, 48);
+  EXPECT_TRUE(rig.window.mayShow);
+  EXPECT_EQ(rig.window.taskBarShows, 1);
+  EXPECT_EQ(rig.monitor->settings().taskBar, 1);
+
+  rig.tray.refuseAdds = 0;
+  rig.monitor->OnTaskbarCreated();
+  rig.Tick();
+  EXPECT_EQ(rig.tray.Shown().at(4294).picture, "62");
+  EXPECT_EQ(rig.tray.Shown().at(4295).picture, "62");
+  rig.monitor->ShutDown();
+  EXPECT_TRUE(rig.tray.Shown().empty());
+  std::string file = rig.SettingsFile();
+  EXPECT_NE(file.find("IconShow=3"), std::string::npos) << file;
+  EXPECT_EQ(file.find("TaskBar"), std::string::npos) << file;
+}
+
 TEST(Monitor, AnchorIsSetWithShiftAndReachedWithout) {
   MonitorRig rig(testing::LoadMachine("e8400"), "AnchorXY=537206764\n");
   ASSERT_FALSE(rig.StartUp().has_value());

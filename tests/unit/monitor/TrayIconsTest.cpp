@@ -4,6 +4,7 @@
 
 #include "monitor/MonitorDoubles.h"
 #include "monitor/TrayIconText.h"
+#include "platform/sim/SimulatedTray.h"
 
 namespace korvath {
 namespace {
@@ -192,7 +193,8 @@ TEST(TrayIcons, RefusedIconIsRetriedInOrderThenGivenUp) {
   EXPECT_EQ(rig.icons.RetryAdding(now += kTrayRetryPeriodMs), TrayIcons::Adding::kDone);
   EXPECT_EQ(rig.icons.AddedIcons(), (std::vector<int>{1, 0}));
   EXPECT_EQ(rig.shell.calls,
-            (std::vector<std::string>{"add 4295 refused", "add 4295 refused", "add 4295 refused", "add 4295",
+            (std::vector<std::string>{"add 4295 refused", "modify 4295 refused", "add 4295 refused",
+                                      "modify 4295 refused", "add 4295 refused", "modify 4295 refused", "add 4295",
                                       "add 4294"}));
   EXPECT_FALSE(rig.settings.taskBar);
 
@@ -206,7 +208,38 @@ TEST(TrayIcons, RefusedIconIsRetriedInOrderThenGivenUp) {
   EXPECT_EQ(retries, 120000 / 2500 - 1);
   EXPECT_TRUE(never.icons.AddedIcons().empty());
   EXPECT_TRUE(never.settings.taskBar);
-  EXPECT_EQ(never.settings.iconShow, 0u);
+  EXPECT_EQ(never.settings.iconShow, 0x03u);  // the user's choice, for the next start
+  never.Cycle();
+  EXPECT_TRUE(never.shell.calls.empty());  // nothing to redraw while nothing is shown
+}
+
+// A shell that took an add but answered too late refuses the same id from
+// then on: the add is followed by a modify, so the icons converge at once
+// instead of being retried for two minutes. Explorer starting again later
+// gets every chosen icon back, and the exit removes them all.
+TEST(TrayIcons, SlowOrRestartedShellGetsEveryChosenIcon) {
+  AppSettings settings;
+  settings.iconShow = 0x03;
+  SimulatedTray tray;
+  TrayIcons icons(settings, tray, tray, SimulatedTray::kApplicationIcon);
+  tray.lateAdds = 2;
+  EXPECT_EQ(icons.BeginAdding(kTwoCoresAndGpu, 0), TrayIcons::Adding::kDone);
+  EXPECT_EQ(icons.AddedIcons(), (std::vector<int>{1, 0}));
+  EXPECT_EQ(tray.Shown().size(), 2u);
+
+  TemperatureStats stats;
+  stats.cycleCount = 1;
+  TrayRefreshInput input(stats);
+  input.present = kTwoCoresAndGpu;
+  input.temperature = {45, 47, 0, 0, 0};
+  icons.Refresh(input);
+  tray.Restart();
+  EXPECT_EQ(icons.OnTaskbarCreated(1000), TrayIcons::Adding::kDone);
+  EXPECT_EQ(tray.Shown().at(4294).picture, "45");
+  EXPECT_EQ(tray.Shown().at(4295).picture, "47");
+  icons.DeleteShownIcons();
+  EXPECT_TRUE(tray.Shown().empty());
+  EXPECT_EQ(tray.LiveIcons(), 0u);
 }
 
 TEST(TrayIcons, TaskbarCreatedAddsTheIconsAgainWithTheirPictures) {
