@@ -22,6 +22,10 @@ class MainWindowView {
   virtual ~MainWindowView() = default;
 
   virtual WindowRect GetWindowRect() = 0;
+  // Minimised (iconic), as the window system sees it.
+  virtual bool IsMinimized() = 0;
+  // Whether the screen point lies on a connected monitor's work area.
+  virtual bool IsOnWorkArea(int x, int y) = 0;
   virtual void SetTitle(const std::string& title) = 0;
   // SetWindowPos to the same rectangle, topmost or not, without activating.
   virtual void ApplyZOrder(const WindowRect& rect, bool topmost) = 0;

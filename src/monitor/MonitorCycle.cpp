@@ -11,12 +11,6 @@
 #include "resources/resource.h"
 
 namespace korvath {
-namespace {
-
-// A window lower than this is in mini mode.
-constexpr int kMiniModeHeight = 97;
-
-}  // namespace
 
 void Monitor::OnMonitorTimer() {
   if (shutDown_) return;
@@ -135,14 +129,18 @@ void Monitor::RefreshTrayIcons() {
   tray_.Refresh(input);
 }
 
+// Mini mode is known by its flag and a minimised window by the window
+// system, not by the window's height: the mini window is as tall as its text
+// makes it, so only a normal window's rectangle is the one "WindowXY" keeps.
 void Monitor::UpdateTitleOrZOrder() {
-  WindowRect rect = view_.GetWindowRect();
-  if (rect.Height() < kMiniModeHeight) {
+  if (settings_.miniMode || view_.IsMinimized()) {
     view_.SetTitle(titleText_);
     return;
   }
+  WindowRect rect = view_.GetWindowRect();
   normalWindowRect_ = rect;
   normalWindowRectSet_ = true;
+  if (keepSavedPosition_ && (ScreenPoint{rect.left, rect.top} != openedAt_)) keepSavedPosition_ = false;
   view_.ApplyZOrder(rect, settings_.onTop != 0);
 }
 
