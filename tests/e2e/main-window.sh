@@ -139,12 +139,17 @@ set_dpi() {
 }
 
 # start_mini FOLDER: korvath-sim.exe in mini mode; prints "PID WINDOW" once
-# the first cycles have run. Its title shows temperatures then, so the window
-# is followed by its handle.
+# the first cycles have run. Its title shows temperatures from the first tick
+# on, so the dialog is found by its process and followed by its handle.
 start_mini() {
-  local pid window i elapsed
+  local pid window= i elapsed
   pid=$(wine_launch "$1/korvath-sim.exe") || return 1
-  window=$(wait_window Korvath 30 "$pid") || { probe kill "$pid" >/dev/null 2>&1; return 1; }
+  for i in $(seq 1 60); do
+    window=$(probe list "$pid" 2>/dev/null | awk '$1 == "window" && /class "#32770"/ { print $2; exit }')
+    [ -n "$window" ] && break
+    sleep 0.5
+  done
+  [ -n "$window" ] || { probe kill "$pid" >/dev/null 2>&1; return 1; }
   for i in $(seq 1 60); do
     elapsed=$(probe text "$window" 1158 2>/dev/null)
     [ -n "$elapsed" ] && [ "${elapsed##*:}" -ge 2 ] 2>/dev/null && break
