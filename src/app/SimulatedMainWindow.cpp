@@ -30,7 +30,8 @@ void SimulatedMainWindow::ApplyMiniMode(bool enter) {
   miniMode = enter;
   if (enter) {
     fullRect = rect;
-    MiniLayout layout = LayOutMiniWindow(fullRect, kMiniClientWidth - 2 * miniFrame, kMiniClientHeight - 2 * miniFrame);
+    MiniLayout layout =
+        LayOutMiniWindow(fullRect, kMiniClientWidth - 2 * miniFrame, kMiniClientHeight - 2 * miniFrame);
     miniRect = layout.miniRect;
     rect = miniRect;
   } else {

@@ -458,7 +458,8 @@ void MainWindow::OnSettings() {
   if (dialog.RunModal() == IDOK) monitor_->alarms().Rearm();
   EnableWindow(button, TRUE);
   trayInteraction_->settingsOpen = false;
-  InvalidateRect(Handle(), nullptr, TRUE);
+  // OK and Cancel may both have changed whether custom colours are on.
+  InvalidateAll();
 }
 
 WindowRect MainWindow::GetWindowRect() {

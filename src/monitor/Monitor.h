@@ -147,6 +147,7 @@ class Monitor {
   std::array<bool, kTrayIconCount> PresentIcons() const;
   StartupFacts CollectStartupFacts() const;
   void ApplyWindowSettings();
+  bool SavedPointOnScreen(ScreenPoint point);
 
   MonitorSeams seams_;
   MainWindowView& view_;

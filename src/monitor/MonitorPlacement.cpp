@@ -4,11 +4,15 @@
 
 namespace korvath {
 
+bool Monitor::SavedPointOnScreen(ScreenPoint point) {
+  return SavedPositionOnScreen(point, [this](ScreenPoint p) { return view_.IsOnWorkArea(p.x, p.y); });
+}
+
 // Going to an anchor that no work area shows any more leaves the window where it is.
 std::optional<std::string> Monitor::OnAnchorDoubleClick(bool shift) {
   WindowRect rect = view_.GetWindowRect();
   if (!shift) {
-    if (SavedPositionOnScreen(anchorPoint, [this](ScreenPoint point) { return view_.IsOnWorkArea(point.x, point.y); })) {
+    if (SavedPointOnScreen(anchorPoint)) {
       view_.MoveWindowBy(anchorPoint.x - rect.left, anchorPoint.y - rect.top);
     }
     return std::nullopt;

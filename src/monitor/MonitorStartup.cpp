@@ -66,7 +66,7 @@ void Monitor::ApplyWindowSettings() {
   if (settings_.windowXY != 0) {
     ScreenPoint saved = UnpackPosition(settings_.windowXY);
     WindowRect rect = view_.GetWindowRect();
-    if (SavedPositionOnScreen(saved, [this](ScreenPoint point) { return view_.IsOnWorkArea(point.x, point.y); })) {
+    if (SavedPointOnScreen(saved)) {
       view_.MoveWindowBy(saved.x - rect.left, saved.y - rect.top);
     } else {
       keepSavedPosition_ = true;
