@@ -16,6 +16,10 @@ uintptr_t SimulatedMainWindow::SetTimer(uintptr_t timerId, uint32_t periodMs) {
   return timerId;
 }
 
+WindowRect SimulatedMainWindow::FullWindowRect() {
+  return miniMode ? RestoreFullWindow(fullRect, miniRect, rect) : rect;
+}
+
 bool SimulatedMainWindow::IsOnWorkArea(int x, int y) {
   for (const WindowRect& area : workAreas) {
     if (area.left <= x && x < area.right && area.top <= y && y < area.bottom) return true;

@@ -16,6 +16,7 @@ namespace korvath {
 class SimulatedMainWindow : public MainWindowView {
  public:
   WindowRect GetWindowRect() override { return rect; }
+  WindowRect FullWindowRect() override;
   bool IsMinimized() override { return minimized; }
   bool IsOnWorkArea(int x, int y) override;
   void SetTitle(const std::string& text) override { title = text; }

@@ -468,6 +468,12 @@ WindowRect MainWindow::GetWindowRect() {
   return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
+WindowRect MainWindow::FullWindowRect() {
+  WindowRect now = GetWindowRect();
+  if (!placement_.limitsActive) return now;
+  return RestoreFullWindow(placement_.fullRect, placement_.miniRect, now, scale_);
+}
+
 bool MainWindow::IsMinimized() { return IsIconic(Handle()) != FALSE; }
 
 bool MainWindow::IsOnWorkArea(int x, int y) {

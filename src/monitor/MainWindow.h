@@ -92,6 +92,7 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
 
   // MainWindowView.
   WindowRect GetWindowRect() override;
+  WindowRect FullWindowRect() override;
   bool IsMinimized() override;
   bool IsOnWorkArea(int x, int y) override;
   void SetTitle(const std::string& title) override;

@@ -143,6 +143,7 @@ class Monitor {
   void ReadGpu();
   void RefreshTrayIcons();
   void UpdateTitleOrZOrder();
+  void RememberNormalWindow(const WindowRect& rect);
   void LogStep();
   std::array<bool, kTrayIconCount> PresentIcons() const;
   StartupFacts CollectStartupFacts() const;

@@ -131,17 +131,24 @@ void Monitor::RefreshTrayIcons() {
 
 // Mini mode is known by its flag and a minimised window by the window
 // system, not by the window's height: the mini window is as tall as its text
-// makes it, so only a normal window's rectangle is the one "WindowXY" keeps.
+// makes it. "WindowXY" keeps the full window's position, so in mini mode it
+// is the full window that goes with the mini one, never the mini window.
 void Monitor::UpdateTitleOrZOrder() {
-  if (settings_.miniMode || view_.IsMinimized()) {
+  bool minimized = view_.IsMinimized();
+  if (settings_.miniMode || minimized) {
     view_.SetTitle(titleText_);
+    if (!minimized) RememberNormalWindow(view_.FullWindowRect());
     return;
   }
   WindowRect rect = view_.GetWindowRect();
+  RememberNormalWindow(rect);
+  view_.ApplyZOrder(rect, settings_.onTop != 0);
+}
+
+void Monitor::RememberNormalWindow(const WindowRect& rect) {
   normalWindowRect_ = rect;
   normalWindowRectSet_ = true;
   if (keepSavedPosition_ && (ScreenPoint{rect.left, rect.top} != openedAt_)) keepSavedPosition_ = false;
-  view_.ApplyZOrder(rect, settings_.onTop != 0);
 }
 
 void Monitor::LogStep() {
