@@ -163,6 +163,8 @@ stop_mini() {  # stop_mini PID WINDOW: Esc, and the exit code
   wait_exit "$1" 30
 }
 
+window_rect() { probe geometry "$1" | awk '$1 == "window" { print $2, $3, $4, $5 }'; }
+
 mini_xy=$(pack 200 150)
 for dpi in 120 144 192; do
   folder=$E2E_TEMP/mini-$dpi
@@ -180,13 +182,12 @@ for dpi in 120 144 192; do
         $1 == "client" { l = $2; t = $3; r = $4; b = $5; next }
         $1 ~ /^[0-9]+$/ { printf "%s%s %s", sep, $1, ($2 >= l && $3 >= t && $4 <= r && $5 <= b) ? "in" : "out: " $0 " of " l " " t " " r " " b; sep = " " }')"
   timeout 20 import -window root "$artifacts/mini-mode-${dpi}dpi.png" 2>/dev/null || true
-  rect=$(probe geometry "$window" | awk '$1 == "window" { print $2, $3, $4, $5 }')
+  rect=$(window_rect "$window")
   check_eq "$dpi dpi: Esc ends the mini window with 0" 0 "$(stop_mini "$pid" "$window")"
 done
 
 # Restarting in mini mode puts the mini window back where it was, every
 # time; dragged 40 pixels right in the first restart, it comes back there.
-window_rect() { probe geometry "$1" | awk '$1 == "window" { print $2, $3, $4, $5 }'; }
 for restart in 1 2 3; do
   if ! started=$(start_mini "$folder"); then
     check_eq "mini restart $restart: window" shown "none"
