@@ -1,10 +1,12 @@
-// The main window of a simulated run: a fixed normal-size rectangle, the
-// title and timers as set, and the texts as last pushed.
+// The main window of a simulated run: dialog 102 as Windows frames it at
+// 96 DPI on a desktop of two monitors, mini mode laid out as the real window
+// lays it out, the title and timers as set, and the texts as last pushed.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "monitor/MainWindowView.h"
 #include "ui/DisplayTexts.h"
@@ -14,6 +16,9 @@ namespace korvath {
 class SimulatedMainWindow : public MainWindowView {
  public:
   WindowRect GetWindowRect() override { return rect; }
+  WindowRect FullWindowRect() override;
+  bool IsMinimized() override { return minimized; }
+  bool IsOnWorkArea(int x, int y) override;
   void SetTitle(const std::string& text) override { title = text; }
   void ApplyZOrder(const WindowRect&, bool isTopmost) override { topmost = isTopmost; }
   void MoveWindowBy(int dx, int dy) override;
@@ -30,6 +35,12 @@ class SimulatedMainWindow : public MainWindowView {
 
   // Dialog 102 at 96 dpi, placed at (100, 100).
   WindowRect rect{100, 100, 418, 478};
+  // The primary monitor above a 40-pixel task bar, and one to its left.
+  std::vector<WindowRect> workAreas{{0, 0, 1280, 984}, {-1280, 0, 0, 1024}};
+  // The border that the mini style's sizing frame adds on each side.
+  int miniFrame = 4;
+  WindowRect fullRect;  // the normal window while in mini mode
+  WindowRect miniRect;  // the mini window as laid out on entering
   std::string title = "Korvath";
   bool topmost = false;
   bool minimized = false;

@@ -1,5 +1,7 @@
 #include "monitor/MainWindow.h"
 
+#include <uxtheme.h>
+
 #include "about/AboutDialog.h"
 #include "config/SettingsDialog.h"
 #include "hw/CoreRatios.h"
@@ -17,6 +19,12 @@ namespace {
 constexpr UINT kAboutCommand = 16;
 constexpr UINT kTrayCallback = 0x8000;
 constexpr DWORD kHoverTimeMs = 3000;
+// Windows 8.1's message, named here for older headers.
+constexpr UINT kDpiChangedMessage = 0x02E0;
+constexpr int kDisplayFontHeight = 24;  // pixels at 96 DPI
+
+constexpr int kGroupBoxes[] = {IDC_TOP_GROUP,     IDC_TEMPERATURE_GROUP, IDC_DISTANCE_GROUP,
+                               IDC_MINIMUM_GROUP, IDC_MAXIMUM_GROUP,     IDC_THERMAL_STATUS_GROUP};
 
 // Mouse positions travel signed: a captured drag reports points left of and
 // above the client area.
@@ -33,6 +41,18 @@ BYTE DisplayFontQuality() {
   if (extra < 0) extra = 0;
   if (extra > 2) extra = 2;
   return static_cast<BYTE>(ANTIALIASED_QUALITY + extra);
+}
+
+// The base units a dialog takes from its font: the rounded average width of
+// the 52 letters, and the font's height.
+SIZE DialogBaseUnits(HDC dc, HFONT font) {
+  if (font == nullptr) return {};
+  static constexpr wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  SelectionScope selected(dc, font);
+  TEXTMETRICW metrics = {};
+  SIZE extent = {};
+  if (!GetTextMetricsW(dc, &metrics) || !GetTextExtentPoint32W(dc, kLetters, 52, &extent)) return {};
+  return {(extent.cx / 26 + 1) / 2, metrics.tmHeight};
 }
 
 }  // namespace
@@ -79,6 +99,9 @@ std::optional<intptr_t> MainWindow::HandleMessage(const WindowMessage& message) 
       OnMessage(WM_CTLCOLORMSGBOX, &MainWindow::OnControlColour),
       OnMessage(WM_MOUSEHOVER, &MainWindow::OnMouseHover),
       OnMessage(WM_MOUSELEAVE, &MainWindow::OnMouseLeave),
+      OnMessage(kDpiChangedMessage, &MainWindow::OnScalingMayHaveChanged),
+      OnMessage(WM_DISPLAYCHANGE, &MainWindow::OnScalingMayHaveChanged),
+      OnMessage(WM_SETTINGCHANGE, &MainWindow::OnScalingMayHaveChanged),
   };
   return RouteMessage(kMessageMap, *this, message);
 }
@@ -127,14 +150,54 @@ void MainWindow::AddAboutToSystemMenu() {
   RemoveMenu(menu, 3, MF_BYPOSITION);
 }
 
+// The dialog's font now and the same font at 96 DPI, both measured here the
+// same way, so that 96 DPI is exactly 1 whatever face stands in for Tahoma.
+LayoutScale MainWindow::MeasureLayoutScale() {
+  auto font = reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+  LOGFONTW logical = {};
+  if (font == nullptr || GetObjectW(font, sizeof(logical), &logical) == 0 || logical.lfHeight == 0) return {};
+  WindowDc dc(Handle());
+  if (!dc.Get()) return {};
+  int dpi = GetDeviceCaps(dc.Get(), LOGPIXELSY);
+  if (dpi <= 0) return {};
+  // The template's whole point size, as Windows made the font from it.
+  int points = ScaleLength(logical.lfHeight < 0 ? -logical.lfHeight : logical.lfHeight, 72, dpi);
+  LOGFONTW at96 = logical;
+  at96.lfHeight = -ScaleLength(points, 96, 72);
+  FontHolder reference(CreateFontIndirectW(&at96));
+  SIZE now = DialogBaseUnits(dc.Get(), font);
+  SIZE then = DialogBaseUnits(dc.Get(), reference.Get());
+  if (now.cx <= 0 || now.cy <= 0 || then.cx <= 0 || then.cy <= 0) return {};
+  return {now.cx, now.cy, then.cx, then.cy};
+}
+
 void MainWindow::CreateFonts() {
-  displayFont_.Reset(CreateFontW(24, 0, 0, 0, 500, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DisplayFontQuality(), VARIABLE_PITCH | FF_SWISS,
-                                 L"Microsoft Sans Serif"));
-  for (int id = IDC_TEMPERATURE0; id <= IDC_DISTANCE3; ++id) {
-    SendDlgItemMessageW(Handle(), id, WM_SETFONT, reinterpret_cast<WPARAM>(displayFont_.Get()), TRUE);
-  }
+  scale_ = MeasureLayoutScale();
+  CreateDisplayFont();
   trayPainter_.painter = std::make_unique<GdiTrayIconPainter>(monitor_->settings().bold != 0);
+}
+
+// The edits take the new font before the old one is deleted.
+void MainWindow::CreateDisplayFont() {
+  FontHolder font(CreateFontW(scale_.Y(kDisplayFontHeight), 0, 0, 0, 500, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DisplayFontQuality(),
+                              VARIABLE_PITCH | FF_SWISS, L"Microsoft Sans Serif"));
+  for (int id = IDC_TEMPERATURE0; id <= IDC_DISTANCE3; ++id) {
+    SendDlgItemMessageW(Handle(), id, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+  }
+  displayFont_ = std::move(font);
+}
+
+// A DPI or display change: the next layout measures again, and the display
+// font follows when the dialog's units have changed with it.
+std::optional<intptr_t> MainWindow::OnScalingMayHaveChanged(const WindowMessage&) {
+  if (!monitor_ || gdiObjectsDeleted_) return std::nullopt;
+  LayoutScale measured = MeasureLayoutScale();
+  if (measured == scale_) return std::nullopt;
+  scale_ = measured;
+  CreateDisplayFont();
+  InvalidateRect(Handle(), nullptr, TRUE);
+  return std::nullopt;
 }
 
 // Only the modes whose own colours are on get a brush at start-up; the
@@ -143,6 +206,23 @@ void MainWindow::CreateBrushes() {
   const AppSettings& settings = monitor_->settings();
   if (settings.customGui) normalBrush_.For(settings.guiColor);
   if (settings.customGuiMini) miniBrush_.For(settings.guiMiniColor);
+  ApplyGroupBoxTheme();
+}
+
+// Themed group boxes draw their captions in the theme's colour whatever the
+// control-colour message answers; without a theme they take the user's.
+void MainWindow::ApplyGroupBoxTheme() {
+  if (!monitor_) return;
+  const AppSettings& settings = monitor_->settings();
+  bool custom = settings.miniMode ? settings.customGuiMini != 0 : settings.customGui != 0;
+  if (custom == groupBoxesUnthemed_) return;
+  for (int id : kGroupBoxes) {
+    HWND box = GetDlgItem(Handle(), id);
+    if (box == nullptr) continue;
+    if (custom) SetWindowTheme(box, L"", L"");
+    else SetWindowTheme(box, nullptr, nullptr);
+  }
+  groupBoxesUnthemed_ = custom;
 }
 
 void MainWindow::OnOk() {
@@ -322,7 +402,8 @@ std::optional<intptr_t> MainWindow::OnMouseHover(const WindowMessage& message) {
     POINT point = ClientPoint(message.lParam);
     RECT client = {};
     GetClientRect(Handle(), &client);
-    if (std::optional<HoverReport> report = monitor_->HoverReportAt(point.x, point.y, client.right - client.left)) {
+    if (std::optional<HoverReport> report =
+            monitor_->HoverReportAt(point.x, point.y, client.right - client.left, scale_)) {
       if (report->kind == HoverReport::Kind::kGpuBox) {
         desktop_.ShowMessageBox(report->text, kGpuReportCaption, MessageBoxIcon::kNone, MessageBoxButtons::kOk);
       } else {
@@ -403,13 +484,32 @@ void MainWindow::OnSettings() {
   if (dialog.RunModal() == IDOK) monitor_->alarms().Rearm();
   EnableWindow(button, TRUE);
   trayInteraction_->settingsOpen = false;
-  InvalidateRect(Handle(), nullptr, TRUE);
+  // OK and Cancel may both have changed whether custom colours are on.
+  InvalidateAll();
 }
 
 WindowRect MainWindow::GetWindowRect() {
   RECT rect = {};
   ::GetWindowRect(Handle(), &rect);
   return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+WindowRect MainWindow::FullWindowRect() {
+  WindowRect now = GetWindowRect();
+  if (!placement_.limitsActive) return now;
+  return RestoreFullWindow(placement_.fullRect, placement_.miniRect, now, scale_);
+}
+
+bool MainWindow::IsMinimized() { return IsIconic(Handle()) != FALSE; }
+
+bool MainWindow::IsOnWorkArea(int x, int y) {
+  HMONITOR monitor = MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONULL);
+  if (monitor == nullptr) return false;
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!GetMonitorInfoW(monitor, &info)) return false;
+  POINT point = {x, y};
+  return PtInRect(&info.rcWork, point) != FALSE;
 }
 
 void MainWindow::SetTitle(const std::string& title) { SetWindowTextW(Handle(), Widen(title).c_str()); }
@@ -425,7 +525,11 @@ void MainWindow::MoveWindowBy(int dx, int dy) {
   SetWindowPos(Handle(), nullptr, rect.left + dx, rect.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainWindow::InvalidateAll() { InvalidateRect(Handle(), nullptr, TRUE); }
+// The Settings dialog asks for a repaint after changing the colours.
+void MainWindow::InvalidateAll() {
+  ApplyGroupBoxTheme();
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
 
 void MainWindow::PushTexts(const DisplayTexts& texts) { texts.PushTo(Controls()); }
 
@@ -442,6 +546,7 @@ void MainWindow::FlashOnce() { FlashWindow(Handle(), TRUE); }
 void MainWindow::ApplyMiniMode(bool enter) {
   if (enter) EnterMiniMode();
   else LeaveMiniMode();
+  ApplyGroupBoxTheme();
 }
 
 void MainWindow::MoveWindowTo(const WindowRect& rect, UINT extraFlags) {
@@ -449,9 +554,9 @@ void MainWindow::MoveWindowTo(const WindowRect& rect, UINT extraFlags) {
                SWP_NOZORDER | SWP_NOACTIVATE | extraFlags);
 }
 
-// The caption-less window shows the top 312 x 118 pixels of the unchanged
-// client layout. The frame the system gives the new style is only known once
-// the window has it, so it is sized once, measured, then laid out.
+// The caption-less window shows the top 312 x 118 pixels (at 96 DPI) of the
+// unchanged client layout. The frame the system gives the new style is only
+// known once the window has it, so it is sized once, measured, then laid out.
 void MainWindow::EnterMiniMode() {
   // Entered twice, the mini style would be kept as the one to go back to.
   if (placement_.limitsActive) return;
@@ -459,10 +564,11 @@ void MainWindow::EnterMiniMode() {
   placement_.savedStyle = static_cast<uint32_t>(GetWindowLongW(Handle(), GWL_STYLE));
   SetWindowLongW(Handle(), GWL_STYLE, static_cast<LONG>(MiniModeStyle(placement_.savedStyle)));
   const WindowRect& full = placement_.fullRect;
-  MoveWindowTo({full.left, full.top, full.left + kMiniClientWidth, full.top + kMiniClientHeight}, SWP_FRAMECHANGED);
+  MoveWindowTo({full.left, full.top, full.left + MiniClientWidth(scale_), full.top + MiniClientHeight(scale_)},
+               SWP_FRAMECHANGED);
   RECT client = {};
   GetClientRect(Handle(), &client);
-  MiniLayout layout = LayOutMiniWindow(full, client.right - client.left, client.bottom - client.top);
+  MiniLayout layout = LayOutMiniWindow(full, client.right - client.left, client.bottom - client.top, scale_);
   placement_.miniRect = layout.miniRect;
   placement_.limits = layout.limits;
   placement_.limitsActive = true;
@@ -471,11 +577,14 @@ void MainWindow::EnterMiniMode() {
 }
 
 // A double-click before the first tick has laid out a mini window finds
-// nothing to leave.
+// nothing to leave. A full window that would open off every screen opens
+// where the mini window is.
 void MainWindow::LeaveMiniMode() {
   if (!placement_.limitsActive) return;
   placement_.limitsActive = false;
-  placement_.fullRect = RestoreFullWindow(placement_.fullRect, placement_.miniRect, GetWindowRect());
+  WindowRect mini = GetWindowRect();
+  placement_.fullRect = KeepOnScreen(RestoreFullWindow(placement_.fullRect, placement_.miniRect, mini, scale_), mini,
+                                     [this](ScreenPoint point) { return IsOnWorkArea(point.x, point.y); });
   SetWindowLongW(Handle(), GWL_STYLE, static_cast<LONG>(placement_.savedStyle));
   MoveWindowTo(placement_.fullRect, SWP_FRAMECHANGED);
   InvalidateRect(Handle(), nullptr, TRUE);

@@ -18,6 +18,7 @@
 #include "platform/win32/Win32Desktop.h"
 #include "ui/Dialog.h"
 #include "ui/GdiHolders.h"
+#include "ui/LayoutScale.h"
 
 namespace korvath {
 
@@ -78,10 +79,14 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   std::optional<intptr_t> OnControlColour(const WindowMessage& message);
   std::optional<intptr_t> OnMouseHover(const WindowMessage& message);
   std::optional<intptr_t> OnMouseLeave(const WindowMessage& message);
+  std::optional<intptr_t> OnScalingMayHaveChanged(const WindowMessage& message);
 
   void AddAboutToSystemMenu();
+  LayoutScale MeasureLayoutScale();
   void CreateFonts();
+  void CreateDisplayFont();
   void CreateBrushes();
+  void ApplyGroupBoxTheme();
   void EnterMiniMode();
   void LeaveMiniMode();
   void MoveWindowTo(const WindowRect& rect, UINT extraFlags = 0);
@@ -92,6 +97,9 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
 
   // MainWindowView.
   WindowRect GetWindowRect() override;
+  WindowRect FullWindowRect() override;
+  bool IsMinimized() override;
+  bool IsOnWorkArea(int x, int y) override;
   void SetTitle(const std::string& title) override;
   void ApplyZOrder(const WindowRect& rect, bool topmost) override;
   void MoveWindowBy(int dx, int dy) override;
@@ -131,7 +139,9 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   std::unique_ptr<TrayInteraction> trayInteraction_;
   HICON icon_ = nullptr;       // shared resource icon: not destroyed
   HICON smallIcon_ = nullptr;  // shared resource icon: not destroyed
-  FontHolder displayFont_;     // edits 1001-1008
+  FontHolder displayFont_;     // edits 1001-1008, made for scale_
+  LayoutScale scale_;          // the dialog's layout against its 96-DPI figures
+  bool groupBoxesUnthemed_ = false;  // the themes would draw the captions in their own colour
   SolidBrush normalBrush_;     // the user's backgrounds, by mode
   SolidBrush miniBrush_;
   bool gdiObjectsDeleted_ = false;

@@ -22,6 +22,13 @@ class MainWindowView {
   virtual ~MainWindowView() = default;
 
   virtual WindowRect GetWindowRect() = 0;
+  // The window at full size: in mini mode the full window that leaving it
+  // would restore, moved along with the mini window.
+  virtual WindowRect FullWindowRect() = 0;
+  // Minimised (iconic), as the window system sees it.
+  virtual bool IsMinimized() = 0;
+  // Whether the screen point lies on a connected monitor's work area.
+  virtual bool IsOnWorkArea(int x, int y) = 0;
   virtual void SetTitle(const std::string& title) = 0;
   // SetWindowPos to the same rectangle, topmost or not, without activating.
   virtual void ApplyZOrder(const WindowRect& rect, bool topmost) = 0;

@@ -88,9 +88,10 @@ class Monitor {
   // and the text of the "Anchor Position" box comes back; without it the
   // window moves its top-left corner to the anchor.
   std::optional<std::string> OnAnchorDoubleClick(bool shift);
-  // WM_MOUSEHOVER at (x, y) in a client area clientWidth wide; nothing in
-  // mini mode or away from the GPU field and the present cores' records.
-  std::optional<HoverReport> HoverReportAt(int x, int y, int clientWidth) const;
+  // WM_MOUSEHOVER at (x, y) in a client area clientWidth wide, laid out at
+  // `scale`; nothing in mini mode or away from the GPU field and the present
+  // cores' records.
+  std::optional<HoverReport> HoverReportAt(int x, int y, int clientWidth, const LayoutScale& scale = {}) const;
   // The Reset button and the tray menu's Reset.
   void ResetStatistics();
   // The main window is being destroyed.
@@ -121,6 +122,9 @@ class Monitor {
   const std::string& trayTipText() const { return trayTipText_; }
   const std::string& titleText() const { return titleText_; }
   bool normalWindowRectSet() const { return normalWindowRectSet_; }
+  // Whether "WindowXY" is written at exit: not while a saved position that
+  // lay off every screen is kept for a window that has not been moved.
+  bool windowPositionToSave() const { return normalWindowRectSet_ && !keepSavedPosition_; }
   const WindowRect& normalWindowRect() const { return normalWindowRect_; }
   bool firstTickPending() const { return firstTick_; }
   bool mayShow() const { return mayShow_; }
@@ -140,10 +144,12 @@ class Monitor {
   void ReadGpu();
   void RefreshTrayIcons();
   void UpdateTitleOrZOrder();
+  void RememberNormalWindow(const WindowRect& rect);
   void LogStep();
   std::array<bool, kTrayIconCount> PresentIcons() const;
   StartupFacts CollectStartupFacts() const;
   void ApplyWindowSettings();
+  bool SavedPointOnScreen(ScreenPoint point);
 
   MonitorSeams seams_;
   MainWindowView& view_;
@@ -173,6 +179,10 @@ class Monitor {
   std::string titleText_;
   WindowRect normalWindowRect_;
   bool normalWindowRectSet_ = false;
+  // A "WindowXY" off every screen: the window stays where Windows put it,
+  // and the value stays in the file until the window moves from there.
+  bool keepSavedPosition_ = false;
+  ScreenPoint openedAt_;
   bool shutDown_ = false;
 };
 

@@ -11,12 +11,6 @@
 #include "resources/resource.h"
 
 namespace korvath {
-namespace {
-
-// A window lower than this is in mini mode.
-constexpr int kMiniModeHeight = 97;
-
-}  // namespace
 
 void Monitor::OnMonitorTimer() {
   if (shutDown_) return;
@@ -151,15 +145,26 @@ void Monitor::RefreshTrayIcons() {
   tray_.Refresh(input);
 }
 
+// Mini mode is known by its flag and a minimised window by the window
+// system, not by the window's height: the mini window is as tall as its text
+// makes it. "WindowXY" keeps the full window's position, so in mini mode it
+// is the full window that goes with the mini one, never the mini window.
 void Monitor::UpdateTitleOrZOrder() {
-  WindowRect rect = view_.GetWindowRect();
-  if (rect.Height() < kMiniModeHeight) {
+  bool minimized = view_.IsMinimized();
+  if (settings_.miniMode || minimized) {
     view_.SetTitle(titleText_);
+    if (!minimized) RememberNormalWindow(view_.FullWindowRect());
     return;
   }
+  WindowRect rect = view_.GetWindowRect();
+  RememberNormalWindow(rect);
+  view_.ApplyZOrder(rect, settings_.onTop != 0);
+}
+
+void Monitor::RememberNormalWindow(const WindowRect& rect) {
   normalWindowRect_ = rect;
   normalWindowRectSet_ = true;
-  view_.ApplyZOrder(rect, settings_.onTop != 0);
+  if (keepSavedPosition_ && (ScreenPoint{rect.left, rect.top} != openedAt_)) keepSavedPosition_ = false;
 }
 
 void Monitor::LogStep() {

@@ -4,10 +4,17 @@
 
 namespace korvath {
 
+bool Monitor::SavedPointOnScreen(ScreenPoint point) {
+  return SavedPositionOnScreen(point, [this](ScreenPoint p) { return view_.IsOnWorkArea(p.x, p.y); });
+}
+
+// Going to an anchor that no work area shows any more leaves the window where it is.
 std::optional<std::string> Monitor::OnAnchorDoubleClick(bool shift) {
   WindowRect rect = view_.GetWindowRect();
   if (!shift) {
-    view_.MoveWindowBy(anchorPoint.x - rect.left, anchorPoint.y - rect.top);
+    if (SavedPointOnScreen(anchorPoint)) {
+      view_.MoveWindowBy(anchorPoint.x - rect.left, anchorPoint.y - rect.top);
+    }
     return std::nullopt;
   }
   ScreenPoint previous = anchorPoint;
@@ -17,17 +24,17 @@ std::optional<std::string> Monitor::OnAnchorDoubleClick(bool shift) {
   return AnchorMessage(previous, anchorPoint);
 }
 
-std::optional<HoverReport> Monitor::HoverReportAt(int x, int y, int clientWidth) const {
+std::optional<HoverReport> Monitor::HoverReportAt(int x, int y, int clientWidth, const LayoutScale& scale) const {
   if (settings_.miniMode) return std::nullopt;
   const TemperatureStats& stats = temperatures_.stats();
-  if (gpuReading_ && InGpuField(x, y)) {
+  if (gpuReading_ && InGpuField(x, y, scale)) {
     return HoverReport{HoverReport::Kind::kGpuBox,
                        GpuReportText(stats.minTemp[kGpuEntry], stats.minTime[kGpuEntry], stats.maxTemp[kGpuEntry],
                                      stats.maxTime[kGpuEntry], settings_.degreeSuffix)};
   }
   bool present[kCoreSlots];
   for (int slot = 0; slot < kCoreSlots; ++slot) present[slot] = settings_.SlotUsed(slot);
-  std::optional<std::string> text = CoreHoverText(x, y, clientWidth, stats, present);
+  std::optional<std::string> text = CoreHoverText(x, y, clientWidth, stats, present, scale);
   if (!text) return std::nullopt;
   return HoverReport{HoverReport::Kind::kPopup, *text};
 }

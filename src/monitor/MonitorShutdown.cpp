@@ -20,7 +20,7 @@ class MonitorShutdownSteps : public ShutdownSteps {
 
   void WriteWindowState() override {
     WindowState state;
-    state.normalWindowRectSet = monitor_.normalWindowRectSet();
+    state.normalWindowRectSet = monitor_.windowPositionToSave();
     state.windowTopLeft = {monitor_.normalWindowRect().left, monitor_.normalWindowRect().top};
     state.anchorPoint = monitor_.anchorSet ? monitor_.anchorPoint : ScreenPoint{};
     state.anchorCopy = monitor_.anchorSet ? monitor_.anchorCopy : ScreenPoint{};

@@ -59,10 +59,19 @@ StartupFacts Monitor::CollectStartupFacts() const {
   return facts;
 }
 
+// "WindowXY" is the screen position of the window's top-left corner, used
+// only where some monitor's work area shows it: a monitor since disconnected
+// must not open the window out of sight.
 void Monitor::ApplyWindowSettings() {
   if (settings_.windowXY != 0) {
-    ScreenPoint offset = UnpackPosition(settings_.windowXY);
-    view_.MoveWindowBy(offset.x, offset.y);
+    ScreenPoint saved = UnpackPosition(settings_.windowXY);
+    WindowRect rect = view_.GetWindowRect();
+    if (SavedPointOnScreen(saved)) {
+      view_.MoveWindowBy(saved.x - rect.left, saved.y - rect.top);
+    } else {
+      keepSavedPosition_ = true;
+      openedAt_ = {rect.left, rect.top};
+    }
   }
   if (settings_.anchorXY != 0) {
     anchorPoint = UnpackPosition(settings_.anchorXY);

@@ -24,29 +24,50 @@ std::string FormatTime(const char* format, const std::tm& time) {
 
 }  // namespace
 
-MiniLayout LayOutMiniWindow(const WindowRect& full, int clientWidth, int clientHeight) {
-  int frameWidth = kMiniClientWidth - clientWidth;
-  int frameHeight = kMiniClientHeight - clientHeight;
-  int extraHeight = frameHeight > kTallFrameHeight ? 1 : 0;
-  int top = extraHeight ? full.top - kTallFrameLift : full.top;
+int MiniClientWidth(const LayoutScale& scale) { return scale.X(kMiniClientWidth); }
+int MiniClientHeight(const LayoutScale& scale) { return scale.Y(kMiniClientHeight); }
 
-  WindowRect mini{full.left, top, full.left + kMiniClientWidth + frameWidth,
-                  top + kMiniClientHeight + frameHeight};
+MiniLayout LayOutMiniWindow(const WindowRect& full, int clientWidth, int clientHeight, const LayoutScale& scale) {
+  int miniWidth = MiniClientWidth(scale);
+  int miniHeight = MiniClientHeight(scale);
+  int frameWidth = miniWidth - clientWidth;
+  int frameHeight = miniHeight - clientHeight;
+  // The extra pixel is the one the lifted top gives away, not a length.
+  int extraHeight = frameHeight > scale.Y(kTallFrameHeight) ? 1 : 0;
+  int top = extraHeight ? full.top - scale.Y(kTallFrameLift) : full.top;
+
+  WindowRect mini{full.left, top, full.left + miniWidth + frameWidth, top + miniHeight + frameHeight};
   mini = Shifted(mini, CentreX(full) - CentreX(mini), 0);
 
   MiniLayout layout;
   layout.limits.width = mini.Width();
   layout.limits.minHeight = mini.Height();
-  layout.limits.maxHeight = mini.Height() + kMiniExtraHeight + extraHeight;
-  if (mini.bottom < kLowestMiniBottom) mini = Shifted(mini, 0, kLowestMiniBottom - mini.bottom);
+  layout.limits.maxHeight = mini.Height() + scale.Y(kMiniExtraHeight) + extraHeight;
+  int lowestBottom = scale.Y(kLowestMiniBottom);
+  if (mini.bottom < lowestBottom) mini = Shifted(mini, 0, lowestBottom - mini.bottom);
   layout.miniRect = mini;
   return layout;
 }
 
-WindowRect RestoreFullWindow(const WindowRect& full, const WindowRect& miniAtEntry, const WindowRect& miniNow) {
+WindowRect RestoreFullWindow(const WindowRect& full, const WindowRect& miniAtEntry, const WindowRect& miniNow,
+                             const LayoutScale& scale) {
   WindowRect restored = Shifted(full, miniNow.left - miniAtEntry.left, miniNow.top - miniAtEntry.top);
-  if (restored.right < kLeftmostFullRight) restored = Shifted(restored, kLeftmostFullRight - restored.right, 0);
+  int leftmostRight = scale.X(kLeftmostFullRight);
+  if (restored.right < leftmostRight) restored = Shifted(restored, leftmostRight - restored.right, 0);
   return restored;
+}
+
+bool SavedPositionOnScreen(ScreenPoint saved, const WorkAreaTest& onWorkArea) {
+  if (saved == ScreenPoint{0, -1}) saved = {0, 0};
+  return onWorkArea(saved);
+}
+
+WindowRect KeepOnScreen(const WindowRect& wanted, const WindowRect& fallback, const WorkAreaTest& onWorkArea) {
+  if (onWorkArea({wanted.left, wanted.top})) return wanted;
+  if (onWorkArea({fallback.left, fallback.top})) {
+    return Shifted(wanted, fallback.left - wanted.left, fallback.top - wanted.top);
+  }
+  return wanted;
 }
 
 TrackLimits MiniTrackLimits(const MiniSizeLimits& limits) {
@@ -69,24 +90,28 @@ bool AnchorWorthSaving(const WindowRect& anchor) {
   return anchor.left != 0 || anchor.top != 0 || anchor.right != 0 || anchor.bottom != 0;
 }
 
-int HoverColumn(int x, int clientWidth) {
+// The columns follow the client width itself; only their margins scale.
+int HoverColumn(int x, int clientWidth, const LayoutScale& scale) {
   int w = clientWidth;
   int m = w / 2;
+  int two = scale.X(2), four = scale.X(4), six = scale.X(6), seven = scale.X(7);
   int column = -1;
-  if (m + 2 < x && x < w - 7) column = 2;
-  if ((m + w - 4) / 2 < x && x < w - 7) column = 3;
-  if (6 < x && x < (m + 4) / 2 - 2) column = 0;
-  if ((m + 4) / 2 + 2 < x && x < m - 2) column = 1;
+  if (m + two < x && x < w - seven) column = 2;
+  if ((m + w - four) / 2 < x && x < w - seven) column = 3;
+  if (six < x && x < (m + four) / 2 - two) column = 0;
+  if ((m + four) / 2 + two < x && x < m - two) column = 1;
   return column;
 }
 
-HoverBand HoverBandAt(int y) {
-  if (176 <= y && y <= 225) return HoverBand::kMinimum;
-  if (240 <= y && y <= 289) return HoverBand::kMaximum;
+HoverBand HoverBandAt(int y, const LayoutScale& scale) {
+  if (scale.Y(176) <= y && y <= scale.Y(225)) return HoverBand::kMinimum;
+  if (scale.Y(240) <= y && y <= scale.Y(289)) return HoverBand::kMaximum;
   return HoverBand::kNone;
 }
 
-bool InGpuField(int x, int y) { return 37 <= y && y <= 66 && 10 <= x && x <= 95; }
+bool InGpuField(int x, int y, const LayoutScale& scale) {
+  return scale.Y(37) <= y && y <= scale.Y(66) && scale.X(10) <= x && x <= scale.X(95);
+}
 
 std::string GpuReportText(int minimum, const std::tm& minTime, int maximum, const std::tm& maxTime,
                           const std::string& degreeSuffix) {
@@ -97,9 +122,9 @@ std::string GpuReportText(int minimum, const std::tm& minTime, int maximum, cons
 std::string HoverDateText(const std::tm& time) { return FormatTime("%b %d", time); }
 
 std::optional<std::string> CoreHoverText(int x, int y, int clientWidth, const TemperatureStats& stats,
-                                         const bool (&present)[kCoreSlots]) {
-  int column = HoverColumn(x, clientWidth);
-  HoverBand band = HoverBandAt(y);
+                                         const bool (&present)[kCoreSlots], const LayoutScale& scale) {
+  int column = HoverColumn(x, clientWidth, scale);
+  HoverBand band = HoverBandAt(y, scale);
   if (column < 0 || band == HoverBand::kNone || !present[column]) return std::nullopt;
   return HoverDateText(band == HoverBand::kMinimum ? stats.minTime[column] : stats.maxTime[column]);
 }

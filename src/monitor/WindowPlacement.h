@@ -1,16 +1,19 @@
 // The main window's geometry without the window: the anchor position, mini
 // mode's rectangles and size limits, and where a resting cursor asks for a
-// report. MainWindow applies the results to the real window.
+// report. MainWindow applies the results to the real window. Every pixel
+// figure here is the one at 96 DPI and goes through the window's LayoutScale.
 #pragma once
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "config/SettingsFile.h"
 #include "hw/TemperatureStats.h"
 #include "monitor/MainWindowView.h"
+#include "ui/LayoutScale.h"
 
 namespace korvath {
 
@@ -47,15 +50,33 @@ struct MiniLayout {
   MiniSizeLimits limits;
 };
 
+// The mini window's client size: 312 x 118 at 96 DPI.
+int MiniClientWidth(const LayoutScale& scale);
+int MiniClientHeight(const LayoutScale& scale);
+
 // Lays out the mini window for a full window at `full`, once the window has
-// been sized to 312 x 118 with the mini style and reports a client area of
-// clientWidth x clientHeight: the client area becomes exactly 312 x 118, the
-// window is centred over the full one and never ends above y = 4.
-MiniLayout LayOutMiniWindow(const WindowRect& full, int clientWidth, int clientHeight);
+// been sized to the mini client size with the mini style and reports a client
+// area of clientWidth x clientHeight: the client area becomes exactly the mini
+// client size, the window is centred over the full one and never ends above
+// y = 4.
+MiniLayout LayOutMiniWindow(const WindowRect& full, int clientWidth, int clientHeight,
+                            const LayoutScale& scale = {});
 
 // The full window to restore when leaving mini mode: moved by as much as the
 // mini window was dragged, and never with its right edge left of x = 10.
-WindowRect RestoreFullWindow(const WindowRect& full, const WindowRect& miniAtEntry, const WindowRect& miniNow);
+WindowRect RestoreFullWindow(const WindowRect& full, const WindowRect& miniAtEntry, const WindowRect& miniNow,
+                             const LayoutScale& scale = {});
+
+// Whether a screen point lies on a connected monitor's work area.
+using WorkAreaTest = std::function<bool(ScreenPoint)>;
+
+// A saved screen position is used only where it can be seen; (0, 0) is stored
+// as (0, -1), which counts as the origin.
+bool SavedPositionOnScreen(ScreenPoint saved, const WorkAreaTest& onWorkArea);
+
+// The window `wanted` where its top-left corner is on a work area; otherwise
+// moved to `fallback`'s top-left corner when that one is, else as wanted.
+WindowRect KeepOnScreen(const WindowRect& wanted, const WindowRect& fallback, const WorkAreaTest& onWorkArea);
 
 // The track sizes that WM_GETMINMAXINFO imposes while mini limits apply.
 struct TrackLimits {
@@ -74,10 +95,10 @@ WindowRect AnchorFromSetting(uint32_t anchorXY);
 bool AnchorWorthSaving(const WindowRect& anchor);
 
 // Hover reports. Columns are core slots; -1 is no column.
-int HoverColumn(int x, int clientWidth);
+int HoverColumn(int x, int clientWidth, const LayoutScale& scale = {});
 enum class HoverBand { kNone, kMinimum, kMaximum };
-HoverBand HoverBandAt(int y);
-bool InGpuField(int x, int y);
+HoverBand HoverBandAt(int y, const LayoutScale& scale = {});
+bool InGpuField(int x, int y, const LayoutScale& scale = {});
 
 inline constexpr const char* kGpuReportCaption = "GPU Report";
 std::string GpuReportText(int minimum, const std::tm& minTime, int maximum, const std::tm& maxTime,
@@ -95,6 +116,6 @@ struct HoverReport {
 // The popup's text for a rest at (x, y) over a present core's minimum or
 // maximum, or nothing.
 std::optional<std::string> CoreHoverText(int x, int y, int clientWidth, const TemperatureStats& stats,
-                                         const bool (&present)[kCoreSlots]);
+                                         const bool (&present)[kCoreSlots], const LayoutScale& scale = {});
 
 }  // namespace korvath

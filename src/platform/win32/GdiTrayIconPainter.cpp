@@ -3,12 +3,14 @@
 #include <string>
 
 #include "platform/TextFormat.h"
+#include "ui/LayoutScale.h"
 
 namespace korvath {
 namespace {
 
-// The font sizes were chosen for 16-pixel icons; high-DPI sessions have
-// larger small icons, and the digits should fill them just the same.
+// The font sizes were chosen for 16-pixel icons, the small-icon size at
+// 96 DPI; high-DPI sessions have larger small icons, and the digits grow with
+// them through the same scaling as the main window's figures.
 constexpr int kDesignIconSize = 16;
 
 HFONT MakePixelFont(int height, int width, int weight, DWORD precision, const wchar_t* face) {
@@ -20,7 +22,7 @@ HFONT MakePixelFont(int height, int width, int weight, DWORD precision, const wc
 // then grown with the icon like the pixel fonts; default weight.
 HFONT MakePointFont(int tenthsOfPoint, int iconHeight, const wchar_t* face) {
   LOGFONTW font{};
-  font.lfHeight = -MulDiv(MulDiv(tenthsOfPoint, 96, 720), iconHeight, kDesignIconSize);
+  font.lfHeight = -ScaleLength(ScaleLength(tenthsOfPoint, 96, 720), iconHeight, kDesignIconSize);
   font.lfCharSet = DEFAULT_CHARSET;
   lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
   return CreateFontIndirectW(&font);
@@ -33,8 +35,8 @@ GdiTrayIconPainter::GdiTrayIconPainter(bool bold)
   if (width_ <= 0) width_ = kDesignIconSize;
   if (height_ <= 0) height_ = kDesignIconSize;
   int weight = bold ? 600 : 400;
-  auto high = [this](int pixels) { return MulDiv(pixels, height_, kDesignIconSize); };
-  auto wide = [this](int pixels) { return MulDiv(pixels, width_, kDesignIconSize); };
+  auto high = [this](int pixels) { return ScaleLength(pixels, height_, kDesignIconSize); };
+  auto wide = [this](int pixels) { return ScaleLength(pixels, width_, kDesignIconSize); };
   fonts_[0].Reset(MakePixelFont(high(18), wide(6), weight, OUT_DEFAULT_PRECIS, L"MS Sans Serif"));
   fonts_[1].Reset(MakePixelFont(high(16), wide(6), weight, OUT_OUTLINE_PRECIS, L"Tahoma"));
   fonts_[2].Reset(MakePixelFont(high(14), wide(5), weight, OUT_DEFAULT_PRECIS, L"Microsoft Sans Serif"));

@@ -41,6 +41,9 @@ constexpr char kUsage[] =
     "  client <window>                 print the client area's width and height\n"
     "  owner <window>                  the window's owner (GW_OWNER): \"<handle> caption\n"
     "                                  <quoted caption> enabled 0|1\", or \"none\"\n"
+    "  geometry <window> [<control-id>...]  screen rectangles, one line each:\n"
+    "                                  \"window L T R B\", \"client L T R B\", then\n"
+    "                                  \"<control-id> L T R B\" per control\n"
     "  double-click <window> <x> <y> [right] [shift]\n"
     "                                  a double-click at a client point, left\n"
     "                                  button unless \"right\", Shift held if asked\n"
@@ -303,6 +306,27 @@ int Client(const std::vector<std::wstring>& args) {
   RECT client{};
   if (!GetClientRect(window, &client)) return Fail(L"no client area");
   Print(std::to_wstring(client.right - client.left) + L" " + std::to_wstring(client.bottom - client.top) + L"\n");
+  return kExitOk;
+}
+
+int Geometry(const std::vector<std::wstring>& args) {
+  if (args.empty()) return Fail(L"geometry needs <window>");
+  // Physical pixels, as the system-aware program sees them.
+  SetProcessDPIAware();
+  HWND window = FindTopLevelWindow(args[0]);
+  if (window == nullptr) return Fail(L"no window " + args[0]);
+  RECT frame{}, client{};
+  if (!GetWindowRect(window, &frame) || !GetClientRect(window, &client)) return Fail(L"no rectangle");
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  Print(L"window " + RectText(frame) + L"\nclient " + RectText(client) + L"\n");
+  for (size_t i = 1; i < args.size(); ++i) {
+    unsigned long long id = 0;
+    if (!ParseNumber(args[i], &id)) return Fail(L"not a control id: " + args[i]);
+    HWND control = FindControl(window, static_cast<int>(id));
+    RECT rect{};
+    if (control == nullptr || !GetWindowRect(control, &rect)) return Fail(L"no control " + args[i]);
+    Print(args[i] + L" " + RectText(rect) + L"\n");
+  }
   return kExitOk;
 }
 
@@ -658,7 +682,7 @@ int wmain(int argc, wchar_t** argv) {
                    {L"click", Click},     {L"command", Command},
                    {L"icon", Icon},       {L"check", Check},
                    {L"focus", Focus},     {L"client", Client},
-                   {L"owner", Owner},
+                   {L"owner", Owner},     {L"geometry", Geometry},
                    {L"double-click", DoubleClick}, {L"drag", Drag},
                    {L"key", Key},         {L"post", Post},
                    {L"resources", Resources}, {L"resources-self-check", ResourcesSelfCheck},

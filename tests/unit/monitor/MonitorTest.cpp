@@ -165,11 +165,71 @@ TEST(Monitor, MiniModeShowsTemperaturesInTheTitleAndSkipsTheZOrder) {
   EXPECT_EQ(rig.monitor->settings().miniMode, 1);
   EXPECT_EQ(rig.window.title, "62\xC2\xB0" "C 62\xC2\xB0" "C");
   EXPECT_FALSE(rig.window.topmost);
-  EXPECT_FALSE(rig.monitor->normalWindowRectSet());
+  // The full window the mini one came from, never the mini window itself.
+  EXPECT_EQ(rig.monitor->normalWindowRect(), (WindowRect{100, 100, 418, 478}));
   rig.monitor->ToggleMiniMode();
   rig.Tick();
   EXPECT_TRUE(rig.window.topmost);
   EXPECT_TRUE(rig.monitor->normalWindowRectSet());
+
+  // Minimised, the title shows the temperatures and the normal rectangle stays.
+  WindowRect normal = rig.window.rect;
+  rig.window.minimized = true;
+  rig.window.rect = {-32000, -32000, -31840, -31972};
+  rig.window.title = "Korvath 2.90";
+  rig.Tick();
+  EXPECT_EQ(rig.window.title, "62\xC2\xB0" "C 62\xC2\xB0" "C");
+  EXPECT_EQ(rig.monitor->normalWindowRect(), normal);
+}
+
+// The settings file after a run, without its section line, to start the next run with.
+std::string NextRunSettings(const MonitorRig& rig) {
+  std::string file = rig.SettingsFile();
+  return file.substr(file.find('\n') + 1);
+}
+
+TEST(Monitor, WindowXYIsAScreenPositionThatRestartsInMiniModeKeep) {
+  std::string settings = "WindowXY=" + std::to_string(PackPosition({300, 200})) + "\nMiniMode=1\n";
+  WindowRect mini;
+  for (int run = 0; run < 4; ++run) {
+    SCOPED_TRACE(run);
+    MonitorRig rig(testing::LoadMachine("e8400"), settings);
+    ASSERT_FALSE(rig.StartUp().has_value());
+    // Windows made the dialog at (100, 100); the saved corner is not an offset from there.
+    EXPECT_EQ(rig.window.rect.left, run == 0 ? 300 : 340);
+    EXPECT_EQ(rig.window.rect.top, 200);
+    rig.Tick();
+    rig.Tick();
+    ASSERT_TRUE(rig.window.miniMode);
+    if (run == 0) {
+      rig.window.MoveWindowBy(40, 0);  // the mini window dragged once, then left alone
+      rig.Tick();
+      mini = rig.window.rect;
+    }
+    EXPECT_EQ(rig.window.rect, mini);
+    rig.monitor->ShutDown();
+    settings = NextRunSettings(rig);
+    EXPECT_NE(settings.find("WindowXY=" + std::to_string(PackPosition({340, 200}))), std::string::npos) << settings;
+  }
+}
+
+TEST(Monitor, WindowXYOffEveryScreenOpensWhereWindowsPutsIt) {
+  std::string farAway = "WindowXY=" + std::to_string(PackPosition({5000, 4000})) + "\n";
+  MonitorRig rig(testing::LoadMachine("e8400"), farAway);
+  ASSERT_FALSE(rig.StartUp().has_value());
+  EXPECT_EQ(rig.window.rect, (WindowRect{100, 100, 418, 478}));
+  rig.Tick();
+  rig.monitor->ShutDown();
+  EXPECT_NE(rig.SettingsFile().find(farAway), std::string::npos) << rig.SettingsFile();  // kept until moved
+
+  MonitorRig moved(testing::LoadMachine("e8400"), farAway);
+  ASSERT_FALSE(moved.StartUp().has_value());
+  moved.Tick();
+  moved.window.MoveWindowBy(10, 0);
+  moved.Tick();
+  moved.monitor->ShutDown();
+  EXPECT_NE(moved.SettingsFile().find("WindowXY=" + std::to_string(PackPosition({110, 100}))), std::string::npos)
+      << moved.SettingsFile();
 }
 
 TEST(Monitor, ResetRestartsTheStatisticsAndPushesTheTexts) {

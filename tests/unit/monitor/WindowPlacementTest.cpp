@@ -82,6 +82,69 @@ TEST(WindowPlacement, MiniStyleAndTrackLimits) {
   EXPECT_EQ(track.maxSizeHeight, 408);
 }
 
+// Dialog 102's rows in dialog units, as Windows maps them at a scale.
+int RowPixels(int dialogUnits, const LayoutScale& scale) { return ScaleLength(dialogUnits, scale.baseUnitY, 8); }
+int ColumnPixels(int dialogUnits, const LayoutScale& scale) { return ScaleLength(dialogUnits, scale.baseUnitX, 4); }
+
+// The dialog font's base units at 100, 125, 150 and 200 %: text does not
+// grow exactly with the DPI, so neither does the layout.
+constexpr LayoutScale kScalings[] = {{6, 13}, {7, 16}, {9, 19}, {11, 26}};
+
+TEST(WindowPlacement, EveryScalingShowsWhatOneHundredPercentShows) {
+  EXPECT_EQ(MiniClientWidth({}), 312);
+  EXPECT_EQ(MiniClientHeight({}), 118);
+  for (const LayoutScale& scale : kScalings) {
+    SCOPED_TRACE(testing::Message() << scale.baseUnitX << " x " << scale.baseUnitY);
+    // The mini window is as wide as the dialog and shows the whole Temperature row.
+    EXPECT_EQ(MiniClientWidth(scale), ColumnPixels(208, scale));
+    EXPECT_GE(MiniClientHeight(scale), RowPixels(43 + 26, scale));
+    EXPECT_LT(MiniClientHeight(scale), RowPixels(73 + 26, scale));  // not the Distance row's values
+
+    int frame = scale.Y(39);
+    MiniLayout layout = LayOutMiniWindow({100, 200, 900, 1000}, MiniClientWidth(scale) - scale.X(16),
+                                         MiniClientHeight(scale) - frame, scale);
+    EXPECT_EQ(layout.miniRect.Height(), MiniClientHeight(scale) + frame);
+    EXPECT_EQ(layout.miniRect.top, 200 - scale.Y(5));
+    EXPECT_EQ(layout.limits.maxHeight - layout.limits.minHeight, scale.Y(250) + 1);
+
+    // Each band lies on its own panel and nowhere near the next one.
+    int minimumTop = RowPixels(103, scale), maximumTop = RowPixels(142, scale), statusTop = RowPixels(181, scale);
+    EXPECT_EQ(HoverBandAt(minimumTop - 1, scale), HoverBand::kNone);
+    EXPECT_EQ(HoverBandAt(scale.Y(200), scale), HoverBand::kMinimum);
+    EXPECT_EQ(HoverBandAt(maximumTop, scale), HoverBand::kNone);
+    EXPECT_EQ(HoverBandAt(scale.Y(265), scale), HoverBand::kMaximum);
+    EXPECT_EQ(HoverBandAt(statusTop, scale), HoverBand::kNone);
+
+    // The GPU field covers the signature edit's middle, not the load beside it.
+    int signatureMiddleY = RowPixels(30, scale);
+    EXPECT_TRUE(InGpuField(ColumnPixels(38, scale), signatureMiddleY, scale));
+    EXPECT_FALSE(InGpuField(ColumnPixels(80, scale), signatureMiddleY, scale));
+    EXPECT_FALSE(InGpuField(ColumnPixels(38, scale), RowPixels(55, scale), scale));
+
+    // Each core's column is found over the middle of its edits, none between them.
+    int width = ColumnPixels(208, scale);
+    const int middles[kCoreSlots] = {30, 79, 128, 177};
+    for (int core = 0; core < kCoreSlots; ++core) {
+      EXPECT_EQ(HoverColumn(ColumnPixels(middles[core], scale), width, scale), core);
+    }
+    EXPECT_EQ(HoverColumn(width / 2, width, scale), -1);
+  }
+}
+
+TEST(WindowPlacement, SavedPositionsOnlyWhereAScreenShowsThem) {
+  WorkAreaTest primary = [](ScreenPoint p) { return p.x >= 0 && p.x < 1280 && p.y >= 0 && p.y < 984; };
+  EXPECT_TRUE(SavedPositionOnScreen({100, 50}, primary));
+  EXPECT_TRUE(SavedPositionOnScreen({0, -1}, primary));  // how (0, 0) is stored
+  EXPECT_FALSE(SavedPositionOnScreen({3000, 50}, primary));
+  EXPECT_FALSE(SavedPositionOnScreen({-1, 5}, primary));
+
+  // Leaving mini mode towards a spot off screen opens where the mini window is.
+  WindowRect full{-2000, 100, -1682, 478};
+  WindowRect mini{40, 60, 368, 217};
+  EXPECT_EQ(KeepOnScreen(full, mini, primary), (WindowRect{40, 60, 358, 438}));
+  EXPECT_EQ(KeepOnScreen({40, 60, 358, 438}, {-5000, 0, 0, 0}, primary), (WindowRect{40, 60, 358, 438}));
+}
+
 TEST(HoverReport, ColumnsLeaveGapsBetweenCores) {
   constexpr int w = 312;
   constexpr int m = w / 2;
