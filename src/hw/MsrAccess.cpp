@@ -50,8 +50,8 @@ uint64_t MsrAccess::ReadMsr(uint32_t index) {
   return (static_cast<uint64_t>(high) << 32) | low;
 }
 
-void MsrAccess::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
-  processor_.ReadMsr(index, low, high);
+bool MsrAccess::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
+  return processor_.ReadMsr(index, low, high);
 }
 
 void MsrAccess::WriteMsr(uint32_t index, uint32_t low, uint32_t high) {

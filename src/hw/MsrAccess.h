@@ -42,8 +42,10 @@ class MsrAccess {
   // Puts the thread and the process back on the system mask.
   void RestoreAffinity();
 
+  // 0 when the read fails.
   uint64_t ReadMsr(uint32_t index);
-  void ReadMsr(uint32_t index, uint32_t* low, uint32_t* high);
+  // True when the register was read; both halves are 0 when it was not.
+  bool ReadMsr(uint32_t index, uint32_t* low, uint32_t* high);
   void WriteMsr(uint32_t index, uint32_t low, uint32_t high);
 
   void EnableFixedCounters();

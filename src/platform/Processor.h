@@ -46,8 +46,8 @@ class Processor {
   virtual void OpenHardwareAccess() = 0;               // ordinal 7
   virtual int GetHardwareAccessStatus() = 0;           // ordinal 1
   virtual bool QueryMsrSupport() = 0;                  // ordinal 11
-  // A failed read leaves 0 in both halves.
-  virtual void ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) = 0;  // ordinal 21
+  // True when the register was read; a failed read leaves 0 in both halves.
+  virtual bool ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) = 0;  // ordinal 21
   virtual void WriteMsr(uint32_t index, uint32_t low, uint32_t high) = 0;   // ordinal 22
   virtual void CloseHardwareAccess() = 0;              // ordinal 8
 };

@@ -177,12 +177,14 @@ bool SimulatedProcessor::ReadFailsNow() {
   return true;
 }
 
-void SimulatedProcessor::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
+bool SimulatedProcessor::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
   int cpu = CurrentCpu();
-  uint64_t value = ReadFailsNow() ? 0 : PeekMsr(cpu, index);
+  bool fails = ReadFailsNow();
+  uint64_t value = fails ? 0 : PeekMsr(cpu, index);
   Record({ProcessorEvent::Kind::kReadMsr, cpu, 0, index, value});
   *low = static_cast<uint32_t>(value);
   *high = static_cast<uint32_t>(value >> 32);
+  return !fails;
 }
 
 void SimulatedProcessor::WriteMsr(uint32_t index, uint32_t low, uint32_t high) {

@@ -51,7 +51,7 @@ class SimulatedProcessor : public Processor {
   void OpenHardwareAccess() override;
   int GetHardwareAccessStatus() override;
   bool QueryMsrSupport() override;
-  void ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) override;
+  bool ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) override;
   void WriteMsr(uint32_t index, uint32_t low, uint32_t high) override;
   void CloseHardwareAccess() override;
 

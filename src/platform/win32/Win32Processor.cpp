@@ -66,8 +66,8 @@ int Win32Processor::GetHardwareAccessStatus() { return library_.GetStatus(); }
 
 bool Win32Processor::QueryMsrSupport() { return library_.QueryMsrSupport(); }
 
-void Win32Processor::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
-  library_.ReadMsr(index, low, high);
+bool Win32Processor::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
+  return library_.ReadMsr(index, low, high);
 }
 
 void Win32Processor::WriteMsr(uint32_t index, uint32_t low, uint32_t high) {
