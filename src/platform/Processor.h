@@ -38,7 +38,8 @@ class Processor {
 
   virtual AffinityMasks GetAffinityMasks() = 0;
   virtual void SetProcessAffinity(uint32_t mask) = 0;
-  virtual void SetThreadAffinity(uint32_t mask) = 0;
+  // False when refused, as for a mask outside the process's affinity.
+  virtual bool SetThreadAffinity(uint32_t mask) = 0;
   // Sleep(0): gives the scheduler the chance to move the thread at once.
   virtual void YieldToScheduler() = 0;
 

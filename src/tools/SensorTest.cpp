@@ -74,11 +74,14 @@ void SensorTest::ReadCoreDistances(int (&distances)[kCoreSlots]) {
   for (int core = 0; core < kCoreSlots; ++core) {
     distances[core] = 0;
     if (cpu.coreSlotMask[core] == 0) continue;
-    access_.PinToCpu(cpu.coreSlotMask[core]);
     uint32_t low = 0;
     uint32_t high = 0;
-    access_.ReadMsr(kMsrThermStatus, &low, &high);
-    distances[core] = static_cast<int>((low >> 16) & 0x7F);
+    // A sensor that could not be read gives its last good distance, never
+    // 0 (at TjMax) and never another core's.
+    if (access_.PinToCpu(cpu.coreSlotMask[core]) && access_.ReadMsr(kMsrThermStatus, &low, &high)) {
+      lastDistance_[core] = static_cast<int>((low >> 16) & 0x7F);
+    }
+    distances[core] = lastDistance_[core];
   }
   access_.RestoreAffinity();
 }

@@ -94,6 +94,7 @@ class SensorTest : private CoolDownHost {
   SensorTestTexts texts_;
   CoolDownTest coolDown_;
   uint32_t savedClockModulation_ = 0;
+  int lastDistance_[kCoreSlots] = {};
   uintptr_t timerId_ = kInitialTimerId;
   bool running_ = false;
   bool picking_ = false;

@@ -128,6 +128,24 @@ assert controls["1002"] == "57" and controls["1023"] == "57F", controls
 assert "TjMax0=85" in shutdown["settingsFile"] and "IconShow=1" in shutdown["settingsFile"], shutdown
 PY
 
+# Every fifth register read refused: each cycle shows what the machine reports,
+# never TjMax for a failed sensor read, a 0 % / 100 % load or the x 6.0 floor.
+{ cat sim/machines/e8400.ini; printf '[driver]\nread_fails_every = 5\n[counters]\nload = 50\nbus_ratio = 9\n'; } \
+  >"$work/failing.ini"
+"$sim" --machine "$work/failing.ini" --cycles 12 >"$work/failing.jsonl"
+python3 - "$work/failing.jsonl" <<'PY' || fail "failed register reads show up"
+import json, sys
+lines = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
+cycles = [line for line in lines if line.get("type") == "cycle"]
+assert len(cycles) == 12, len(cycles)
+for cycle in cycles:
+    c = cycle["controls"]
+    assert [c["1001"], c["1002"], c["1020"], c["1023"]] == ["62", "62", "62\u00b0C", "62\u00b0C"], (cycle["cycle"], c)
+    assert c["1159"] == "333.33 x 9.0" and c["1155"] == "3000.00 MHz", (cycle["cycle"], c)
+    if cycle["cycle"] > 1:
+        assert c["1157"] == "Load  50.0%", (cycle["cycle"], c["1157"])
+PY
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures korvath-sim check(s) failed" >&2
   exit 1

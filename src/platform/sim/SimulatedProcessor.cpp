@@ -150,10 +150,11 @@ void SimulatedProcessor::SetProcessAffinity(uint32_t mask) {
   processMask_ = mask;
 }
 
-void SimulatedProcessor::SetThreadAffinity(uint32_t mask) {
+bool SimulatedProcessor::SetThreadAffinity(uint32_t mask) {
   Record({ProcessorEvent::Kind::kSetThreadAffinity, -1, mask, 0, 0});
-  if (mask == 0 || (mask & ~processMask_) != 0) return;
+  if (mask == 0 || (mask & ~processMask_) != 0 || (mask & refusedThreadMask_) != 0) return false;
   threadMask_ = mask;
+  return true;
 }
 
 void SimulatedProcessor::YieldToScheduler() { Record({ProcessorEvent::Kind::kYield, -1, 0, 0, 0}); }

@@ -54,8 +54,8 @@ void Win32Processor::SetProcessAffinity(uint32_t mask) {
   SetProcessAffinityMask(GetCurrentProcess(), mask);
 }
 
-void Win32Processor::SetThreadAffinity(uint32_t mask) {
-  SetThreadAffinityMask(GetCurrentThread(), mask);
+bool Win32Processor::SetThreadAffinity(uint32_t mask) {
+  return SetThreadAffinityMask(GetCurrentThread(), mask) != 0;
 }
 
 void Win32Processor::YieldToScheduler() { Sleep(0); }

@@ -21,7 +21,7 @@ class Win32Processor : public Processor {
 
   AffinityMasks GetAffinityMasks() override;
   void SetProcessAffinity(uint32_t mask) override;
-  void SetThreadAffinity(uint32_t mask) override;
+  bool SetThreadAffinity(uint32_t mask) override;
   void YieldToScheduler() override;
 
   void OpenHardwareAccess() override;

@@ -93,9 +93,8 @@ TEST(TemperatureMonitor, SamplingPinsReadsAndRestoresPerPresentSlot) {
   rig.Cycle();
   EXPECT_EQ(rig.processor.EventStrings(),
             (std::vector<std::string>{"process-affinity 0x3", "thread-affinity 0x2", "yield", "read cpu1 0x19C",
-                                      "process-affinity 0x3", "thread-affinity 0x3", "thread-affinity 0x1",
-                                      "yield", "read cpu0 0x19C", "process-affinity 0x3",
-                                      "thread-affinity 0x3"}));
+                                      "thread-affinity 0x3", "thread-affinity 0x1",
+                                      "yield", "read cpu0 0x19C", "thread-affinity 0x3"}));
   EXPECT_EQ(rig.texts.Get(IDC_TEMPERATURE0), "60");
   EXPECT_EQ(rig.texts.Get(IDC_DISTANCE0), "40");
   EXPECT_EQ(rig.texts.Get(IDC_THERMAL_STATUS0), "LOG");

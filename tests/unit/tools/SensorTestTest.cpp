@@ -55,6 +55,20 @@ TEST(SensorTest, MovementShowsHowFarEachPresentSensorMovedUnderLoad) {
   for (int core = 0; core < kCoreSlots; ++core) EXPECT_EQ(rig.test.coolDown().minimumDistance(core), 100);
 }
 
+// A refused read or pin gives the core's last good distance: the movement is
+// then 0, not the whole distance to TjMax.
+TEST(SensorTest, FailedReadsGiveTheLastGoodDistance) {
+  SensorTestRig rig;
+  rig.SetDistances(38, 40);
+  rig.clock.onSleep = [&](uint32_t) {
+    rig.SetDistances(32, 33);
+    rig.processor.RefuseThreadAffinity(0x2);
+  };
+  rig.test.OnInitDialog();
+  EXPECT_EQ(rig.dialog.GetText(IDC_MOVEMENT0), "6");
+  EXPECT_EQ(rig.dialog.GetText(IDC_MOVEMENT1), "0");
+}
+
 TEST(SensorTest, StartLaunchesThePickedProgramOnAllProcessors) {
   SensorTestRig rig;
   rig.SetDistances(38, 38);
