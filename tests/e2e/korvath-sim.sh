@@ -47,6 +47,7 @@ cat >"$work/expected.json" <<'JSON'
   "n270":      {"modelNumber": "Atom N270",   "signatureText": "106C2", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 0, 0, 0],    "temperature": ["50", "", "", ""], "clock": ["1600.00 MHz", "133.33 x 12.0", "Load   0.0%"]},
   "e5472":     {"modelNumber": "Xeon E5472",  "signatureText": "10676", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 2, 4, 8],    "temperature": ["40", "41", "39", "42"], "clock": ["3000.00 MHz", "333.33 x 9.0", "Load   0.0%"]},
   "i7-920":    {"modelNumber": "Core i7 920", "signatureText": "106A5", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64],  "temperature": ["40", "42", "39", "43"], "clock": ["2933.70 MHz", "133.35 x 22.0", "Load  30.0%"]},
+  "i7-920-ht-off": {"modelNumber": "Core i7 920", "signatureText": "106A5", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 4, 8], "temperature": ["40", "42", "39", "43"], "clock": ["2933.70 MHz", "133.35 x 22.0", "Load  30.0%"]},
   "pentium-d": {"fatal": {"caption": "Error", "text": "The processor detected is not supported.\n\nGenuineIntel\n\n\n", "exitCode": 0}}
 }
 JSON

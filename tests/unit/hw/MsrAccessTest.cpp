@@ -140,6 +140,22 @@ TEST(CoreSlots, TwoThreadsPerCoreTakeEveryOtherProcessorSortedByApicId) {
   EXPECT_EQ(rig.processor.ProcessMask(), 0xFFu);
 }
 
+// The same four cores with Hyper-Threading on (eight processors, siblings
+// side by side) and off (four processors with APIC identifiers 0, 2, 4, 6):
+// each core gets one slot, with the very processors the step gives when on.
+TEST(CoreSlots, HyperThreadingOnOrOffGivesEveryCoreOneSlot) {
+  for (const char* name : {"i7-920", "i7-920-ht-off"}) {
+    SimulatedProcessor processor(testing::LoadMachine(name));
+    CpuInfo cpu = CreateCpuInfo(processor);
+    MsrAccess access(processor, cpu);
+    BuildCoreSlots(access);
+    bool on = std::string(name) == "i7-920";
+    std::vector<uint32_t> slots(std::begin(cpu.coreSlotMask), std::end(cpu.coreSlotMask));
+    EXPECT_EQ(slots, on ? (std::vector<uint32_t>{0x1, 0x4, 0x10, 0x40}) : (std::vector<uint32_t>{0x1, 0x2, 0x4, 0x8}))
+        << name;
+  }
+}
+
 TEST(CoreSlots, MissingProcessorLeavesItsSlotEmptyAndLast) {
   Rig rig("[system]\naffinity = 0xB\n[cpuid]\n0x1 = 0x1067A 0x00040800 0 0\n0x4 = 0x0C000121 0 0 0\n");
   BuildCoreSlots(rig.access);
