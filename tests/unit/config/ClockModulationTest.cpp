@@ -71,8 +71,13 @@ TEST(ClockModulation, SavedValueAtStartUp) {
 
   Rig untouched;
   untouched.clock.ApplyAtStartup(0);
+  // A hand-edited value keeps only the register's own bits 4-0; with none
+  // of them left it is no saved value at all.
+  untouched.clock.ApplyAtStartup(0xFFFFFF00);
   EXPECT_TRUE(untouched.processor.Events().empty());
-
+  Rig edited;
+  edited.clock.ApplyAtStartup(0x80000118);
+  EXPECT_EQ(edited.processor.PeekMsr(3, kMsrClockModulation), 0x18u);
   // A run that never touched the register saves it as it found it.
   untouched.SetRegister(0x0000000700000014);
   EXPECT_EQ(untouched.clock.ReadForSaving(), 0x14u);
