@@ -133,6 +133,8 @@ void Monitor::RefreshTrayIcons() {
   for (int slot = 0; slot < kCoreSlots; ++slot) {
     input.temperature[slot] = temperatures_.sample(slot).temperature;
     input.readout[slot] = temperatures_.sample(slot).readout;
+    // A core never read yet keeps its icon as it is.
+    if (!temperatures_.hasReading(slot)) input.present[slot] = false;
   }
   input.temperature[kGpuIconIndex] = gpu_.lastGpuTemperature();
   tray_.Refresh(input);

@@ -106,6 +106,29 @@ TEST(TemperatureMonitor, SamplingPinsReadsAndRestoresPerPresentSlot) {
   EXPECT_FALSE(rig.texts.Has(IDC_MINIMUM3));
 }
 
+// A refused pin (the sensor would be read on the wrong core) is no reading:
+// before a first good one the slot shows nothing, after it the slot keeps it.
+// A reading of 0 that was never taken must not show TjMax or stick as the maximum.
+TEST(TemperatureMonitor, NoReadingLeavesTheLastGoodOne) {
+  Rig rig;
+  rig.SetReadout(0, 38);
+  rig.processor.RefuseThreadAffinity(0x1);
+  EXPECT_FALSE(rig.monitor.SampleCoreTemperature(0));
+  EXPECT_FALSE(rig.monitor.hasReading(0));
+  EXPECT_FALSE(rig.texts.Has(IDC_TEMPERATURE0));
+  EXPECT_EQ(rig.monitor.stats().maxTemp[0], kMaxTempStart);
+
+  rig.processor.RefuseThreadAffinity(0);
+  EXPECT_TRUE(rig.monitor.SampleCoreTemperature(0));
+  rig.SetReadout(0, 0);
+  rig.processor.RefuseThreadAffinity(0x1);
+  EXPECT_FALSE(rig.monitor.SampleCoreTemperature(0));
+  EXPECT_EQ(rig.monitor.sample(0).temperature, 62);
+  EXPECT_EQ(rig.texts.Get(IDC_TEMPERATURE0), "62");
+  EXPECT_EQ(rig.texts.Get(IDC_MAXIMUM0), "62\xC2\xB0" "C");
+  EXPECT_EQ(rig.monitor.stats().tempSum[0], 124);
+}
+
 TEST(TemperatureMonitor, RecordsKeepTheFirstTimeOnTies) {
   Rig rig;
   rig.SetReadout(0, 40);
