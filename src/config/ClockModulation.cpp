@@ -7,6 +7,8 @@ namespace korvath {
 namespace {
 
 constexpr uint32_t kDutyBits = 0xF;  // the duty code with bit 0, as the step rules count it
+// Enable, duty code and bit 0; the driver refuses a write with any other bit.
+constexpr uint32_t kDefinedBits = 0x1F;
 constexpr uint32_t kLowestEnabled = 0x12;   // enabled, 12.5 %
 constexpr uint32_t kHighestEnabled = 0x1E;  // enabled, 87.5 %
 
@@ -23,6 +25,9 @@ std::string DutyCycleText(uint32_t value) {
 double VidVolts(uint32_t vid) { return (vid & 0x3F) * 0.0125 + 0.825; }
 
 void ClockModulation::ApplyAtStartup(uint32_t clockMod) {
+  // The file may have been edited by hand; bits the register does not define
+  // are dropped, and a value left with none means nothing was saved.
+  clockMod &= kDefinedBits;
   if (clockMod == 0) return;
   access_.SetClockModulation(NormaliseClockModulation(clockMod));
 }

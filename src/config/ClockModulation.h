@@ -37,7 +37,8 @@ class ClockModulation {
  public:
   explicit ClockModulation(MsrAccess& access) : access_(access) {}
 
-  // The saved ClockMod; 0 leaves the processors as they are.
+  // The saved ClockMod, cut to the register's bits 4-0; 0 leaves the
+  // processors as they are.
   void ApplyAtStartup(uint32_t clockMod);
 
   // The dialog's opening: the VID texts, then the register read and held for

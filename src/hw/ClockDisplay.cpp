@@ -22,25 +22,28 @@ double CoreI7Multiplier(const CpuInfo& cpu, double ratio) {
   return multiplier < 12 ? 12 : multiplier;
 }
 
-double BusRatioMultiplier(MsrAccess& access) {
+std::optional<double> BusRatioMultiplier(MsrAccess& access) {
   CpuInfo& cpu = access.cpu();
   double sum = 0;
   double last = 0;
   int read = 0;
   for (int i = 0; i < kBusRatioProcessors; ++i) {
     if (!cpu.HasProcessor(i)) continue;
-    access.PinToCpu(1u << i);
     uint32_t low = 0;
     uint32_t high = 0;
-    access.ReadMsr(kMsrEblCrPowerOn, &low, &high);
+    // A processor whose field could not be read is left out; its zeros
+    // would pull the multiplier down to the floor.
+    bool gotField = access.PinToCpu(1u << i) && access.ReadMsr(kMsrEblCrPowerOn, &low, &high);
     access.RestoreAffinity();
+    if (!gotField) continue;
     last = BusRatioField(low);
     sum += last;
     ++read;
   }
+  if (read == 0) return std::nullopt;
   double multiplier = last;
   // The rounded averages only hold when every processor was read; with a gap
-  // in processors 0-3 they would average too few readings.
+  // in processors 0-3 or a failed read they would average too few readings.
   if (read == cpu.coreCount) {
     if (cpu.coreCount == 4) multiplier = static_cast<int64_t>((sum + 1) * 0.5) * 0.5;
     else if (cpu.coreCount == 2) multiplier = static_cast<int64_t>(sum + 0.5) * 0.5;
@@ -51,7 +54,7 @@ double BusRatioMultiplier(MsrAccess& access) {
 
 }  // namespace
 
-double CurrentMultiplier(MsrAccess& access, double ratio) {
+std::optional<double> CurrentMultiplier(MsrAccess& access, double ratio) {
   if (access.cpu().IsCoreI7()) return CoreI7Multiplier(access.cpu(), ratio);
   return BusRatioMultiplier(access);
 }
@@ -65,18 +68,26 @@ std::string ElapsedTimeText(uint64_t cycleCount) {
 
 std::string LoadText(const CpuInfo& cpu) {
   double sum = 0;
-  for (double load : cpu.coreLoad) sum += load;
-  return Format("Load %5.1f%%", cpu.coreCount > 0 ? sum / cpu.coreCount : 0.0);
+  int measured = 0;
+  for (int i = 0; i < kMaxProcessors; ++i) {
+    sum += cpu.coreLoad[i];
+    measured += cpu.loadMeasured[i];
+  }
+  // A processor whose counters could not be read yet has no load to show;
+  // once every processor has been measured this is the plain average.
+  int count = measured > 0 && measured < cpu.coreCount ? measured : cpu.coreCount;
+  return Format("Load %5.1f%%", count > 0 ? sum / count : 0.0);
 }
 
 void UpdateClockDisplay(MsrAccess& access, double tscMhz, uint64_t cycleCount, DisplayTexts& texts) {
   double ratio = MeasureCoreRatios(access);
-  double multiplier = CurrentMultiplier(access, ratio);
+  std::optional<double> multiplier = CurrentMultiplier(access, ratio);
   const CpuInfo& cpu = access.cpu();
-  // The same as a whole number of MHz above 0, and false for a NaN.
-  if (tscMhz >= 1.0) {
-    texts.Set(IDC_CLOCK_SPEED, Format("%.2f MHz", tscMhz * multiplier / cpu.maxMultiplier));
-    texts.Set(IDC_BUS_MULTIPLIER, Format("%.2f x %.1f", tscMhz / cpu.maxMultiplier, multiplier));
+  // The same as a whole number of MHz above 0, and false for a NaN. Without
+  // a multiplier this cycle the texts keep the last one.
+  if (tscMhz >= 1.0 && multiplier) {
+    texts.Set(IDC_CLOCK_SPEED, Format("%.2f MHz", tscMhz * *multiplier / cpu.maxMultiplier));
+    texts.Set(IDC_BUS_MULTIPLIER, Format("%.2f x %.1f", tscMhz / cpu.maxMultiplier, *multiplier));
   }
   texts.Set(IDC_ELAPSED_TIME, ElapsedTimeText(cycleCount));
   texts.Set(IDC_LOAD, LoadText(cpu));

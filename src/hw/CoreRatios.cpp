@@ -16,13 +16,20 @@ struct CounterReading {
 };
 
 // Taken back to back on the pinned processor, so that the three numbers
-// describe the same moment and their intervals the same span.
-CounterReading ReadCounters(MsrAccess& access) {
-  CounterReading reading;
-  reading.reference = access.ReadMsr(kMsrFixedCtr2);
-  reading.core = access.ReadMsr(kMsrFixedCtr1);
+// describe the same moment and their intervals the same span. False when
+// either counter could not be read.
+bool ReadCounters(MsrAccess& access, CounterReading& reading) {
+  bool read = access.ReadMsr(kMsrFixedCtr2, &reading.reference);
+  read = access.ReadMsr(kMsrFixedCtr1, &reading.core) && read;
   reading.tsc = access.processor().ReadTsc();
-  return reading;
+  return read;
+}
+
+void KeepReading(CpuInfo& cpu, int i, const CounterReading& reading) {
+  cpu.lastCoreClocks[i] = reading.core;
+  cpu.lastRefClocks[i] = reading.reference;
+  cpu.lastTsc[i] = reading.tsc;
+  cpu.countersRead[i] = true;
 }
 
 double ClampPercent(double percent) {
@@ -35,23 +42,34 @@ double ClampPercent(double percent) {
 
 void TakeCounterBaselines(MsrAccess& access) {
   CpuInfo& cpu = access.cpu();
-  cpu.coreCount = 0;
+  // Every processor counts, also one whose counters could not be read now.
+  cpu.coreCount = CountProcessors(cpu.systemAffinityMask);
   access.EnableFixedCounters();
   for (double& load : cpu.coreLoad) load = 0;
+  for (bool& read : cpu.countersRead) read = false;
+  for (bool& measured : cpu.loadMeasured) measured = false;
   access.ForEachProcessor([&](int i) {
-    ++cpu.coreCount;
-    CounterReading reading = ReadCounters(access);
-    cpu.lastRefClocks[i] = reading.reference;
-    cpu.lastCoreClocks[i] = reading.core;
-    cpu.lastTsc[i] = reading.tsc;
+    CounterReading reading;
+    if (ReadCounters(access, reading)) KeepReading(cpu, i, reading);
   });
 }
 
 double MeasureCoreRatios(MsrAccess& access) {
   CpuInfo& cpu = access.cpu();
   double ratioSum = 0;
+  int measured = 0;
   access.ForEachProcessor([&](int i) {
-    CounterReading reading = ReadCounters(access);
+    CounterReading reading;
+    // A counter that could not be read leaves this processor out of this
+    // measurement: its load stays and the next one measures from its last
+    // good reading. A first good reading only gives the start.
+    if (!ReadCounters(access, reading)) return;
+    if (!cpu.countersRead[i]) {
+      KeepReading(cpu, i, reading);
+      return;
+    }
+    ++measured;
+    cpu.loadMeasured[i] = true;
     int64_t dCore = static_cast<int64_t>(reading.core - cpu.lastCoreClocks[i]);
     int64_t dRef = static_cast<int64_t>(reading.reference - cpu.lastRefClocks[i]);
     int64_t dTsc = static_cast<int64_t>(reading.tsc - cpu.lastTsc[i]);
@@ -69,11 +87,9 @@ double MeasureCoreRatios(MsrAccess& access) {
       access.WriteMsr(kMsrFixedCtr2, 0, 0);
       reading.reference = 0;
     }
-    cpu.lastCoreClocks[i] = reading.core;
-    cpu.lastRefClocks[i] = reading.reference;
-    cpu.lastTsc[i] = reading.tsc;
+    KeepReading(cpu, i, reading);
   });
-  double ratio = cpu.coreCount > 0 ? ratioSum / cpu.coreCount : 1.0;
+  double ratio = measured > 0 ? ratioSum / measured : 1.0;
   access.EnableFixedCounters();
   return ratio < 0.2 || ratio > 2.5 ? 1.0 : ratio;
 }

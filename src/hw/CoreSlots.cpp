@@ -20,6 +20,17 @@ void SortCoreSlots(CoreSlot (&slots)[kCoreSlots]) {
   }
 }
 
+namespace {
+
+// Bits of the APIC identifier that number the threads within one core.
+int SmtWidth(uint32_t threadsPerCore) {
+  int width = 0;
+  while ((1u << width) < threadsPerCore) ++width;
+  return width;
+}
+
+}  // namespace
+
 void BuildCoreSlots(MsrAccess& access) {
   Processor& processor = access.processor();
   CpuInfo& cpu = access.cpu();
@@ -28,17 +39,53 @@ void BuildCoreSlots(MsrAccess& access) {
   uint32_t step = logicalPerPackage / coresPerPackage;
   if (step < 1) step = 1;
 
-  CoreSlot slots[kCoreSlots];
-  for (int k = 0; k < kCoreSlots; ++k) {
-    uint32_t p = static_cast<uint32_t>(k) * step;
-    if (p >= 32 || !(cpu.systemAffinityMask & (1u << p))) continue;
-    // Processors above 7 are never visited.
-    if (p >= kMaxProcessors) continue;
-    access.PinToCpu(1u << p);
-    slots[k].apicId = (processor.Cpuid(1, 0).ebx >> 24) & 7;
-    slots[k].mask = 1u << p;
+  // The full initial APIC identifier of every present processor 0-7; only
+  // needed when a core may have more than one thread.
+  constexpr uint32_t kUnread = 0xFFFFFFFF;
+  uint32_t apic[kMaxProcessors];
+  for (uint32_t& id : apic) id = kUnread;
+  for (int p = 0; p < kMaxProcessors; ++p) {
+    if (!cpu.HasProcessor(p) || (step == 1 && p >= kCoreSlots)) continue;
+    // CPUID on the wrong processor would give another core's identifier.
+    if (!access.PinToCpu(1u << p)) continue;
+    apic[p] = processor.Cpuid(1, 0).ebx >> 24;
   }
   access.RestoreAffinity();
+
+  // With Hyper-Threading on, logical processors p and p + 1 share a core and
+  // every step-th processor stands for one core. With it switched off in the
+  // firmware CPUID still reports room for the threads, but every present
+  // processor is a core of its own: then the first four present ones are.
+  int shift = SmtWidth(step);
+  bool sharedCore = false;
+  for (int p = 0; p < kMaxProcessors; ++p) {
+    for (int q = p + 1; q < kMaxProcessors; ++q) {
+      if (apic[p] != kUnread && apic[q] != kUnread && (apic[p] >> shift) == (apic[q] >> shift)) sharedCore = true;
+    }
+  }
+  uint32_t chosen[kCoreSlots] = {};
+  if (step == 1 || sharedCore) {
+    for (int k = 0; k < kCoreSlots; ++k) {
+      uint32_t p = static_cast<uint32_t>(k) * step;
+      if (p < kMaxProcessors) chosen[k] = p;
+      else chosen[k] = kUnread;
+    }
+  } else {
+    int k = 0;
+    for (int p = 0; p < kMaxProcessors && k < kCoreSlots; ++p) {
+      if (cpu.HasProcessor(p)) chosen[k++] = static_cast<uint32_t>(p);
+    }
+    for (; k < kCoreSlots; ++k) chosen[k] = kUnread;
+  }
+
+  CoreSlot slots[kCoreSlots];
+  for (int k = 0; k < kCoreSlots; ++k) {
+    uint32_t p = chosen[k];
+    // Processors above 7 are never visited.
+    if (p >= kMaxProcessors || apic[p] == kUnread) continue;
+    slots[k].apicId = apic[p] & 7;
+    slots[k].mask = 1u << p;
+  }
   SortCoreSlots(slots);
   for (int k = 0; k < kCoreSlots; ++k) cpu.coreSlotMask[k] = slots[k].mask;
 }

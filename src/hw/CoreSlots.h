@@ -14,8 +14,9 @@ struct CoreSlot {
   uint32_t mask = 0;
 };
 
-// Takes every step-th logical processor (step = threads per core), reads its
-// APIC identifier pinned to it, and sorts the slots by identifier.
+// One logical processor per physical core, sorted by APIC identifier: every
+// step-th processor (step = threads per core) while the cores' threads are
+// there, the first four present processors when Hyper-Threading is off.
 void BuildCoreSlots(MsrAccess& access);
 
 // Bubble sort by APIC identifier; equal identifiers keep their order and

@@ -24,6 +24,11 @@ struct CpuInfo {
   uint64_t lastRefClocks[kMaxProcessors] = {};
   uint64_t lastTsc[kMaxProcessors] = {};
   uint64_t core0ClockDelta = 0;
+  // True once the processor's counters were read, so that the last-counter
+  // tables hold a reading to measure from.
+  bool countersRead[kMaxProcessors] = {};
+  // True once the processor's load was measured; until then its 0 is no load.
+  bool loadMeasured[kMaxProcessors] = {};
   // Single-bit affinity mask of the logical processor behind display core k;
   // 0 when the slot is absent.
   uint32_t coreSlotMask[kCoreSlots] = {};

@@ -28,19 +28,26 @@ std::optional<FatalError> MsrAccess::Open() {
 
 void MsrAccess::Close() { processor_.CloseHardwareAccess(); }
 
-void MsrAccess::PinToCpu(uint32_t mask) {
+bool MsrAccess::SetThreadMask(uint32_t mask) {
   if (!processOnSystemMask_) {
     processor_.SetProcessAffinity(cpu_.systemAffinityMask);
     processOnSystemMask_ = true;
   }
-  processor_.SetThreadAffinity(mask);
+  if (processor_.SetThreadAffinity(mask)) return true;
+  processor_.SetProcessAffinity(cpu_.systemAffinityMask);
+  return processor_.SetThreadAffinity(mask);
+}
+
+bool MsrAccess::PinToCpu(uint32_t mask) {
+  if (!SetThreadMask(mask)) return false;
   processor_.YieldToScheduler();
+  return true;
 }
 
 void MsrAccess::RestoreAffinity() {
-  processor_.SetProcessAffinity(cpu_.systemAffinityMask);
-  processor_.SetThreadAffinity(cpu_.systemAffinityMask);
-  processOnSystemMask_ = true;
+  // Setting the process mask here would also reset the clock thread's own
+  // pin to processor 0, so only the calling thread is restored.
+  SetThreadMask(cpu_.systemAffinityMask);
 }
 
 uint64_t MsrAccess::ReadMsr(uint32_t index) {
@@ -50,8 +57,16 @@ uint64_t MsrAccess::ReadMsr(uint32_t index) {
   return (static_cast<uint64_t>(high) << 32) | low;
 }
 
-void MsrAccess::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
-  processor_.ReadMsr(index, low, high);
+bool MsrAccess::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
+  return processor_.ReadMsr(index, low, high);
+}
+
+bool MsrAccess::ReadMsr(uint32_t index, uint64_t* value) {
+  uint32_t low = 0;
+  uint32_t high = 0;
+  bool read = processor_.ReadMsr(index, &low, &high);
+  *value = (static_cast<uint64_t>(high) << 32) | low;
+  return read;
 }
 
 void MsrAccess::WriteMsr(uint32_t index, uint32_t low, uint32_t high) {
@@ -62,7 +77,8 @@ void MsrAccess::EnableFixedCounters() {
   ForEachProcessor([this](int) {
     uint32_t low = 0;
     uint32_t high = 0;
-    processor_.ReadMsr(kMsrFixedCtrCtrl, &low, &high);
+    // Written back from a failed read, the zeros would clear the other bits.
+    if (!processor_.ReadMsr(kMsrFixedCtrCtrl, &low, &high)) return;
     // Someone else's enable bits are theirs: leave the register alone.
     if ((low & kFixedCounterEnableBits) == 0) {
       processor_.WriteMsr(kMsrFixedCtrCtrl, low | kFixedCounterEnableBits, high);
@@ -80,8 +96,9 @@ void MsrAccess::DisableFixedCounters() {
   ForEachProcessor([this](int) {
     uint32_t low = 0;
     uint32_t high = 0;
-    processor_.ReadMsr(kMsrFixedCtrCtrl, &low, &high);
-    processor_.WriteMsr(kMsrFixedCtrCtrl, low & ~kFixedCounterEnableBits, high);
+    if (processor_.ReadMsr(kMsrFixedCtrCtrl, &low, &high)) {
+      processor_.WriteMsr(kMsrFixedCtrCtrl, low & ~kFixedCounterEnableBits, high);
+    }
     processor_.WriteMsr(kMsrFixedCtr1, 0, 0);
     processor_.WriteMsr(kMsrFixedCtr2, 0, 0);
   });

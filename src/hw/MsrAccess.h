@@ -37,13 +37,19 @@ class MsrAccess {
   std::optional<FatalError> Open();
   void Close();
 
-  // Moves the calling thread onto the processor(s) of mask.
-  void PinToCpu(uint32_t mask);
-  // Puts the thread and the process back on the system mask.
+  // Moves the calling thread onto the processor(s) of mask. False when the
+  // thread could not be moved: the caller then skips that processor's
+  // register work, which would otherwise run wherever the thread is.
+  bool PinToCpu(uint32_t mask);
+  // Puts the calling thread back on the system mask. Other threads keep
+  // their own pins (the process mask is never narrowed by us).
   void RestoreAffinity();
 
+  // 0 when the read fails.
   uint64_t ReadMsr(uint32_t index);
-  void ReadMsr(uint32_t index, uint32_t* low, uint32_t* high);
+  // True when the register was read; both halves are 0 when it was not.
+  bool ReadMsr(uint32_t index, uint32_t* low, uint32_t* high);
+  bool ReadMsr(uint32_t index, uint64_t* value);
   void WriteMsr(uint32_t index, uint32_t low, uint32_t high);
 
   void EnableFixedCounters();
@@ -57,7 +63,7 @@ class MsrAccess {
   void ForEachProcessor(Work&& work) {
     for (int i = 0; i < kMaxProcessors; ++i) {
       if (!cpu_.HasProcessor(i)) continue;
-      PinToCpu(1u << i);
+      if (!PinToCpu(1u << i)) continue;
       work(i);
     }
     RestoreAffinity();
@@ -69,6 +75,10 @@ class MsrAccess {
  private:
   Processor& processor_;
   CpuInfo& cpu_;
+  // Sets the thread's mask; when that is refused, widens the process to the
+  // system mask (another program may have narrowed it) and tries once more.
+  bool SetThreadMask(uint32_t mask);
+
   // A thread can only be pinned inside the process mask, so a process that
   // started narrower is widened to the system mask before the first pin.
   bool processOnSystemMask_ = false;

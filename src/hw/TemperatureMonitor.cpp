@@ -21,18 +21,28 @@ TemperatureMonitor::TemperatureMonitor(MsrAccess& access, TimeSource& time, cons
                                        DisplayTexts& texts)
     : access_(access), time_(time), tjMax_(tjMax), texts_(texts) {}
 
-void TemperatureMonitor::SampleCoreTemperature(int slot) {
+bool TemperatureMonitor::SampleCoreTemperature(int slot) {
   const uint32_t mask = access_.cpu().coreSlotMask[slot];
-  if (mask == 0) return;
+  if (mask == 0) return false;
   const CoreSlotControls& controls = kCoreSlotControls[slot];
 
-  access_.PinToCpu(mask);
   uint32_t low = 0;
   uint32_t high = 0;
-  access_.ReadMsr(kMsrThermStatus, &low, &high);
+  // Unpinned, the read would report whichever core the thread happens to be on.
+  bool read = access_.PinToCpu(mask) && access_.ReadMsr(kMsrThermStatus, &low, &high);
   access_.RestoreAffinity();
 
   ThermalSample& sample = samples_[slot];
+  if (!read) {
+    // A refused read is no reading: 0 would show TjMax and stick as the
+    // maximum. The held reading keeps the averages where they were.
+    if (hasReading_[slot]) {
+      stats_.tempSum[slot] += sample.temperature;
+      stats_.distanceSum[slot] += sample.readout;
+    }
+    return false;
+  }
+  hasReading_[slot] = true;
   sample = DecodeThermalStatus(low, slot);
   texts_.Set(controls.thermalStatus, sample.statusText);
   sample.temperature = CoreTemperature(sample.readout, sample.hotNow, tjMax_[slot], idleCalibration[slot]);
@@ -52,6 +62,7 @@ void TemperatureMonitor::SampleCoreTemperature(int slot) {
 
   texts_.Set(controls.distance, std::to_string(sample.readout));
   texts_.Set(controls.temperature, std::to_string(sample.temperature));
+  return true;
 }
 
 void TemperatureMonitor::SampleAllCores() {

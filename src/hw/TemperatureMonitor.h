@@ -22,8 +22,10 @@ class TemperatureMonitor {
   TemperatureMonitor(MsrAccess& access, TimeSource& time, const int (&tjMax)[kCoreSlots], DisplayTexts& texts);
 
   // One present slot: pin, read MSR 0x19C, restore, then decode, compute,
-  // record and set the slot's texts.
-  void SampleCoreTemperature(int slot);
+  // record and set the slot's texts. False when the register could not be
+  // read: the slot keeps its last good reading, which counts towards the
+  // averages again but sets no record and no text.
+  bool SampleCoreTemperature(int slot);
   // Slots 0-3 in order, skipping absent ones.
   void SampleAllCores();
   // The GPU as entry 4 of the statistics, without any text.
@@ -33,6 +35,8 @@ class TemperatureMonitor {
   void ResetStatistics();
 
   const ThermalSample& sample(int slot) const { return samples_[slot]; }
+  // False until the slot's sensor has been read once.
+  bool hasReading(int slot) const { return hasReading_[slot]; }
   const ThermalSample (&samples() const)[kCoreSlots] { return samples_; }
   TemperatureStats& stats() { return stats_; }
   const TemperatureStats& stats() const { return stats_; }
@@ -47,6 +51,7 @@ class TemperatureMonitor {
   const int (&tjMax_)[kCoreSlots];
   DisplayTexts& texts_;
   ThermalSample samples_[kCoreSlots];
+  bool hasReading_[kCoreSlots] = {};
   TemperatureStats stats_;
 };
 

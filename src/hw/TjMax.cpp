@@ -23,12 +23,12 @@ bool IsQuadFromQ9000(const BrandText& model) {
 }
 
 // The low half of MSR 0x1A2 on the processor the thread is pinned to. Every
-// reading of the register goes through here, so that a read that fails
-// gives 0, which both rules take as "not reported".
+// reading of the register goes through here, so that a refused read gives 0,
+// which both rules take as "not reported".
 uint32_t ReadTemperatureTarget(MsrAccess& access) {
   uint32_t low = 0;
   uint32_t high = 0;
-  access.ReadMsr(kMsrTemperatureTarget, &low, &high);
+  if (!access.ReadMsr(kMsrTemperatureTarget, &low, &high)) return 0;
   return low;
 }
 
@@ -39,8 +39,9 @@ void ForEachSlotTemperatureTarget(MsrAccess& access, Take&& take) {
   const CpuInfo& cpu = access.cpu();
   for (int k = 0; k < kCoreSlots; ++k) {
     if (cpu.coreSlotMask[k] == 0) continue;
-    access.PinToCpu(cpu.coreSlotMask[k]);
-    take(k, ReadTemperatureTarget(access));
+    // A slot that cannot be pinned reads nothing: another core's register
+    // is no answer for it.
+    take(k, access.PinToCpu(cpu.coreSlotMask[k]) ? ReadTemperatureTarget(access) : 0u);
   }
   access.RestoreAffinity();
 }

@@ -109,10 +109,13 @@ void Monitor::SampleCores() {
   for (int slot = 0; slot < kCoreSlots; ++slot) {
     if (cpu_.coreSlotMask[slot] == 0) continue;
     temperatures_.SampleCoreTemperature(slot);
+    // A failed read leaves the last good reading, which is shown and checked
+    // again; a core never read yet has nothing to show or check.
+    if (!temperatures_.hasReading(slot)) continue;
     int temperature = temperatures_.sample(slot).temperature;
     std::string value = std::to_string(temperature);
-    if (slot == 0) {
-      trayTipText_.append("Core 0:  ");
+    if (trayTipText_.empty()) {
+      trayTipText_.append("Core ").append(1, static_cast<char>('0' + slot)).append(":  ");
     } else {
       trayTipText_.append("\nCore ").append(1, static_cast<char>('0' + slot)).append(":  ");
       titleText_ += ' ';
@@ -140,6 +143,8 @@ void Monitor::RefreshTrayIcons() {
   for (int slot = 0; slot < kCoreSlots; ++slot) {
     input.temperature[slot] = temperatures_.sample(slot).temperature;
     input.readout[slot] = temperatures_.sample(slot).readout;
+    // A core never read yet keeps its icon as it is.
+    if (!temperatures_.hasReading(slot)) input.present[slot] = false;
   }
   input.temperature[kGpuIconIndex] = gpu_.lastGpuTemperature();
   tray_.Refresh(input);
@@ -171,7 +176,10 @@ void Monitor::LogStep() {
   std::array<int, kCoreSlots> present;
   size_t count = 0;
   for (int slot = 0; slot < kCoreSlots; ++slot) {
-    if (cpu_.coreSlotMask[slot] != 0) present[count++] = temperatures_.sample(slot).temperature;
+    if (cpu_.coreSlotMask[slot] == 0) continue;
+    // Until every core has been read once there is no true line to write.
+    if (!temperatures_.hasReading(slot)) return;
+    present[count++] = temperatures_.sample(slot).temperature;
   }
   log_.Step(seams_.time.LocalNow(), std::span<const int>(present.data(), count));
 }

@@ -38,7 +38,8 @@ class Processor {
 
   virtual AffinityMasks GetAffinityMasks() = 0;
   virtual void SetProcessAffinity(uint32_t mask) = 0;
-  virtual void SetThreadAffinity(uint32_t mask) = 0;
+  // False when refused, as for a mask outside the process's affinity.
+  virtual bool SetThreadAffinity(uint32_t mask) = 0;
   // Sleep(0): gives the scheduler the chance to move the thread at once.
   virtual void YieldToScheduler() = 0;
 
@@ -46,8 +47,8 @@ class Processor {
   virtual void OpenHardwareAccess() = 0;               // ordinal 7
   virtual int GetHardwareAccessStatus() = 0;           // ordinal 1
   virtual bool QueryMsrSupport() = 0;                  // ordinal 11
-  // A failed read leaves 0 in both halves.
-  virtual void ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) = 0;  // ordinal 21
+  // True when the register was read; a failed read leaves 0 in both halves.
+  virtual bool ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) = 0;  // ordinal 21
   virtual void WriteMsr(uint32_t index, uint32_t low, uint32_t high) = 0;   // ordinal 22
   virtual void CloseHardwareAccess() = 0;              // ordinal 8
 };

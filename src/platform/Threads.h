@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 namespace korvath {
 
@@ -12,6 +13,15 @@ inline constexpr int kThreadPriorityNormal = 0;
 inline constexpr int kThreadPriorityHighest = 2;
 inline constexpr int kThreadPriorityTimeCritical = 15;
 
+// A worker thread that its starter waits for before it lets go of what the
+// work uses.
+class WorkerThread {
+ public:
+  virtual ~WorkerThread() = default;
+  // Returns when the work has ended.
+  virtual void Join() = 0;
+};
+
 class Threads {
  public:
   virtual ~Threads() = default;
@@ -20,9 +30,9 @@ class Threads {
   virtual int CurrentPriority() = 0;
   virtual void SetCurrentPriority(int priority) = 0;
 
-  // Runs work on a thread of its own at the given priority; nobody waits for
-  // it or stops it. False when no thread could be started.
-  virtual bool StartDetached(int priority, std::function<void()> work) = 0;
+  // Runs work on a thread of its own at the given priority; the work itself
+  // must come to an end. Null when no thread could be started.
+  virtual std::unique_ptr<WorkerThread> Start(int priority, std::function<void()> work) = 0;
 };
 
 }  // namespace korvath

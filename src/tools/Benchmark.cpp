@@ -120,13 +120,18 @@ std::optional<BenchmarkResult> Benchmark::Measure(double tscMhz) {
   uint32_t checksum = kernel_(kBenchmarkMultiplier);
   uint32_t powerOnLow = 0;
   uint32_t powerOnHigh = 0;
-  access_.ReadMsr(kMsrEblCrPowerOn, &powerOnLow, &powerOnHigh);
+  bool powerOnRead = access_.ReadMsr(kMsrEblCrPowerOn, &powerOnLow, &powerOnHigh);
   uint32_t tick1 = time_.TickCount();
   int64_t counter1 = time_.PerformanceCounter();
   threads_.SetCurrentPriority(savedPriority);
 
-  double ratio = cpu.IsCoreI7() && measureCoreRatios_ ? measureCoreRatios_() : 1.0;
-  double multiplier = BenchmarkMultiplier(cpu.signature, ratio, cpu.maxMultiplier, powerOnLow);
+  // Without the bus ratio field (a refused read gives 0, a speed of 0 MHz)
+  // the measured clock ratio stands in for it, as it does on Core i7.
+  bool byRatio = cpu.IsCoreI7() || !powerOnRead;
+  double ratio = byRatio && measureCoreRatios_ ? measureCoreRatios_() : 1.0;
+  double multiplier = powerOnRead || cpu.IsCoreI7()
+                          ? BenchmarkMultiplier(cpu.signature, ratio, cpu.maxMultiplier, powerOnLow)
+                          : std::trunc(ratio * cpu.maxMultiplier * 2.0 + 0.5) * 0.5;
 
   mainWindow_.SetText(IDC_QZ_BENCH, "Done");
 

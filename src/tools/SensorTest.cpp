@@ -9,13 +9,6 @@
 #include "tools/WorkKernel.h"
 
 namespace korvath {
-namespace {
-
-// The movement test's load threads run half the benchmark's work.
-constexpr int kLoadMultiplier = 1;
-
-}  // namespace
-
 const int kCoolDownCoreCellIds[kCoolDownRows][kCoreSlots] = {
     {IDC_HEAT_UP_CORE0, IDC_HEAT_UP_CORE1, IDC_HEAT_UP_CORE2, IDC_HEAT_UP_CORE3},
     {IDC_TEST2_CORE0, IDC_TEST2_CORE1, IDC_TEST2_CORE2, IDC_TEST2_CORE3},
@@ -69,16 +62,27 @@ SensorTest::SensorTest(MsrAccess& access, TimeSource& time, Threads& threads, De
       timer_(timer),
       coolDown_(texts_.table) {}
 
+SensorTest::~SensorTest() { EndLoad(); }
+
+void SensorTest::EndLoad() {
+  loadDone_ = true;
+  for (std::unique_ptr<WorkerThread>& thread : loadThreads_) thread->Join();
+  loadThreads_.clear();
+}
+
 void SensorTest::ReadCoreDistances(int (&distances)[kCoreSlots]) {
   const CpuInfo& cpu = access_.cpu();
   for (int core = 0; core < kCoreSlots; ++core) {
     distances[core] = 0;
     if (cpu.coreSlotMask[core] == 0) continue;
-    access_.PinToCpu(cpu.coreSlotMask[core]);
     uint32_t low = 0;
     uint32_t high = 0;
-    access_.ReadMsr(kMsrThermStatus, &low, &high);
-    distances[core] = static_cast<int>((low >> 16) & 0x7F);
+    // A sensor that could not be read gives its last good distance, never
+    // 0 (at TjMax) and never another core's.
+    if (access_.PinToCpu(cpu.coreSlotMask[core]) && access_.ReadMsr(kMsrThermStatus, &low, &high)) {
+      lastDistance_[core] = static_cast<int>((low >> 16) & 0x7F);
+    }
+    distances[core] = lastDistance_[core];
   }
   access_.RestoreAffinity();
 }
@@ -91,15 +95,22 @@ void SensorTest::OnInitDialog() {
   uint32_t high = 0;
   access_.ReadMsr(kMsrClockModulation, &savedClockModulation_, &high);
 
+  // The load runs until the loaded reading is in, however fast the processor
+  // gets through one run of the work.
   const CpuInfo& cpu = access_.cpu();
+  loadDone_ = false;
   for (int i = 0; i < kMaxProcessors; ++i) {
     if (!cpu.HasProcessor(i)) continue;
-    threads_.StartDetached(kThreadPriorityIdle, [] { WorkKernel(kLoadMultiplier); });
+    std::unique_ptr<WorkerThread> thread = threads_.Start(kThreadPriorityIdle, [this] { RunWorkUntil(loadDone_); });
+    if (thread) loadThreads_.push_back(std::move(thread));
   }
   time_.Sleep(kLoadSettleMs);
 
   int loaded[kCoreSlots] = {};
   ReadCoreDistances(loaded);
+  // They end within milliseconds; closing the dialog waits for them, so the
+  // dialog does not wait here for threads the scheduler puts last.
+  loadDone_ = true;
   bool present[kCoreSlots] = {};
   for (int core = 0; core < kCoreSlots; ++core) {
     present[core] = cpu.coreSlotMask[core] != 0;
@@ -181,6 +192,7 @@ void SensorTest::OnTimer() {
 }
 
 void SensorTest::OnDestroy() {
+  EndLoad();
   if (timerId_ != 0) timer_.KillTimer(timerId_);
   running_ = false;
   SetClockModulation(savedClockModulation_);

@@ -2,9 +2,12 @@
 // and Start, Stop, Download and closing around the cool down test.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Desktop.h"
 #include "tools/CoolDownTest.h"
@@ -16,6 +19,7 @@ class ControlSurface;
 class MsrAccess;
 class Threads;
 class TimeSource;
+class WorkerThread;
 
 // The dialog's own window: its timer, and the owner of the picker and the
 // boxes it opens.
@@ -55,6 +59,8 @@ class SensorTest : private CoolDownHost {
 
   SensorTest(MsrAccess& access, TimeSource& time, Threads& threads, Desktop& desktop, ControlSurface& dialog,
              DialogTimer& timer);
+  // Waits for any load thread still running.
+  ~SensorTest() override;
 
   // Dialog initialisation: the movement test (about four seconds).
   void OnInitDialog();
@@ -86,6 +92,8 @@ class SensorTest : private CoolDownHost {
   void ShowError(const std::string& text) override;
 
   void SetStatus(const std::string& status);
+  // Tells the load threads to end, then waits until they have.
+  void EndLoad();
 
   MsrAccess& access_;
   TimeSource& time_;
@@ -96,6 +104,10 @@ class SensorTest : private CoolDownHost {
   SensorTestTexts texts_;
   CoolDownTest coolDown_;
   uint32_t savedClockModulation_ = 0;
+  int lastDistance_[kCoreSlots] = {};
+  // The movement test's load: set once its second reading is taken.
+  std::atomic<bool> loadDone_{false};
+  std::vector<std::unique_ptr<WorkerThread>> loadThreads_;
   uintptr_t timerId_ = kInitialTimerId;
   bool running_ = false;
   bool picking_ = false;

@@ -2,6 +2,7 @@
 // threads: random read-and-replace steps on a small table of doubles.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace korvath {
@@ -16,5 +17,9 @@ uint32_t WorkKernel(int multiplier);
 
 // The same with the seed time given instead of read from the clock.
 uint32_t WorkKernel(int multiplier, uint32_t seedSeconds);
+
+// The kernel's work at multiplier 1, over and over, until stop is set; it
+// looks at stop every few milliseconds, so it ends soon after.
+void RunWorkUntil(const std::atomic<bool>& stop);
 
 }  // namespace korvath

@@ -52,7 +52,8 @@ cat >"$work/expected.json" <<'JSON'
   "i7-8700k":  {"modelNumber": "i7-8700K",        "signatureText": "906EA", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["45", "48", "42", "50"]},
   "i9-12900k": {"modelNumber": "i9-12900K",       "signatureText": "90672", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["40", "43", "39", "45"]},
   "e5-2680v4": {"modelNumber": "Xeon E5-2680 v4", "signatureText": "406F1", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["35", "37", "34", "38"]},
-  "n100":      {"modelNumber": "N100",            "signatureText": "B06E0", "tjMax": [105, 105, 100, 100], "coreSlotMask": [1, 4, 0, 0],    "temperature": ["45", "47", "", ""]},
+  "n100":      {"modelNumber": "N100",            "signatureText": "B06E0", "tjMax": [105, 105, 105, 105], "coreSlotMask": [1, 2, 4, 8],    "temperature": ["45", "46", "47", "48"]},
+  "i7-920-ht-off": {"modelNumber": "Core i7 920", "signatureText": "106A5", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 4, 8], "temperature": ["40", "42", "39", "43"], "clock": ["2933.70 MHz", "133.35 x 22.0", "Load  30.0%"]},
   "pentium-d": {"fatal": {"caption": "Error", "text": "The processor detected is not supported.\n\nGenuineIntel\n\n\n", "exitCode": 0}}
 }
 JSON
@@ -133,6 +134,24 @@ assert controls["1002"] == "57" and controls["1023"] == "57F", controls
 # The shutdown writes the window state into the settings file and keeps the
 # keys it does not own.
 assert "TjMax0=85" in shutdown["settingsFile"] and "IconShow=1" in shutdown["settingsFile"], shutdown
+PY
+
+# Every fifth register read refused: each cycle shows what the machine reports,
+# never TjMax for a failed sensor read, a 0 % / 100 % load or the x 6.0 floor.
+{ cat sim/machines/e8400.ini; printf '[driver]\nread_fails_every = 5\n[counters]\nload = 50\nbus_ratio = 9\n'; } \
+  >"$work/failing.ini"
+"$sim" --machine "$work/failing.ini" --cycles 12 >"$work/failing.jsonl"
+python3 - "$work/failing.jsonl" <<'PY' || fail "failed register reads show up"
+import json, sys
+lines = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
+cycles = [line for line in lines if line.get("type") == "cycle"]
+assert len(cycles) == 12, len(cycles)
+for cycle in cycles:
+    c = cycle["controls"]
+    assert [c["1001"], c["1002"], c["1020"], c["1023"]] == ["62", "62", "62\u00b0C", "62\u00b0C"], (cycle["cycle"], c)
+    assert c["1159"] == "333.33 x 9.0" and c["1155"] == "3000.00 MHz", (cycle["cycle"], c)
+    if cycle["cycle"] > 1:
+        assert c["1157"] == "Load  50.0%", (cycle["cycle"], c["1157"])
 PY
 
 if [ "$failures" -ne 0 ]; then

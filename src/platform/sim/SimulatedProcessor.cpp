@@ -150,10 +150,11 @@ void SimulatedProcessor::SetProcessAffinity(uint32_t mask) {
   processMask_ = mask;
 }
 
-void SimulatedProcessor::SetThreadAffinity(uint32_t mask) {
+bool SimulatedProcessor::SetThreadAffinity(uint32_t mask) {
   Record({ProcessorEvent::Kind::kSetThreadAffinity, -1, mask, 0, 0});
-  if (mask == 0 || (mask & ~processMask_) != 0) return;
+  if (mask == 0 || (mask & ~processMask_) != 0 || (mask & refusedThreadMask_) != 0) return false;
   threadMask_ = mask;
+  return true;
 }
 
 void SimulatedProcessor::YieldToScheduler() { Record({ProcessorEvent::Kind::kYield, -1, 0, 0, 0}); }
@@ -177,12 +178,14 @@ bool SimulatedProcessor::ReadFailsNow() {
   return true;
 }
 
-void SimulatedProcessor::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
+bool SimulatedProcessor::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
   int cpu = CurrentCpu();
-  uint64_t value = ReadFailsNow() ? 0 : PeekMsr(cpu, index);
+  bool fails = ReadFailsNow();
+  uint64_t value = fails ? 0 : PeekMsr(cpu, index);
   Record({ProcessorEvent::Kind::kReadMsr, cpu, 0, index, value});
   *low = static_cast<uint32_t>(value);
   *high = static_cast<uint32_t>(value >> 32);
+  return !fails;
 }
 
 void SimulatedProcessor::WriteMsr(uint32_t index, uint32_t low, uint32_t high) {

@@ -46,12 +46,12 @@ class SimulatedProcessor : public Processor {
   uint64_t ReadTsc() override;
   AffinityMasks GetAffinityMasks() override;
   void SetProcessAffinity(uint32_t mask) override;
-  void SetThreadAffinity(uint32_t mask) override;
+  bool SetThreadAffinity(uint32_t mask) override;
   void YieldToScheduler() override;
   void OpenHardwareAccess() override;
   int GetHardwareAccessStatus() override;
   bool QueryMsrSupport() override;
-  void ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) override;
+  bool ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) override;
   void WriteMsr(uint32_t index, uint32_t low, uint32_t high) override;
   void CloseHardwareAccess() override;
 
@@ -77,6 +77,9 @@ class SimulatedProcessor : public Processor {
   // does not grow with every cycle.
   void SetRecording(bool recording) { recording_ = recording; }
   const MachineDescription& Machine() const { return machine_; }
+  // Thread affinities naming any processor of mask are refused from now on,
+  // whatever the process mask, as security software may refuse them.
+  void RefuseThreadAffinity(uint32_t mask) { refusedThreadMask_ = mask; }
   // Counts a register read against read_fails_every: true when this one
   // fails, as the hardware-access library's read does now and then.
   bool ReadFailsNow();
@@ -103,6 +106,7 @@ class SimulatedProcessor : public Processor {
   std::vector<ProcessorEvent> events_;
   bool recording_ = true;
   int readsSinceFailure_ = 0;
+  uint32_t refusedThreadMask_ = 0;
 };
 
 }  // namespace korvath

@@ -45,15 +45,17 @@ int HardwareAccessLibrary::GetStatus() {
 
 bool HardwareAccessLibrary::QueryMsrSupport() { return bound_ && queryMsrSupport_() != FALSE; }
 
-void HardwareAccessLibrary::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
+bool HardwareAccessLibrary::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
   DWORD lowValue = 0;
   DWORD highValue = 0;
-  if (!bound_ || readMsr_(index, &lowValue, &highValue) == FALSE) {
+  bool read = bound_ && readMsr_(index, &lowValue, &highValue) != FALSE;
+  if (!read) {
     lowValue = 0;
     highValue = 0;
   }
   *low = lowValue;
   *high = highValue;
+  return read;
 }
 
 void HardwareAccessLibrary::WriteMsr(uint32_t index, uint32_t low, uint32_t high) {

@@ -42,8 +42,8 @@ class HardwareAccessLibrary {
   // 3 ("Driver Not Found") when the library or an entry is missing.
   int GetStatus();
   bool QueryMsrSupport();
-  // Both halves are 0 when the read fails.
-  void ReadMsr(uint32_t index, uint32_t* low, uint32_t* high);
+  // The library's own result; both halves are 0 when the read fails.
+  bool ReadMsr(uint32_t index, uint32_t* low, uint32_t* high);
   void WriteMsr(uint32_t index, uint32_t low, uint32_t high);
   void Close();
 

@@ -54,8 +54,8 @@ void Win32Processor::SetProcessAffinity(uint32_t mask) {
   SetProcessAffinityMask(GetCurrentProcess(), mask);
 }
 
-void Win32Processor::SetThreadAffinity(uint32_t mask) {
-  SetThreadAffinityMask(GetCurrentThread(), mask);
+bool Win32Processor::SetThreadAffinity(uint32_t mask) {
+  return SetThreadAffinityMask(GetCurrentThread(), mask) != 0;
 }
 
 void Win32Processor::YieldToScheduler() { Sleep(0); }
@@ -66,8 +66,8 @@ int Win32Processor::GetHardwareAccessStatus() { return library_.GetStatus(); }
 
 bool Win32Processor::QueryMsrSupport() { return library_.QueryMsrSupport(); }
 
-void Win32Processor::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
-  library_.ReadMsr(index, low, high);
+bool Win32Processor::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
+  return library_.ReadMsr(index, low, high);
 }
 
 void Win32Processor::WriteMsr(uint32_t index, uint32_t low, uint32_t high) {

@@ -21,13 +21,13 @@ class Win32Processor : public Processor {
 
   AffinityMasks GetAffinityMasks() override;
   void SetProcessAffinity(uint32_t mask) override;
-  void SetThreadAffinity(uint32_t mask) override;
+  bool SetThreadAffinity(uint32_t mask) override;
   void YieldToScheduler() override;
 
   void OpenHardwareAccess() override;
   int GetHardwareAccessStatus() override;
   bool QueryMsrSupport() override;
-  void ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) override;
+  bool ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) override;
   void WriteMsr(uint32_t index, uint32_t low, uint32_t high) override;
   void CloseHardwareAccess() override;
 

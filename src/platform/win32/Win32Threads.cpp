@@ -22,22 +22,35 @@ struct HandleCloser {
 };
 using ThreadHandle = std::unique_ptr<void, HandleCloser>;
 
+class Win32WorkerThread : public WorkerThread {
+ public:
+  explicit Win32WorkerThread(ThreadHandle thread) : thread_(std::move(thread)) {}
+  ~Win32WorkerThread() override { Join(); }
+  void Join() override {
+    if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
+    thread_.reset();
+  }
+
+ private:
+  ThreadHandle thread_;
+};
+
 }  // namespace
 
 int Win32Threads::CurrentPriority() { return GetThreadPriority(GetCurrentThread()); }
 
 void Win32Threads::SetCurrentPriority(int priority) { SetThreadPriority(GetCurrentThread(), priority); }
 
-bool Win32Threads::StartDetached(int priority, std::function<void()> work) {
+std::unique_ptr<WorkerThread> Win32Threads::Start(int priority, std::function<void()> work) {
   auto owned = std::make_unique<std::function<void()>>(std::move(work));
   // Suspended, so that it never runs a single step above its priority.
   HANDLE raw = CreateThread(nullptr, 0, RunWork, owned.get(), CREATE_SUSPENDED, nullptr);
-  if (raw == nullptr) return false;
+  if (raw == nullptr) return nullptr;
   ThreadHandle thread(raw);
   owned.release();  // the thread procedure owns it now
   SetThreadPriority(thread.get(), priority);
   ResumeThread(thread.get());
-  return true;
+  return std::make_unique<Win32WorkerThread>(std::move(thread));
 }
 
 }  // namespace korvath

@@ -9,7 +9,7 @@ class Win32Threads : public Threads {
  public:
   int CurrentPriority() override;
   void SetCurrentPriority(int priority) override;
-  bool StartDetached(int priority, std::function<void()> work) override;
+  std::unique_ptr<WorkerThread> Start(int priority, std::function<void()> work) override;
 };
 
 }  // namespace korvath

@@ -47,7 +47,7 @@ TEST(ClockDisplay, CoreI7ScalesTheNominalMultiplierToAHalfStepOfAtLeast12) {
     rig.processor.SetActivity(0, {100, c.ratio, std::nullopt});
     TakeCounterBaselines(rig.access);
     rig.clock.AdvanceMilliseconds(1000);
-    EXPECT_DOUBLE_EQ(CurrentMultiplier(rig.access, MeasureCoreRatios(rig.access)), c.expected) << c.ratio;
+    EXPECT_DOUBLE_EQ(CurrentMultiplier(rig.access, MeasureCoreRatios(rig.access)).value_or(-1), c.expected) << c.ratio;
   }
 }
 
@@ -69,7 +69,7 @@ TEST(ClockDisplay, OtherProcessorsAverageTheBusRatioByProcessorCount) {
   };
   for (const Case& c : cases) {
     Rig rig(std::string("[system]\naffinity = ") + c.affinity + "\n" + c.ratios);
-    EXPECT_DOUBLE_EQ(CurrentMultiplier(rig.access, 1.0), c.expected) << c.affinity << "\n" << c.ratios;
+    EXPECT_DOUBLE_EQ(CurrentMultiplier(rig.access, 1.0).value_or(-1), c.expected) << c.affinity << "\n" << c.ratios;
     EXPECT_EQ(rig.processor.ProcessMask(), rig.cpu.systemAffinityMask);
     EXPECT_EQ(rig.processor.ThreadMask(), rig.cpu.systemAffinityMask);
   }

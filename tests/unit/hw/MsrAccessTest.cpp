@@ -96,12 +96,33 @@ TEST(MsrAccess, ShutdownRegisterWorkInOrder) {
             (std::vector<std::string>{
                 "thread-affinity 0x1", "yield", "write cpu0 0x19A 0x2",
                 "thread-affinity 0x2", "yield", "write cpu1 0x19A 0x2",
-                "process-affinity 0x3", "thread-affinity 0x3",
+                "thread-affinity 0x3",
                 "thread-affinity 0x1", "yield", "read cpu0 0x38D", "write cpu0 0x38D 0x500000001",
                 "write cpu0 0x30A 0x0", "write cpu0 0x30B 0x0",
                 "thread-affinity 0x2", "yield", "read cpu1 0x38D", "write cpu1 0x38D 0x500000001",
                 "write cpu1 0x30A 0x0", "write cpu1 0x30B 0x0",
-                "process-affinity 0x3", "thread-affinity 0x3", "close"}));
+                "thread-affinity 0x3", "close"}));
+}
+
+// Another program narrowed the process to processor 0: the refused pin widens
+// the process back once and retries. A pin refused even then skips that
+// processor's work rather than doing it on the wrong processor.
+TEST(MsrAccess, RefusedPinWidensTheProcessAndRetriesOrSkipsTheProcessor) {
+  Rig rig("[system]\naffinity = 0x3\n");
+  rig.access.SetClockModulation(2);
+  rig.processor.SetProcessAffinity(0x1);
+  rig.processor.ClearEvents();
+  rig.access.SetClockModulation(0x12);
+  EXPECT_EQ(rig.processor.EventStrings(),
+            (std::vector<std::string>{"thread-affinity 0x1", "yield", "write cpu0 0x19A 0x12",
+                                      "thread-affinity 0x2", "process-affinity 0x3", "thread-affinity 0x2", "yield",
+                                      "write cpu1 0x19A 0x12", "thread-affinity 0x3"}));
+
+  rig.processor.RefuseThreadAffinity(0x2);
+  rig.processor.ClearEvents();
+  rig.access.SetClockModulation(0x14);
+  EXPECT_EQ(Writes(rig.processor), (std::vector<std::string>{"write cpu0 0x19A 0x14"}));
+  EXPECT_EQ(rig.processor.PeekMsr(1, kMsrClockModulation), 0x12u);
 }
 
 TEST(CoreSlots, TwoThreadsPerCoreTakeEveryOtherProcessorSortedByApicId) {
@@ -117,6 +138,22 @@ TEST(CoreSlots, TwoThreadsPerCoreTakeEveryOtherProcessorSortedByApicId) {
   EXPECT_EQ(rig.cpu.coreSlotMask[2], 0x10u);  // APIC 4
   EXPECT_EQ(rig.cpu.coreSlotMask[3], 0x01u);  // APIC 6
   EXPECT_EQ(rig.processor.ProcessMask(), 0xFFu);
+}
+
+// The same four cores with Hyper-Threading on (eight processors, siblings
+// side by side) and off (four processors with APIC identifiers 0, 2, 4, 6):
+// each core gets one slot, with the very processors the step gives when on.
+TEST(CoreSlots, HyperThreadingOnOrOffGivesEveryCoreOneSlot) {
+  for (const char* name : {"i7-920", "i7-920-ht-off"}) {
+    SimulatedProcessor processor(testing::LoadMachine(name));
+    CpuInfo cpu = CreateCpuInfo(processor);
+    MsrAccess access(processor, cpu);
+    BuildCoreSlots(access);
+    bool on = std::string(name) == "i7-920";
+    std::vector<uint32_t> slots(std::begin(cpu.coreSlotMask), std::end(cpu.coreSlotMask));
+    EXPECT_EQ(slots, on ? (std::vector<uint32_t>{0x1, 0x4, 0x10, 0x40}) : (std::vector<uint32_t>{0x1, 0x2, 0x4, 0x8}))
+        << name;
+  }
 }
 
 TEST(CoreSlots, MissingProcessorLeavesItsSlotEmptyAndLast) {

@@ -93,9 +93,8 @@ TEST(TemperatureMonitor, SamplingPinsReadsAndRestoresPerPresentSlot) {
   rig.Cycle();
   EXPECT_EQ(rig.processor.EventStrings(),
             (std::vector<std::string>{"process-affinity 0x3", "thread-affinity 0x2", "yield", "read cpu1 0x19C",
-                                      "process-affinity 0x3", "thread-affinity 0x3", "thread-affinity 0x1",
-                                      "yield", "read cpu0 0x19C", "process-affinity 0x3",
-                                      "thread-affinity 0x3"}));
+                                      "thread-affinity 0x3", "thread-affinity 0x1",
+                                      "yield", "read cpu0 0x19C", "thread-affinity 0x3"}));
   EXPECT_EQ(rig.texts.Get(IDC_TEMPERATURE0), "60");
   EXPECT_EQ(rig.texts.Get(IDC_DISTANCE0), "40");
   EXPECT_EQ(rig.texts.Get(IDC_THERMAL_STATUS0), "LOG");
@@ -105,6 +104,29 @@ TEST(TemperatureMonitor, SamplingPinsReadsAndRestoresPerPresentSlot) {
   EXPECT_FALSE(rig.texts.Has(IDC_TEMPERATURE2));
   EXPECT_FALSE(rig.texts.Has(IDC_THERMAL_STATUS3));
   EXPECT_FALSE(rig.texts.Has(IDC_MINIMUM3));
+}
+
+// A refused pin (the sensor would be read on the wrong core) is no reading:
+// before a first good one the slot shows nothing, after it the slot keeps it.
+// A reading of 0 that was never taken must not show TjMax or stick as the maximum.
+TEST(TemperatureMonitor, NoReadingLeavesTheLastGoodOne) {
+  Rig rig;
+  rig.SetReadout(0, 38);
+  rig.processor.RefuseThreadAffinity(0x1);
+  EXPECT_FALSE(rig.monitor.SampleCoreTemperature(0));
+  EXPECT_FALSE(rig.monitor.hasReading(0));
+  EXPECT_FALSE(rig.texts.Has(IDC_TEMPERATURE0));
+  EXPECT_EQ(rig.monitor.stats().maxTemp[0], kMaxTempStart);
+
+  rig.processor.RefuseThreadAffinity(0);
+  EXPECT_TRUE(rig.monitor.SampleCoreTemperature(0));
+  rig.SetReadout(0, 0);
+  rig.processor.RefuseThreadAffinity(0x1);
+  EXPECT_FALSE(rig.monitor.SampleCoreTemperature(0));
+  EXPECT_EQ(rig.monitor.sample(0).temperature, 62);
+  EXPECT_EQ(rig.texts.Get(IDC_TEMPERATURE0), "62");
+  EXPECT_EQ(rig.texts.Get(IDC_MAXIMUM0), "62\xC2\xB0" "C");
+  EXPECT_EQ(rig.monitor.stats().tempSum[0], 124);
 }
 
 TEST(TemperatureMonitor, RecordsKeepTheFirstTimeOnTies) {

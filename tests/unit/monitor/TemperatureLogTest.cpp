@@ -182,6 +182,25 @@ TEST_F(StdFileAppenderTest, AppendsBytesUnchangedAndNeverTruncates) {
   EXPECT_EQ(Read(path), "earlier\r\na 1\r\nb 2\r\n");
 }
 
+// A log that has grown past what a 32-bit offset can name (a sparse file, so
+// the test costs no disk) still takes its lines at the end.
+TEST_F(StdFileAppenderTest, LogPastFourGibibytesStillGrows) {
+  std::filesystem::path path = folder / "KorvathLog.txt";
+  std::ofstream(path, std::ios::binary) << "x";
+  constexpr std::uintmax_t kLarge = (5ull << 30) + 7;
+  std::error_code error;
+  std::filesystem::resize_file(path, kLarge, error);
+  if (error) GTEST_SKIP() << "no large files here: " << error.message();
+  StdFileAppender appender;
+  EXPECT_TRUE(appender.Append(path.string(), "c 3\r\n"));
+  EXPECT_EQ(std::filesystem::file_size(path), kLarge + 5);
+  std::ifstream in(path, std::ios::binary);
+  in.seekg(static_cast<std::streamoff>(kLarge));
+  std::string tail(5, '\0');
+  in.read(tail.data(), 5);
+  EXPECT_EQ(tail, "c 3\r\n");
+}
+
 TEST_F(StdFileAppenderTest, MissingFolderIsAFailure) {
   StdFileAppender appender;
   EXPECT_FALSE(appender.Append((folder / "gone" / "KorvathLog.txt").string(), "x\r\n"));

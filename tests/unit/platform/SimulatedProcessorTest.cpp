@@ -13,7 +13,7 @@ TEST(SimulatedProcessor, RegistersFollowTheThreadsProcessor) {
       "[system]\naffinity = 0x3\n[msr]\n0x19C = 0x88270000\n[msr.cpu1]\n0x19C = 0x88260000\n"));
   uint32_t low = 0;
   uint32_t high = 1;
-  cpu.ReadMsr(0x19C, &low, &high);
+  EXPECT_TRUE(cpu.ReadMsr(0x19C, &low, &high));
   EXPECT_EQ(low, 0x88270000u);
   EXPECT_EQ(high, 0u);
   cpu.SetThreadAffinity(0x2);
@@ -22,11 +22,25 @@ TEST(SimulatedProcessor, RegistersFollowTheThreadsProcessor) {
   cpu.WriteMsr(0x19A, 0x12, 0);
   EXPECT_EQ(cpu.PeekMsr(1, 0x19A), 0x12u);
   EXPECT_EQ(cpu.PeekMsr(0, 0x19A), 0u);
-  cpu.ReadMsr(0x999, &low, &high);  // a register the file does not name
+  EXPECT_TRUE(cpu.ReadMsr(0x999, &low, &high));  // a register the file does not name reads as 0
   EXPECT_EQ(low, 0u);
   EXPECT_EQ(cpu.EventStrings(),
             (std::vector<std::string>{"read cpu0 0x19C", "thread-affinity 0x2", "read cpu1 0x19C",
                                       "write cpu1 0x19A 0x12", "read cpu1 0x999"}));
+}
+
+TEST(SimulatedProcessor, EveryNthReadFailsWithZerosAndSaysSo) {
+  SimulatedProcessor cpu(testing::ParseMachine("[driver]\nread_fails_every = 3\n[msr]\n0x19C = 0x88270000\n"));
+  std::vector<bool> results;
+  for (int read = 0; read < 6; ++read) {
+    uint32_t low = 1;
+    uint32_t high = 1;
+    bool ok = cpu.ReadMsr(0x19C, &low, &high);
+    results.push_back(ok);
+    EXPECT_EQ(low, ok ? 0x88270000u : 0u);
+    EXPECT_EQ(high, 0u);
+  }
+  EXPECT_EQ(results, (std::vector<bool>{true, true, false, true, true, false}));
 }
 
 TEST(SimulatedProcessor, AffinityOutsideTheSystemMaskIsRefused) {

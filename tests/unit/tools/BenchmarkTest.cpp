@@ -90,10 +90,15 @@ class FailingCounterClock : public SimulatedClock {
   int64_t PerformanceFrequency() override { return 0; }
 };
 
+MachineDescription WithReadFailures(MachineDescription machine, int every) {
+  machine.readFailsEvery = every;
+  return machine;
+}
+
 template <typename Clock = SimulatedClock>
 struct BenchmarkRig {
-  BenchmarkRig()
-      : processor(testing::LoadMachine("e8400"), &clock),
+  explicit BenchmarkRig(int readFailsEvery = 0)
+      : processor(WithReadFailures(testing::LoadMachine("e8400"), readFailsEvery), &clock),
         cpu(CreateCpuInfo(processor)),
         access(processor, cpu),
         benchmark(access, clock, threads, desktop, mainWindow, {[this] { return readMhz ? readMhz() : tscMhz; }, [this] { return tscPerQpcTick; }},
@@ -174,6 +179,14 @@ TEST(Benchmark, CoreI7TakesTheMeasuredClockRatio) {
   ASSERT_TRUE(result);
   EXPECT_EQ(rig.ratioMeasurements, 1);
   EXPECT_NEAR(result->speedMhz, 2933.0 * 21.5 / 22.0, 1e-9);
+}
+
+TEST(Benchmark, RefusedBusRatioReadTakesTheMeasuredRatio) {
+  BenchmarkRig<> rig(1);
+  std::optional<BenchmarkResult> result = rig.benchmark.Run();
+  ASSERT_TRUE(result);
+  EXPECT_EQ(rig.ratioMeasurements, 1);
+  EXPECT_NEAR(result->speedMhz, 3000.0, 1e-9);  // 0.98 x 9 to the nearest half step
 }
 
 TEST(Benchmark, DisagreeingClocksFallBackToTheTickCount) {

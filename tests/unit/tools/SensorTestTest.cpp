@@ -53,6 +53,24 @@ TEST(SensorTest, MovementShowsHowFarEachPresentSensorMovedUnderLoad) {
   EXPECT_EQ(rig.test.savedClockModulation(), 0x1Au);
   EXPECT_EQ(rig.test.coolDown().presentCores(), 2);
   for (int core = 0; core < kCoreSlots; ++core) EXPECT_EQ(rig.test.coolDown().minimumDistance(core), 100);
+  // The loaded reading is in, so the load threads' work ends as soon as it runs.
+  for (const std::function<void()>& worker : rig.threads.workers) worker();
+  rig.test.OnDestroy();
+  EXPECT_EQ(rig.threads.joins, 2);
+}
+
+// A refused read or pin gives the core's last good distance: the movement is
+// then 0, not the whole distance to TjMax.
+TEST(SensorTest, FailedReadsGiveTheLastGoodDistance) {
+  SensorTestRig rig;
+  rig.SetDistances(38, 40);
+  rig.clock.onSleep = [&](uint32_t) {
+    rig.SetDistances(32, 33);
+    rig.processor.RefuseThreadAffinity(0x2);
+  };
+  rig.test.OnInitDialog();
+  EXPECT_EQ(rig.dialog.GetText(IDC_MOVEMENT0), "6");
+  EXPECT_EQ(rig.dialog.GetText(IDC_MOVEMENT1), "0");
 }
 
 TEST(SensorTest, StartLaunchesThePickedProgramOnAllProcessors) {

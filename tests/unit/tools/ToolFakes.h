@@ -116,11 +116,18 @@ class FakeThreads : public Threads {
     priority = value;
     priorityHistory.push_back(value);
   }
-  bool StartDetached(int workerPriority, std::function<void()> work) override {
+  std::unique_ptr<WorkerThread> Start(int workerPriority, std::function<void()> work) override {
     workerPriorities.push_back(workerPriority);
     workers.push_back(std::move(work));
-    return true;
+    return std::make_unique<NoThread>(joins);
   }
+
+  struct NoThread : WorkerThread {
+    explicit NoThread(int& joins) : joins(joins) {}
+    void Join() override { ++joins; }
+    int& joins;
+  };
+  int joins = 0;
 
   int priority = 0;
   std::vector<int> priorityHistory;

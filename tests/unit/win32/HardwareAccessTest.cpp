@@ -102,7 +102,7 @@ TEST(HardwareAccessLibrary, MissingLibraryOrEntryIsDriverNotFound) {
     EXPECT_EQ(library.GetStatus(), kHardwareAccessDriverNotFound) << Narrow(path);
     EXPECT_FALSE(library.QueryMsrSupport());
     uint32_t low = 0xDEAD, high = 0xBEEF;
-    library.ReadMsr(kMsrThermStatus, &low, &high);
+    EXPECT_FALSE(library.ReadMsr(kMsrThermStatus, &low, &high));
     EXPECT_EQ(low, 0u);
     EXPECT_EQ(high, 0u);
     library.WriteMsr(kMsrClockModulation, 2, 0);
@@ -124,7 +124,7 @@ TEST(HardwareAccessLibrary, PassesTheDriverStateOn) {
   EXPECT_EQ(unsupported.GetStatus(), kHardwareAccessOk);
   EXPECT_FALSE(unsupported.QueryMsrSupport());
   uint32_t low = 0xDEAD, high = 0xBEEF;
-  unsupported.ReadMsr(kMsrThermStatus, &low, &high);
+  EXPECT_FALSE(unsupported.ReadMsr(kMsrThermStatus, &low, &high));
   EXPECT_EQ(low, 0u);
   EXPECT_EQ(high, 0u);
 }
@@ -148,6 +148,8 @@ TEST(Win32Processor, RegisterCallsActOnThePinnedProcessor) {
   EXPECT_EQ(access.ReadMsr(kMsrClockModulation), 0x0000003400000012u);
   access.PinToCpu(0x1);
   EXPECT_EQ(access.ReadMsr(kMsrClockModulation), 0u);
+  uint32_t low = 0, high = 0;
+  EXPECT_TRUE(processor.ReadMsr(kMsrThermStatus, &low, &high));
   access.RestoreAffinity();
   EXPECT_EQ(processor.GetAffinityMasks().process, cpu.systemAffinityMask);
   access.Close();

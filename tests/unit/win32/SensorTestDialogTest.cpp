@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 
 #include "TestMachines.h"
@@ -14,7 +15,9 @@
 #include "platform/sim/SimulatedProcessor.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Threads.h"
+#include "platform/win32/Win32TimeSource.h"
 #include "resources/resource.h"
+#include "tools/SensorTestRig.h"
 #include "tools/ToolFakes.h"
 
 namespace korvath {
@@ -85,6 +88,55 @@ bool ProcessEnds(DWORD id) {
   bool ended = WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
   CloseHandle(process);
   return ended;
+}
+
+// The real threads, counted from their start until their work returns.
+class CountedThreads : public Win32Threads {
+ public:
+  std::unique_ptr<WorkerThread> Start(int priority, std::function<void()> work) override {
+    ++unfinished;
+    std::unique_ptr<WorkerThread> thread = Win32Threads::Start(priority, [this, work] {
+      work();
+      --unfinished;
+    });
+    if (!thread) --unfinished;
+    return thread;
+  }
+  std::atomic<int> unfinished{0};
+};
+
+// The real clock, with a look at the load threads when the movement test's
+// four seconds are over and the loaded reading follows.
+class WatchedClock : public Win32TimeSource {
+ public:
+  void Sleep(uint32_t milliseconds) override {
+    Win32TimeSource::Sleep(milliseconds);
+    if (onSleep) onSleep();
+  }
+  std::function<void()> onSleep;
+};
+
+// However fast the processor, the load lasts until the second reading: one
+// run of the work takes well under four seconds on a current machine.
+TEST(SensorTest, LoadThreadsRunUntilTheLoadedReadingAndNoLonger) {
+  SimulatedProcessor processor(testing::LoadMachine("e8400"));
+  CpuInfo cpu = CreateCpuInfo(processor);
+  MsrAccess access(processor, cpu);
+  BuildCoreSlots(access);
+  CountedThreads threads;
+  WatchedClock clock;
+  int runningAtReading = -1;
+  clock.onSleep = [&] { runningAtReading = threads.unfinished.load(); };
+  testing::FakeDesktop desktop;
+  testing::FakeControls dialog;
+  testing::FakeTimer timer;
+  {
+    SensorTest test(access, clock, threads, desktop, dialog, timer);
+    test.OnInitDialog();
+    EXPECT_EQ(runningAtReading, 2);
+    test.OnDestroy();
+    EXPECT_EQ(threads.unfinished.load(), 0);
+  }
 }
 
 TEST(SensorTestDialog, StartsWatchesAndStopsTheStressProgram) {

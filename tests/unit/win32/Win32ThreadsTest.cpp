@@ -14,11 +14,13 @@ TEST(Win32Threads, WorkerRunsAtItsPriorityFromTheFirstStep) {
   HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   ASSERT_NE(done, nullptr);
   std::atomic<int> seenPriority{12345};
-  ASSERT_TRUE(threads.StartDetached(kThreadPriorityIdle, [&] {
+  std::unique_ptr<WorkerThread> worker = threads.Start(kThreadPriorityIdle, [&] {
     seenPriority = GetThreadPriority(GetCurrentThread());
     SetEvent(done);
-  }));
+  });
+  ASSERT_NE(worker, nullptr);
   EXPECT_EQ(WaitForSingleObject(done, 10000), WAIT_OBJECT_0);
+  worker->Join();
   EXPECT_EQ(seenPriority.load(), THREAD_PRIORITY_IDLE);
   CloseHandle(done);
 }
