@@ -16,9 +16,9 @@ struct CounterReading {
 };
 
 // Taken back to back on the pinned processor, so that the three numbers
-// describe the same moment and their intervals the same span.
-// The read-only driver cannot switch the fixed counters on; MPERF and APERF
-// count the same cycles and always run.
+// describe the same moment and their intervals the same span. The read-only
+// driver cannot switch the fixed counters on, so MPERF and APERF stand in:
+// they count the same cycles and always run.
 CounterReading ReadCounters(MsrAccess& access) {
   CounterReading reading;
   reading.reference = access.ReadMsr(access.readOnly() ? kMsrMperf : kMsrFixedCtr2);
