@@ -73,7 +73,7 @@ Session* SessionOf(HANDLE handle) { return static_cast<Session*>(handle); }
 // have reads as the machine's first, so that a host with more processors
 // than the file still gets its registers.
 int CurrentProcessor(const SimulatedProcessor& machine) {
-  int cpu = korvath::CurrentProcessor(*session->machine);
+  int cpu = static_cast<int>(GetCurrentProcessorNumber());
   uint32_t system = machine.Machine().systemAffinity;
   if (cpu < 32 && (system & (1u << cpu)) != 0) return cpu;
   for (int first = 0; first < 32; ++first) {
