@@ -127,16 +127,17 @@ fi
 
 # korvath-sim.exe sends its register calls down the same road (real_drivers)
 # on a simulated E8400: every reading and the load come through the
-# read-only driver, and ClockMod goes back to the file unchanged.
+# read-only driver, and ClockMod goes back to the file unchanged (the library
+# would have applied 16 as 18 and saved that).
 folder=$E2E_TEMP/readonly-sim
 mkdir -p "$folder"
 cp "$sim" "$folder/"
 module "$folder"
 { cat sim/machines/e8400.ini; printf '\n[driver]\nreal_drivers = 1\n[counters]\nload = 50\n'; } \
   >"$folder/simulated-machine.ini"
-printf '[Korvath]\r\nClockMod=26\r\n' >"$folder/korvath-sim.ini"
+printf '[Korvath]\r\nClockMod=16\r\n' >"$folder/korvath-sim.ini"
 pid=$(wine_launch "$folder/korvath-sim.exe")
-if wait_window Korvath 30 "$pid" >/dev/null; then
+if window=$(wait_window Korvath 30 "$pid"); then
   for i in $(seq 1 40); do
     elapsed=$(probe text Korvath 1158 2>/dev/null)
     [ -n "$elapsed" ] && [ "${elapsed##*:}" -ge 3 ] 2>/dev/null && break
@@ -147,9 +148,19 @@ if wait_window Korvath 30 "$pid" >/dev/null; then
   check_eq "read-only driver: load" "Load  50.0%" "$(probe text Korvath 1157)"
   check_eq "read-only driver: clock text" yes \
     "$(probe text Korvath 1155 | grep -qE '^[0-9]+\.[0-9]{2} MHz$' && echo yes || echo no)"
+  # The system menu's About item: the box says which driver is in use.
+  probe post "$window" 0x112 16 0 >/dev/null
+  if wait_window About 20 "$pid" >/dev/null; then
+    check_eq "read-only driver: About box" "Registers are read through PawnIO, read-only:|no clock modulation, no minimum VID." \
+      "$(probe text About 1190)|$(probe text About 1191)"
+    probe key About Esc >/dev/null 2>&1
+    probe wait-closed About 10 >/dev/null 2>&1 || true
+  else
+    check_eq "read-only driver: About box" shown none
+  fi
   probe key Korvath Esc >/dev/null 2>&1
   check_eq "read-only driver: korvath-sim.exe exit code" 0 "$(wait_exit "$pid" 20)"
-  check_eq "read-only driver: ClockMod kept" ClockMod=26 \
+  check_eq "read-only driver: ClockMod kept" ClockMod=16 \
     "$(tr -d '\r' <"$folder/korvath-sim.ini" | grep '^ClockMod=')"
 else
   screenshot "$E2E_ROOT/build/e2e-hardware-access-readonly.png"
