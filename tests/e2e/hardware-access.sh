@@ -116,7 +116,8 @@ printf '%b' "$machine" >"$E2E_TEMP/readonly/simulated-machine.ini"
 module "$E2E_TEMP/readonly"
 pid=$(wine_launch "$E2E_TEMP/readonly/korvath.exe")
 if wait_window "$next" 30 "$pid" >/dev/null; then
-  check_eq "read-only driver: no Driver Error" none "$(probe list "$pid" | grep -q '"Driver Error"' && echo shown || echo none)"
+  check_eq "read-only driver: no Driver Error" none \
+    "$(probe list "$pid" | grep -q '"Driver Error"' && echo shown || echo none)"
   probe key "$next" Esc >/dev/null 2>&1 || true
   probe key "$next" Enter >/dev/null 2>&1 || true
   check_eq "read-only driver: exit code" 0 "$(wait_exit "$pid" 20)"
@@ -151,7 +152,8 @@ if window=$(wait_window Korvath 30 "$pid"); then
   # The system menu's About item: the box says which driver is in use.
   probe post "$window" 0x112 16 0 >/dev/null
   if wait_window About 20 "$pid" >/dev/null; then
-    check_eq "read-only driver: About box" "Registers are read through PawnIO, read-only:|no clock modulation, no minimum VID." \
+    check_eq "read-only driver: About box" \
+      "Registers are read through PawnIO, read-only:|no clock modulation, no minimum VID." \
       "$(probe text About 1190)|$(probe text About 1191)"
     probe key About Esc >/dev/null 2>&1
     probe wait-closed About 10 >/dev/null 2>&1 || true

@@ -26,7 +26,9 @@ std::wstring InstallLocationFromRegistry() {
   }
   std::wstring folder(value);
   // Installers now and then write the path in quotes.
-  if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') folder = folder.substr(1, folder.size() - 2);
+  if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') {
+    folder = folder.substr(1, folder.size() - 2);
+  }
   return folder;
 }
 
