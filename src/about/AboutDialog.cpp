@@ -1,11 +1,12 @@
 #include "about/AboutDialog.h"
 
+#include "platform/TextFormat.h"
 #include "resources/resource.h"
 
 namespace korvath {
 
-AboutDialog::AboutDialog(HWND parent, Desktop& desktop, Processor& processor)
-    : Dialog(IDD_ABOUT, parent), model_(desktop, processor) {}
+AboutDialog::AboutDialog(HWND parent, Desktop& desktop, Processor& processor, RegisterAccess access)
+    : Dialog(IDD_ABOUT, parent), model_(desktop, processor), access_(access) {}
 
 std::optional<intptr_t> AboutDialog::HandleMessage(const WindowMessage& message) {
   static constexpr MessageEntry<AboutDialog> kMessageMap[] = {
@@ -23,6 +24,10 @@ bool AboutDialog::OnInitDialog() {
   if (homePageImage_) {
     SendDlgItemMessageW(Handle(), IDC_HOME_PAGE, BM_SETIMAGE, IMAGE_BITMAP,
                         reinterpret_cast<LPARAM>(homePageImage_.Get()));
+  }
+  if (access_ == RegisterAccess::kReadOnly) {
+    SetDlgItemTextW(Handle(), IDC_ABOUT_DRIVER_LINE1, Widen(kReadOnlyDriverLine1).c_str());
+    SetDlgItemTextW(Handle(), IDC_ABOUT_DRIVER_LINE2, Widen(kReadOnlyDriverLine2).c_str());
   }
   return result;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "about/AboutDialogModel.h"
+#include "hw/MsrAccess.h"
 #include "ui/Dialog.h"
 #include "ui/GdiHolders.h"
 
@@ -10,7 +11,8 @@ namespace korvath {
 
 class AboutDialog : public Dialog {
  public:
-  AboutDialog(HWND parent, Desktop& desktop, Processor& processor);
+  AboutDialog(HWND parent, Desktop& desktop, Processor& processor,
+              RegisterAccess access = RegisterAccess::kReadWrite);
 
  protected:
   std::optional<intptr_t> HandleMessage(const WindowMessage& message) override;
@@ -21,6 +23,7 @@ class AboutDialog : public Dialog {
   void OnSpecFinder();
 
   AboutDialogModel model_;
+  RegisterAccess access_;
   // The home-page button's image; the button only borrows it, so it lives
   // as long as this dialog object.
   BitmapHolder homePageImage_;

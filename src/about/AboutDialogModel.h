@@ -10,6 +10,11 @@ namespace korvath {
 class Desktop;
 class Processor;
 
+// The About box's two lines under the picture on the read-only driver, in
+// place of the credit to the hardware-access library.
+inline constexpr const char* kReadOnlyDriverLine1 = "Registers are read through PawnIO, read-only:";
+inline constexpr const char* kReadOnlyDriverLine2 = "no clock modulation, no minimum VID.";
+
 // The vendor's lookup page for a model number; an empty model number gives
 // an empty search key. Characters that would end or change the query are
 // percent-encoded.

@@ -3,6 +3,8 @@
 // driver, the settings file and everything else are the real ones.
 #include <windows.h>
 
+#include <memory>
+
 #include "app/StartUp.h"
 #include "config/SettingsPath.h"
 #include "monitor/MainWindow.h"
@@ -12,6 +14,7 @@
 #include "platform/win32/ModulePath.h"
 #include "platform/win32/NvapiGpuSource.h"
 #include "platform/win32/Win32ProfileStore.h"
+#include "platform/win32/Win32Processor.h"
 #include "platform/win32/Win32Threads.h"
 #include "platform/win32/Win32TimeSource.h"
 
@@ -36,6 +39,26 @@ class RealMachineTime : public korvath::MachineTime {
   LARGE_INTEGER frequency_;
 };
 
+// [driver] real_drivers: the register calls take the road korvath.exe takes
+// (the library beside the executable, else the read-only driver), where the
+// doubles serve the same machine file; CPUID and the time stay simulated.
+class RealDriverProcessor : public korvath::SimulatedProcessor {
+ public:
+  using SimulatedProcessor::SimulatedProcessor;
+  void OpenHardwareAccess() override { drivers_.OpenHardwareAccess(); }
+  int GetHardwareAccessStatus() override { return drivers_.GetHardwareAccessStatus(); }
+  bool QueryMsrSupport() override { return drivers_.QueryMsrSupport(); }
+  bool ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) override {
+    return drivers_.ReadMsr(index, low, high);
+  }
+  void WriteMsr(uint32_t index, uint32_t low, uint32_t high) override { drivers_.WriteMsr(index, low, high); }
+  void CloseHardwareAccess() override { drivers_.CloseHardwareAccess(); }
+  bool OpenReadOnlyAccess() override { return drivers_.OpenReadOnlyAccess(); }
+
+ private:
+  korvath::Win32Processor drivers_;
+};
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -48,7 +71,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   korvath::Win32TimeSource time;
   RealMachineTime machineTime;
-  korvath::SimulatedProcessor processor(*machine.machine, &machineTime);
+  std::unique_ptr<korvath::SimulatedProcessor> ownProcessor =
+      machine.machine->realDrivers ? std::make_unique<RealDriverProcessor>(*machine.machine, &machineTime)
+                                   : std::make_unique<korvath::SimulatedProcessor>(*machine.machine, &machineTime);
+  korvath::SimulatedProcessor& processor = *ownProcessor;
   // The clock thread pins itself: it needs a processor state of its own.
   korvath::SimulatedProcessor clockProcessor(*machine.machine, &machineTime);
   processor.SetRecording(false);

@@ -25,8 +25,11 @@ std::string DutyCycleText(uint32_t value) {
 double VidVolts(uint32_t vid) { return (vid & 0x3F) * 0.0125 + 0.825; }
 
 void ClockModulation::ApplyAtStartup(uint32_t clockMod) {
-  // The file may have been edited by hand; bits the register does not define
-  // are dropped, and a value left with none means nothing was saved.
+  // The read-only driver keeps the file's value as it is, for saving. The
+  // file may have been edited by hand: bits the register does not define are
+  // dropped, and a value left with none means nothing was saved.
+  fromFile_ = clockMod;
+  if (access_.readOnly()) return;
   clockMod &= kDefinedBits;
   if (clockMod == 0) return;
   access_.SetClockModulation(NormaliseClockModulation(clockMod));
@@ -48,10 +51,13 @@ CoreVidView ClockModulation::ReadCoreVid() {
   view.enabled = true;
   uint32_t low = 0;
   uint32_t high = 0;
-  access_.PinToCpu(1);
-  access_.ReadMsr(kMsrTherm2Ctl, &low, &high);
-  access_.RestoreAffinity();
-  view.minText = Format("Min = %.4f", VidVolts(low));
+  view.minEnabled = !access_.readOnly();
+  if (view.minEnabled) {
+    access_.PinToCpu(1);
+    access_.ReadMsr(kMsrTherm2Ctl, &low, &high);
+    access_.RestoreAffinity();
+    view.minText = Format("Min = %.4f", VidVolts(low));
+  }
   low = high = 0;
   access_.PinToCpu(1);
   access_.ReadMsr(kMsrPerfStatus, &low, &high);
@@ -61,6 +67,7 @@ CoreVidView ClockModulation::ReadCoreVid() {
 }
 
 ClockModulationView ClockModulation::Open() {
+  if (access_.readOnly()) return {false, DutyCycleText(kClockModulationOff), false};
   heldForCancel_ = ReadProcessor0();
   uint32_t value = NormaliseClockModulation(heldForCancel_);
   access_.SetClockModulation(value);
@@ -94,7 +101,7 @@ ClockModulationView ClockModulation::Defaults() {
 
 void ClockModulation::Cancel() { access_.SetClockModulation(heldForCancel_); }
 
-uint32_t ClockModulation::ReadForSaving() { return ReadProcessor0(); }
+uint32_t ClockModulation::ReadForSaving() { return access_.readOnly() ? fromFile_ : ReadProcessor0(); }
 
 void ClockModulation::SwitchOff() { access_.SetClockModulation(kClockModulationOff); }
 

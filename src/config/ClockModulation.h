@@ -18,6 +18,8 @@ inline constexpr uint32_t kClockModulationOff = 2;  // disabled, 12.5 %
 struct ClockModulationView {
   bool enabled = false;
   std::string dutyText;
+  // False on the read-only driver: check box 1012 is disabled too.
+  bool available = true;
 };
 
 // Edits 1101 and 1100; on Core i7 both are disabled and empty.
@@ -25,6 +27,8 @@ struct CoreVidView {
   bool enabled = false;
   std::string minText;
   std::string maxText;
+  // Edit 1101 alone: the read-only driver refuses its register.
+  bool minEnabled = false;
 };
 
 // A value without a duty code (low four bits 0 or 1) gets code 1.
@@ -38,7 +42,8 @@ class ClockModulation {
   explicit ClockModulation(MsrAccess& access) : access_(access) {}
 
   // The saved ClockMod, cut to the register's bits 4-0; 0 leaves the
-  // processors as they are.
+  // processors as they are. On the read-only driver nothing is applied and
+  // the value is kept for saving.
   void ApplyAtStartup(uint32_t clockMod);
 
   // The dialog's opening: the VID texts, then the register read and held for
@@ -52,7 +57,8 @@ class ClockModulation {
   // Puts back the value read at opening, exactly as it was read.
   void Cancel();
 
-  // Exit: the value to save as ClockMod, read before the switch-off.
+  // Exit: the value to save as ClockMod, read before the switch-off; on the
+  // read-only driver the value the file gave, unchanged.
   uint32_t ReadForSaving();
   void SwitchOff();
 
@@ -64,6 +70,7 @@ class ClockModulation {
 
   MsrAccess& access_;
   uint32_t heldForCancel_ = 0;
+  uint32_t fromFile_ = 0;
 };
 
 }  // namespace korvath

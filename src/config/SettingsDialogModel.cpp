@@ -200,12 +200,13 @@ void SettingsDialogModel::OnInitDialog() {
   controls_.Enable(kApply, false);
 
   CoreVidView vid = links_.clockModulation.ReadCoreVid();
-  controls_.Enable(IDC_CORE_VID_MIN, vid.enabled);
+  controls_.Enable(IDC_CORE_VID_MIN, vid.minEnabled);
   controls_.Enable(IDC_CORE_VID_MAX, vid.enabled);
   vidMin_ = vid.minText;
   vidMax_ = vid.maxText;
   ClockModulationView clock = links_.clockModulation.Open();
   clockModulationOn_ = clock.enabled ? 1 : 0;
+  if (!clock.available) controls_.Enable(IDC_CLOCK_MODULATION, false);
   for (int id : {IDC_CLOCK_MODULATION_UP, IDC_CLOCK_MODULATION_DOWN, IDC_CLOCK_MODULATION_DUTY}) {
     controls_.Enable(id, clock.enabled);
   }

@@ -17,10 +17,13 @@ struct CounterReading {
 
 // Taken back to back on the pinned processor, so that the three numbers
 // describe the same moment and their intervals the same span. False when
-// either counter could not be read.
+// either counter could not be read. The read-only driver cannot switch the
+// fixed counters on, so MPERF and APERF stand in: they count the same cycles
+// and always run.
 bool ReadCounters(MsrAccess& access, CounterReading& reading) {
-  bool read = access.ReadMsr(kMsrFixedCtr2, &reading.reference);
-  read = access.ReadMsr(kMsrFixedCtr1, &reading.core) && read;
+  const bool readOnly = access.readOnly();
+  bool read = access.ReadMsr(readOnly ? kMsrMperf : kMsrFixedCtr2, &reading.reference);
+  read = access.ReadMsr(readOnly ? kMsrAperf : kMsrFixedCtr1, &reading.core) && read;
   reading.tsc = access.processor().ReadTsc();
   return read;
 }
@@ -79,11 +82,13 @@ double MeasureCoreRatios(MsrAccess& access) {
     if (dTsc > 0) cpu.coreLoad[i] = ClampPercent(static_cast<double>(dRef) * 100.0 / static_cast<double>(dTsc));
     // Stopped counters say nothing about the clock: count them as nominal.
     ratioSum += dRef > 0 && dCore > 0 ? static_cast<double>(dCore) / static_cast<double>(dRef) : 1.0;
-    if (reading.core > kCounterResetThreshold) {
+    // MPERF and APERF cannot be reset there; 64 bits do not wrap in years.
+    bool resettable = !access.readOnly();
+    if (resettable && reading.core > kCounterResetThreshold) {
       access.WriteMsr(kMsrFixedCtr1, 0, 0);
       reading.core = 0;
     }
-    if (reading.reference > kCounterResetThreshold) {
+    if (resettable && reading.reference > kCounterResetThreshold) {
       access.WriteMsr(kMsrFixedCtr2, 0, 0);
       reading.reference = 0;
     }

@@ -20,10 +20,14 @@ std::string HardwareStatusText(int status) {
 std::optional<FatalError> MsrAccess::Open() {
   processor_.OpenHardwareAccess();
   int status = processor_.GetHardwareAccessStatus();
-  if (status != 0 || !processor_.QueryMsrSupport()) {
-    return FatalError{"Driver Error", HardwareStatusText(status), 0};
+  if (status == 0 && processor_.QueryMsrSupport()) return std::nullopt;
+  // Windows' driver block list and Memory Integrity refuse the library's
+  // driver; the signed read-only driver still gives every reading.
+  if (processor_.OpenReadOnlyAccess()) {
+    access_ = RegisterAccess::kReadOnly;
+    return std::nullopt;
   }
-  return std::nullopt;
+  return FatalError{"Driver Error", HardwareStatusText(status), 0};
 }
 
 void MsrAccess::Close() { processor_.CloseHardwareAccess(); }
@@ -70,10 +74,14 @@ bool MsrAccess::ReadMsr(uint32_t index, uint64_t* value) {
 }
 
 void MsrAccess::WriteMsr(uint32_t index, uint32_t low, uint32_t high) {
+  if (readOnly()) return;
   processor_.WriteMsr(index, low, high);
 }
 
+// On the read-only driver the fixed counters are left as they are found:
+// it can neither switch them on nor off.
 void MsrAccess::EnableFixedCounters() {
+  if (readOnly()) return;
   ForEachProcessor([this](int) {
     uint32_t low = 0;
     uint32_t high = 0;
@@ -88,11 +96,12 @@ void MsrAccess::EnableFixedCounters() {
 }
 
 void MsrAccess::SetClockModulation(uint32_t value) {
+  if (readOnly()) return;
   ForEachProcessor([this, value](int) { processor_.WriteMsr(kMsrClockModulation, value, 0); });
 }
 
 void MsrAccess::DisableFixedCounters() {
-  if (cpu_.countersEnabled != 1) return;
+  if (cpu_.countersEnabled != 1 || readOnly()) return;
   ForEachProcessor([this](int) {
     uint32_t low = 0;
     uint32_t high = 0;

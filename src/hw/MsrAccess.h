@@ -25,6 +25,16 @@ inline constexpr uint32_t kMsrFixedCtr1 = 0x30A;
 inline constexpr uint32_t kMsrFixedCtr2 = 0x30B;
 inline constexpr uint32_t kMsrFixedCtrCtrl = 0x38D;
 inline constexpr uint32_t kFixedCounterEnableBits = 0x220;  // bits 5 and 9
+// Count unhalted reference and core cycles like fixed counters 2 and 1, but
+// always run: the counters of the read-only driver.
+inline constexpr uint32_t kMsrMperf = 0xE7;
+inline constexpr uint32_t kMsrAperf = 0xE8;
+
+// Which driver reaches the registers.
+enum class RegisterAccess {
+  kReadWrite,  // the hardware-access library
+  kReadOnly,   // the read-only driver, where Windows refuses the library's
+};
 
 // Text for a hardware-access status code; empty outside 0-9.
 std::string HardwareStatusText(int status);
@@ -33,7 +43,8 @@ class MsrAccess {
  public:
   MsrAccess(Processor& processor, CpuInfo& cpu) : processor_(processor), cpu_(cpu) {}
 
-  // Opens the library and checks it; the "Driver Error" box when unusable.
+  // Opens the library and checks it. Where it cannot be used, the read-only
+  // driver takes its place if it is there; otherwise the "Driver Error" box.
   std::optional<FatalError> Open();
   void Close();
 
@@ -50,6 +61,7 @@ class MsrAccess {
   // True when the register was read; both halves are 0 when it was not.
   bool ReadMsr(uint32_t index, uint32_t* low, uint32_t* high);
   bool ReadMsr(uint32_t index, uint64_t* value);
+  // Nothing is written on the read-only driver, nor by the three below.
   void WriteMsr(uint32_t index, uint32_t low, uint32_t high);
 
   void EnableFixedCounters();
@@ -69,6 +81,9 @@ class MsrAccess {
     RestoreAffinity();
   }
 
+  RegisterAccess access() const { return access_; }
+  bool readOnly() const { return access_ == RegisterAccess::kReadOnly; }
+
   Processor& processor() { return processor_; }
   CpuInfo& cpu() { return cpu_; }
 
@@ -82,6 +97,7 @@ class MsrAccess {
   // A thread can only be pinned inside the process mask, so a process that
   // started narrower is widened to the system mask before the first pin.
   bool processOnSystemMask_ = false;
+  RegisterAccess access_ = RegisterAccess::kReadWrite;
 };
 
 }  // namespace korvath

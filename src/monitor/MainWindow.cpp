@@ -232,7 +232,7 @@ void MainWindow::OnOk() {
 
 std::optional<intptr_t> MainWindow::OnSysCommand(const WindowMessage& message) {
   if ((message.wParam & 0xFFF0) != kAboutCommand) return std::nullopt;
-  AboutDialog about(Handle(), desktop_, seams_.processor);
+  AboutDialog about(Handle(), desktop_, seams_.processor, monitor_->access().access());
   about.RunModal();
   return 0;
 }

@@ -51,6 +51,12 @@ class Processor {
   virtual bool ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) = 0;  // ordinal 21
   virtual void WriteMsr(uint32_t index, uint32_t low, uint32_t high) = 0;   // ordinal 22
   virtual void CloseHardwareAccess() = 0;              // ordinal 8
+
+  // The read-only driver (PawnIO with its MSR module) in place of a library
+  // that cannot be used. True when it is installed, its module lies beside
+  // the executable and both opened; from then on ReadMsr goes through it,
+  // WriteMsr writes nothing and CloseHardwareAccess closes it too.
+  virtual bool OpenReadOnlyAccess() { return false; }
 };
 
 }  // namespace korvath

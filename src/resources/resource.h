@@ -183,3 +183,6 @@
 // About (dialog 100).
 #define IDC_SPEC_FINDER 1162
 #define IDC_HOME_PAGE 1059
+// The About box's two lines on the driver in use.
+#define IDC_ABOUT_DRIVER_LINE1 1190
+#define IDC_ABOUT_DRIVER_LINE2 1191

@@ -128,6 +128,11 @@ void SensorTest::OnStart() {
   // The picker runs a message loop of its own; a second click on Start
   // meanwhile must not open a second picker or launch a second program.
   if (picking_) return;
+  // Every phase after the heat-up is a step of clock modulation.
+  if (access_.readOnly()) {
+    SetStatus(kCoolDownNeedsClockModulation);
+    return;
+  }
   coolDown_.Begin();
   SetStatus("Open Prime95");
   SetClockModulation(kClockModulationOff);

@@ -40,6 +40,10 @@ struct SensorTestTexts {
 // Where the stress program comes from; the Download button opens it.
 inline constexpr const char* kPrime95DownloadPage = "https://www.mersenne.org/freesoft/";
 
+// Start's status on the read-only driver, which cannot write clock modulation.
+inline constexpr const char* kCoolDownNeedsClockModulation =
+    "Cool down needs clock modulation; this driver is read-only";
+
 // Control ids of the result table, row by row.
 extern const int kCoolDownCoreCellIds[kCoolDownRows][kCoreSlots];
 extern const int kCoolDownLoadCellIds[kCoolDownRows];

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # The real korvath.exe with the hardware-access library double: the Driver
 # Error box for an unusable library, the library loaded only from the
-# executable's own folder, and the 32-bit outputs really 32-bit.
+# executable's own folder, and the 32-bit outputs really 32-bit. Then the
+# read-only driver's double, found through its uninstall entry: it stands in
+# for a missing library only with its module beside the executable.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source tests/e2e/lib-wine.sh
 
 exe=build/win64/src/app/korvath.exe
 library=build/win64/sim/WinRing0x64.dll
-e2e_begin "$exe" "$library"
+readonly_library=build/win64/sim/PawnIOLib.dll
+sim=build/win64/src/app/korvath-sim.exe
+e2e_begin "$exe" "$library" "$readonly_library" "$sim"
 
 for file in build/win32/src/app/korvath32.exe build/win32/sim/WinRing0.dll; do
   check_eq "$file is a 32-bit executable" yes \
@@ -81,5 +85,93 @@ else
   check_eq "usable library: $next window" shown "none; windows: $(probe list --all "$pid")"
   probe kill "$pid" >/dev/null 2>&1
 fi
+
+# The read-only driver, installed as its installer does it: the library in a
+# folder of its own that the uninstall entry's InstallLocation names. The
+# entry goes again at the end, also when the script stops early.
+uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\PawnIO'
+remove_readonly_driver() {
+  "$WINE64" reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
+}
+trap 'remove_readonly_driver; e2e_cleanup' EXIT
+mkdir -p "$E2E_TEMP/pawnio"
+cp "$readonly_library" "$E2E_TEMP/pawnio/"
+"$WINE64" reg add "$uninstall_key" /v InstallLocation /t REG_SZ /d "$(wine_path "$E2E_TEMP/pawnio")" /f \
+  >/dev/null 2>&1
+check_eq "read-only driver: uninstall entry set" "$(wine_path "$E2E_TEMP/pawnio")" \
+  "$("$WINE64" reg query "$uninstall_key" /v InstallLocation 2>/dev/null | tr -d '\r' |
+     sed -n 's/.*REG_SZ[[:space:]]*//p')"
+module() { printf 'signed module stand-in' >"$1/IntelMSR.bin"; }
+
+# Without its module beside the executable the driver is of no use: the
+# Driver Error of the library as before.
+install "$E2E_TEMP/nomodule"
+printf '%b' "$machine" >"$E2E_TEMP/nomodule/simulated-machine.ini"
+expect_box "read-only driver without its module" "$E2E_TEMP/nomodule" "Driver Not Found"
+
+# With the module, korvath.exe goes past the hardware check to this host's
+# own processor, as with a usable library.
+install "$E2E_TEMP/readonly"
+printf '%b' "$machine" >"$E2E_TEMP/readonly/simulated-machine.ini"
+module "$E2E_TEMP/readonly"
+pid=$(wine_launch "$E2E_TEMP/readonly/korvath.exe")
+if wait_window "$next" 30 "$pid" >/dev/null; then
+  check_eq "read-only driver: no Driver Error" none \
+    "$(probe list "$pid" | grep -q '"Driver Error"' && echo shown || echo none)"
+  probe key "$next" Esc >/dev/null 2>&1 || true
+  probe key "$next" Enter >/dev/null 2>&1 || true
+  check_eq "read-only driver: exit code" 0 "$(wait_exit "$pid" 20)"
+else
+  check_eq "read-only driver: $next window" shown "none; windows: $(probe list --all "$pid")"
+  probe kill "$pid" >/dev/null 2>&1
+fi
+
+# korvath-sim.exe sends its register calls down the same road (real_drivers)
+# on a simulated E8400: every reading and the load come through the
+# read-only driver, and ClockMod goes back to the file unchanged (the library
+# would have applied 16 as 18 and saved that).
+folder=$E2E_TEMP/readonly-sim
+mkdir -p "$folder"
+cp "$sim" "$folder/"
+module "$folder"
+{ cat sim/machines/e8400.ini; printf '\n[driver]\nreal_drivers = 1\n[counters]\nload = 50\n'; } \
+  >"$folder/simulated-machine.ini"
+printf '[Korvath]\r\nClockMod=16\r\n' >"$folder/korvath-sim.ini"
+pid=$(wine_launch "$folder/korvath-sim.exe")
+if window=$(wait_window Korvath 30 "$pid"); then
+  for i in $(seq 1 40); do
+    elapsed=$(probe text Korvath 1158 2>/dev/null)
+    [ -n "$elapsed" ] && [ "${elapsed##*:}" -ge 3 ] 2>/dev/null && break
+    sleep 0.5
+  done
+  check_eq "read-only driver: model" E8400 "$(probe text Korvath 1043)"
+  check_eq "read-only driver: temperatures" "62 62" "$(probe text Korvath 1001) $(probe text Korvath 1002)"
+  check_eq "read-only driver: load" "Load  50.0%" "$(probe text Korvath 1157)"
+  check_eq "read-only driver: clock text" yes \
+    "$(probe text Korvath 1155 | grep -qE '^[0-9]+\.[0-9]{2} MHz$' && echo yes || echo no)"
+  # The system menu's About item: the box says which driver is in use.
+  probe post "$window" 0x112 16 0 >/dev/null
+  if wait_window About 20 "$pid" >/dev/null; then
+    check_eq "read-only driver: About box" \
+      "Registers are read through PawnIO, read-only:|no clock modulation, no minimum VID." \
+      "$(probe text About 1190)|$(probe text About 1191)"
+    probe key About Esc >/dev/null 2>&1
+    probe wait-closed About 10 >/dev/null 2>&1 || true
+  else
+    check_eq "read-only driver: About box" shown none
+  fi
+  probe key Korvath Esc >/dev/null 2>&1
+  check_eq "read-only driver: korvath-sim.exe exit code" 0 "$(wait_exit "$pid" 20)"
+  check_eq "read-only driver: ClockMod kept" ClockMod=16 \
+    "$(tr -d '\r' <"$folder/korvath-sim.ini" | grep '^ClockMod=')"
+else
+  screenshot "$E2E_ROOT/build/e2e-hardware-access-readonly.png"
+  check_eq "read-only driver: main window" shown "none; windows: $(probe list --all "$pid")"
+  probe kill "$pid" >/dev/null 2>&1
+fi
+
+remove_readonly_driver
+check_eq "read-only driver: uninstall entry removed" gone \
+  "$("$WINE64" reg query "$uninstall_key" >/dev/null 2>&1 && echo left || echo gone)"
 
 e2e_finish

@@ -55,6 +55,12 @@ struct MachineDescription {
   bool msrSupport = true;
   // Every n-th register read fails and gives 0 in both halves; 0: none fails.
   int readFailsEvery = 0;
+  // The read-only driver is installed and its module is in place.
+  bool readOnlyDriver = false;
+  // korvath-sim.exe only: the register calls go through the real drivers
+  // (the library beside the executable, else the read-only driver), which
+  // the doubles serve.
+  bool realDrivers = false;
 };
 
 // The activity of one logical processor: [counters] with its [counters.cpuN]

@@ -1,6 +1,7 @@
 #include "platform/sim/SimulatedProcessor.h"
 
 #include "platform/TextFormat.h"
+#include "platform/sim/ReadOnlyMsrModule.h"
 
 namespace korvath {
 namespace {
@@ -8,14 +9,21 @@ namespace {
 constexpr uint32_t kFixedCounter1 = 0x30A;  // unhalted core cycles
 constexpr uint32_t kFixedCounter2 = 0x30B;  // unhalted reference cycles
 constexpr uint32_t kFixedCounterControl = 0x38D;
+// Count the same cycles as fixed counters 2 and 1, but always run.
+constexpr uint32_t kMperf = 0xE7;
+constexpr uint32_t kAperf = 0xE8;
 constexpr uint32_t kBusRatioRegister = 0x2A;
 // Either privilege level's enable bit lets a fixed counter count.
 constexpr uint64_t kCounter1EnableBits = 0x030;
 constexpr uint64_t kCounter2EnableBits = 0x300;
 
-bool IsCounterState(uint32_t index) {
-  return index == kFixedCounter1 || index == kFixedCounter2 || index == kFixedCounterControl;
+bool IsCounter(uint32_t index) {
+  return index == kFixedCounter1 || index == kFixedCounter2 || index == kMperf || index == kAperf;
 }
+
+bool IsCoreCycleCounter(uint32_t index) { return index == kFixedCounter1 || index == kAperf; }
+
+bool IsCounterState(uint32_t index) { return IsCounter(index) || index == kFixedCounterControl; }
 
 }  // namespace
 
@@ -34,6 +42,7 @@ std::string ProcessorEvent::ToString() const {
     case K::kStatus: return "status";
     case K::kMsrSupport: return "msr-support";
     case K::kClose: return "close";
+    case K::kOpenReadOnly: return "open-read-only";
   }
   return "?";
 }
@@ -73,23 +82,27 @@ uint64_t SimulatedProcessor::PendingCount(int cpu, uint32_t index) const {
   if (synced == countersSyncedAt_.end() || activity == activity_.end()) return 0;
   int64_t elapsed = time_->NowMicroseconds() - synced->second;
   if (elapsed <= 0) return 0;
-  uint64_t control = PeekMsr(cpu, kFixedCounterControl);
-  bool counting = index == kFixedCounter1 ? (control & kCounter1EnableBits) != 0
-                                          : (control & kCounter2EnableBits) != 0;
-  if (!counting) return 0;
+  if (index == kFixedCounter1 || index == kFixedCounter2) {
+    uint64_t control = PeekMsr(cpu, kFixedCounterControl);
+    bool counting = index == kFixedCounter1 ? (control & kCounter1EnableBits) != 0
+                                            : (control & kCounter2EnableBits) != 0;
+    if (!counting) return 0;
+  }
   // Reference cycles tick at the time-stamp counter's rate while the
   // processor is not halted; core cycles tick at that rate times the ratio.
   long double rate = machine_.tscMhz * activity->second.loadPercent / 100.0L;
-  if (index == kFixedCounter1) rate *= activity->second.clockRatio;
+  if (IsCoreCycleCounter(index)) rate *= activity->second.clockRatio;
   return static_cast<uint64_t>(static_cast<long double>(elapsed) * rate);
 }
 
 void SimulatedProcessor::SyncCounters(int cpu) {
   if (time_ == nullptr || msr_.find(cpu) == msr_.end()) return;
-  uint64_t core = PendingCount(cpu, kFixedCounter1);
-  uint64_t reference = PendingCount(cpu, kFixedCounter2);
-  msr_[cpu][kFixedCounter1] += core;
-  msr_[cpu][kFixedCounter2] += reference;
+  uint64_t pending[] = {PendingCount(cpu, kFixedCounter1), PendingCount(cpu, kFixedCounter2),
+                        PendingCount(cpu, kAperf), PendingCount(cpu, kMperf)};
+  msr_[cpu][kFixedCounter1] += pending[0];
+  msr_[cpu][kFixedCounter2] += pending[1];
+  msr_[cpu][kAperf] += pending[2];
+  msr_[cpu][kMperf] += pending[3];
   countersSyncedAt_[cpu] = time_->NowMicroseconds();
 }
 
@@ -180,7 +193,8 @@ bool SimulatedProcessor::ReadFailsNow() {
 
 bool SimulatedProcessor::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
   int cpu = CurrentCpu();
-  bool fails = ReadFailsNow();
+  // The read-only driver's module refuses what is not on its list.
+  bool fails = ReadFailsNow() || (readOnly_ && !ReadOnlyModuleReads(index));
   uint64_t value = fails ? 0 : PeekMsr(cpu, index);
   Record({ProcessorEvent::Kind::kReadMsr, cpu, 0, index, value});
   *low = static_cast<uint32_t>(value);
@@ -192,17 +206,23 @@ void SimulatedProcessor::WriteMsr(uint32_t index, uint32_t low, uint32_t high) {
   int cpu = CurrentCpu();
   uint64_t value = (static_cast<uint64_t>(high) << 32) | low;
   Record({ProcessorEvent::Kind::kWriteMsr, cpu, 0, index, value});
-  PokeMsr(cpu, index, value);
+  if (!readOnly_) PokeMsr(cpu, index, value);
 }
 
 void SimulatedProcessor::CloseHardwareAccess() { Record({ProcessorEvent::Kind::kClose, -1, 0, 0, 0}); }
+
+bool SimulatedProcessor::OpenReadOnlyAccess() {
+  Record({ProcessorEvent::Kind::kOpenReadOnly, -1, 0, 0, 0});
+  readOnly_ = machine_.readOnlyDriver;
+  return readOnly_;
+}
 
 uint64_t SimulatedProcessor::PeekMsr(int cpu, uint32_t index) const {
   auto perCpu = msr_.find(cpu);
   if (perCpu == msr_.end()) return 0;
   auto found = perCpu->second.find(index);
   uint64_t value = found == perCpu->second.end() ? 0 : found->second;
-  if (index == kFixedCounter1 || index == kFixedCounter2) value += PendingCount(cpu, index);
+  if (IsCounter(index)) value += PendingCount(cpu, index);
   return value;
 }
 

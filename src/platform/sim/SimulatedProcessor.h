@@ -25,6 +25,7 @@ struct ProcessorEvent {
     kStatus,
     kMsrSupport,
     kClose,
+    kOpenReadOnly,
   };
   Kind kind;
   int cpu = -1;          // logical processor the call ran on (register and CPUID work)
@@ -54,6 +55,9 @@ class SimulatedProcessor : public Processor {
   bool ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) override;
   void WriteMsr(uint32_t index, uint32_t low, uint32_t high) override;
   void CloseHardwareAccess() override;
+  // As the machine file's [driver] read_only_driver says; once open, reads
+  // outside the module's list fail and writes change nothing.
+  bool OpenReadOnlyAccess() override;
 
   // The logical processor the calling thread runs on now: the lowest bit of
   // the thread mask within the process mask.
@@ -107,6 +111,7 @@ class SimulatedProcessor : public Processor {
   bool recording_ = true;
   int readsSinceFailure_ = 0;
   uint32_t refusedThreadMask_ = 0;
+  bool readOnly_ = false;
 };
 
 }  // namespace korvath

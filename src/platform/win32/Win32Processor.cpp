@@ -67,13 +67,29 @@ int Win32Processor::GetHardwareAccessStatus() { return library_.GetStatus(); }
 bool Win32Processor::QueryMsrSupport() { return library_.QueryMsrSupport(); }
 
 bool Win32Processor::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
+  if (readOnlyDriver_.IsOpen()) return readOnlyDriver_.ReadMsr(index, low, high);
   return library_.ReadMsr(index, low, high);
 }
 
 void Win32Processor::WriteMsr(uint32_t index, uint32_t low, uint32_t high) {
+  // The read-only driver's module writes none of our registers.
+  if (readOnlyDriver_.IsOpen()) return;
   library_.WriteMsr(index, low, high);
 }
 
-void Win32Processor::CloseHardwareAccess() { library_.Close(); }
+void Win32Processor::CloseHardwareAccess() {
+  readOnlyDriver_.Close();
+  library_.Close();
+}
+
+bool Win32Processor::OpenReadOnlyAccess() {
+#if defined(_WIN64)
+  std::wstring folder = ExecutableFolder();
+  if (folder.empty()) return false;
+  return readOnlyDriver_.Open(PawnIoInstallFolder(), folder + kMsrModuleFileName);
+#else
+  return false;
+#endif
+}
 
 }  // namespace korvath

@@ -6,6 +6,7 @@
 
 #include "platform/Processor.h"
 #include "platform/win32/HardwareAccessLibrary.h"
+#include "platform/win32/PawnIoDriver.h"
 
 namespace korvath {
 
@@ -30,11 +31,15 @@ class Win32Processor : public Processor {
   bool ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) override;
   void WriteMsr(uint32_t index, uint32_t low, uint32_t high) override;
   void CloseHardwareAccess() override;
+  // 64-bit only: PawnIO from its install folder with IntelMSR.bin from the
+  // executable's folder. The 32-bit build has no read-only driver.
+  bool OpenReadOnlyAccess() override;
 
   const HardwareAccessLibrary& library() const { return library_; }
 
  private:
   HardwareAccessLibrary library_;
+  PawnIoDriver readOnlyDriver_;
 };
 
 // Full path of the hardware-access library Korvath uses.

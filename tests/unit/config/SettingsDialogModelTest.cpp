@@ -75,8 +75,8 @@ class RecordingStore : public ProfileStore {
 };
 
 struct Rig {
-  explicit Rig(bool gpu = false)
-      : processor(testing::ParseMachine(kDualCore)), cpu(CreateCpuInfo(processor)), access(processor, cpu),
+  explicit Rig(bool gpu = false, const std::string& machine = kDualCore)
+      : processor(testing::ParseMachine(machine)), cpu(CreateCpuInfo(processor)), access(processor, cpu),
         clock(access) {
     cpu.signature = 0x1067A;
     settings.coreSlotMask[0] = 1;
@@ -197,6 +197,23 @@ TEST(SettingsDialogModel, DualCoreWithoutGpuOpensWithOnlyItsSlots) {
   ASSERT_GE(rig.store.writes.size(), 6u);
   EXPECT_EQ(rig.store.writes.front(), "IconTextColor0=0xFFFFFF");
   EXPECT_EQ(rig.store.writes.back(), "CustomGUIMini=0");
+}
+
+// The read-only driver cannot write clock modulation nor read the minimum VID.
+TEST(SettingsDialogModel, ReadOnlyDriverDisablesClockModulationAndTheMinimumVid) {
+  Rig rig(false, std::string(kDualCore) + "[driver]\nstatus = 2\nread_only_driver = 1\n");
+  ASSERT_FALSE(rig.access.Open().has_value());
+  rig.Open();
+  for (int id : {1012, 1117, 1118, 1119, 1101}) EXPECT_FALSE(rig.controls.IsEnabled(id)) << id;
+  EXPECT_TRUE(rig.controls.IsEnabled(1100));
+  EXPECT_EQ(rig.controls.GetText(1100), "Max = 1.3250");
+  EXPECT_EQ(rig.controls.GetText(1101), "");
+  rig.model->OnClicked(IDC_DEFAULTS);
+  rig.model->OnCancel();
+  EXPECT_FALSE(rig.controls.IsEnabled(1012));
+  for (const ProcessorEvent& event : rig.processor.Events()) {
+    EXPECT_NE(event.kind, ProcessorEvent::Kind::kWriteMsr) << event.ToString();
+  }
 }
 
 TEST(SettingsDialogModel, TrayIconsKeepTheirOrderAndTheTaskBarFallback) {

@@ -56,6 +56,34 @@ TEST(CoreRatios, LoadAndRatioFromTheFixedCounters) {
   EXPECT_EQ(rig.cpu.core0ClockDelta, 1'500'000'000u);
 }
 
+// The read-only driver measures through MPERF and APERF, which nobody
+// switches on or resets: the same activity gives the same figures.
+TEST(CoreRatios, MperfAndAperfGiveTheFixedCountersFigures) {
+  const std::string machine =
+      "[system]\naffinity = 0x3\ntsc_mhz = 3000\n[msr]\n0xE7 = 0x0000010000000000\n"
+      "[counters]\nload = 50\nratio = 1.0\n[counters.cpu1]\nload = 100\nratio = 0.5\n";
+  Rig fixed(machine);
+  Rig readOnly(machine + "[driver]\nstatus = 2\nread_only_driver = 1\n");
+  ASSERT_FALSE(readOnly.access.Open().has_value());
+  for (Rig* rig : {&fixed, &readOnly}) TakeCounterBaselines(rig->access);
+  for (int second = 0; second < 3; ++second) {
+    fixed.clock.AdvanceMilliseconds(1000);
+    readOnly.clock.AdvanceMilliseconds(1000);
+    EXPECT_DOUBLE_EQ(MeasureCoreRatios(readOnly.access), MeasureCoreRatios(fixed.access));
+    for (int cpu = 0; cpu < 2; ++cpu) EXPECT_DOUBLE_EQ(readOnly.cpu.coreLoad[cpu], fixed.cpu.coreLoad[cpu]);
+    EXPECT_EQ(readOnly.cpu.core0ClockDelta, fixed.cpu.core0ClockDelta);
+  }
+  EXPECT_DOUBLE_EQ(readOnly.cpu.coreLoad[1], 100.0);
+  // MPERF stood above the fixed counters' reset threshold all along.
+  EXPECT_GT(readOnly.processor.PeekMsr(0, kMsrMperf), 0x0000010000000000ull);
+  for (const ProcessorEvent& event : readOnly.processor.Events()) {
+    EXPECT_NE(event.kind, ProcessorEvent::Kind::kWriteMsr) << event.ToString();
+    if (event.kind == ProcessorEvent::Kind::kReadMsr) {
+      EXPECT_TRUE(event.index == kMsrMperf || event.index == kMsrAperf) << event.ToString();
+    }
+  }
+}
+
 TEST(CoreRatios, EachProcessorsCountersAreReadTogetherRightAfterThePin) {
   Rig rig("[system]\naffinity = 0x5\n");
   TakeCounterBaselines(rig.access);

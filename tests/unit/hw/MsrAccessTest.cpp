@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "TestMachines.h"
 #include "hw/CoreSlots.h"
 #include "platform/sim/SimulatedProcessor.h"
@@ -53,7 +55,34 @@ TEST(MsrAccess, OpeningReportsTheStatusText) {
 TEST(MsrAccess, MsrSupportIsAskedOnlyWhenTheStatusIsZero) {
   Rig rig("[system]\naffinity = 0x1\n[driver]\nstatus = 4\n");
   rig.access.Open();
-  EXPECT_EQ(rig.processor.EventStrings(), (std::vector<std::string>{"open", "status"}));
+  EXPECT_EQ(rig.processor.EventStrings(), (std::vector<std::string>{"open", "status", "open-read-only"}));
+}
+
+// The read-only driver is asked only where the library cannot be used, and
+// without it the Driver Error box is the one of the library's status.
+TEST(MsrAccess, TheReadOnlyDriverStandsInOnlyForAnUnusableLibrary) {
+  struct Case {
+    const char* driver;
+    bool fatal;
+    RegisterAccess access;
+    bool readOnlyAsked;
+  } cases[] = {
+      {"status = 0\nread_only_driver = 1\n", false, RegisterAccess::kReadWrite, false},
+      {"status = 2\nread_only_driver = 1\n", false, RegisterAccess::kReadOnly, true},
+      {"status = 0\nmsr_support = 0\nread_only_driver = 1\n", false, RegisterAccess::kReadOnly, true},
+      {"status = 3\nread_only_driver = 0\n", true, RegisterAccess::kReadWrite, true},
+  };
+  for (const Case& c : cases) {
+    Rig rig(std::string("[system]\naffinity = 0x1\n[driver]\n") + c.driver);
+    std::optional<FatalError> fatal = rig.access.Open();
+    EXPECT_EQ(fatal.has_value(), c.fatal) << c.driver;
+    if (fatal) {
+      EXPECT_EQ(fatal->text, "Driver Not Found");
+    }
+    EXPECT_EQ(rig.access.access(), c.access) << c.driver;
+    std::vector<std::string> events = rig.processor.EventStrings();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "open-read-only"), c.readOnlyAsked ? 1 : 0) << c.driver;
+  }
 }
 
 TEST(MsrAccess, LoopsVisitOnlyPresentProcessorsZeroToSeven) {

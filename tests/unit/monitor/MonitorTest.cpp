@@ -341,6 +341,33 @@ TEST(Monitor, TrayGiveUpKeepsTheUsersIconsAndExplorerBringsThemBack) {
   EXPECT_EQ(file.find("TaskBar"), std::string::npos) << file;
 }
 
+// A machine whose Windows refuses the library's driver: the read-only driver
+// gives the same readings, and nothing is ever written to a register, from
+// start-up (ClockMod, the fixed counters) to the exit.
+TEST(Monitor, OnTheReadOnlyDriverEveryReadingShowsAndNothingIsWritten) {
+  MachineDescription machine = testing::LoadMachine("e8400");
+  machine.activity.loadPercent = 50;
+  MonitorRig library(machine);
+  machine.driverStatus = 2;
+  machine.readOnlyDriver = true;
+  MonitorRig readOnly(machine, "ClockMod=26\n");
+  ASSERT_FALSE(library.StartUp().has_value());
+  ASSERT_FALSE(readOnly.StartUp().has_value());
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    library.Tick();
+    readOnly.Tick();
+  }
+  for (int id : {IDC_MODEL_NUMBER, IDC_TEMPERATURE0, IDC_DISTANCE1, IDC_CLOCK_SPEED, IDC_BUS_MULTIPLIER, IDC_LOAD}) {
+    EXPECT_EQ(readOnly.Text(id), library.Text(id)) << id;
+  }
+  EXPECT_EQ(readOnly.Text(IDC_LOAD), "Load  50.0%");
+  readOnly.monitor->ShutDown();
+  EXPECT_NE(readOnly.SettingsFile().find("ClockMod=26"), std::string::npos) << readOnly.SettingsFile();
+  std::vector<std::string> events = readOnly.processor.EventStrings();
+  for (const std::string& event : events) EXPECT_EQ(event.rfind("write", 0), std::string::npos) << event;
+  EXPECT_EQ(events.back(), "close");
+}
+
 TEST(Monitor, AnchorIsSetWithShiftAndReachedWithout) {
   MonitorRig rig(testing::LoadMachine("e8400"), "AnchorXY=537206764\n");
   ASSERT_FALSE(rig.StartUp().has_value());

@@ -47,8 +47,9 @@ class HookedClock : public SimulatedClock {
 };
 
 struct SensorTestRig {
-  explicit SensorTestRig(const std::string& machine = "e8400")
-      : processor(LoadMachine(machine), &clock),
+  explicit SensorTestRig(const std::string& machine = "e8400") : SensorTestRig(LoadMachine(machine)) {}
+  explicit SensorTestRig(MachineDescription machine)
+      : processor(std::move(machine), &clock),
         cpu(CreateCpuInfo(processor)),
         access(processor, cpu),
         test(access, clock, threads, desktop, dialog, timer) {

@@ -128,6 +128,21 @@ TEST(SensorTest, CancelledPickerLeavesModulationOffAndStopDisabled) {
   EXPECT_EQ(rig.processor.PeekMsr(1, kMsrClockModulation), 2u);
 }
 
+TEST(SensorTest, StartOnTheReadOnlyDriverSaysWhyAndStartsNothing) {
+  MachineDescription machine = testing::LoadMachine("e8400");
+  machine.driverStatus = 2;
+  machine.readOnlyDriver = true;
+  SensorTestRig rig(machine);
+  ASSERT_FALSE(rig.access.Open().has_value());
+  rig.test.OnInitDialog();
+  rig.test.OnStart();
+  EXPECT_EQ(rig.Status(), kCoolDownNeedsClockModulation);
+  EXPECT_TRUE(rig.desktop.started.empty());
+  EXPECT_TRUE(rig.timer.starts.empty());
+  EXPECT_TRUE(rig.ModulationWrites().empty());
+  EXPECT_TRUE(rig.dialog.IsEnabled(IDC_START));
+}
+
 TEST(SensorTest, FailedLaunchKeepsOpenPrime95AndStartEnabled) {
   SensorTestRig rig;
   rig.test.OnInitDialog();
