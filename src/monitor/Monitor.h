@@ -20,6 +20,7 @@
 #include "monitor/AlarmMonitor.h"
 #include "monitor/GpuSensor.h"
 #include "monitor/MainWindowView.h"
+#include "monitor/MetricsFile.h"
 #include "monitor/TemperatureLog.h"
 #include "monitor/TrayIcons.h"
 #include "monitor/WindowPlacement.h"
@@ -30,6 +31,7 @@ namespace korvath {
 
 class Desktop;
 class FileAppender;
+class FileWriter;
 class GpuSource;
 class Processor;
 class ProfileStore;
@@ -57,6 +59,11 @@ struct MonitorSeams {
   bool startClockThread = true;
   // Runs first on the clock thread; the product raises its priority there.
   std::function<void()> onClockThreadStart;
+  // Where the metrics file is written; without it MetricsFile is ignored.
+  FileWriter* metricsFiles = nullptr;
+  // The executable's folder, ending with a separator: a relative MetricsFile
+  // starts there.
+  std::string executableFolder;
 };
 
 class Monitor {
@@ -115,6 +122,8 @@ class Monitor {
   TrayIcons& tray() { return tray_; }
   TemperatureLog& log() { return log_; }
   AlarmMonitor& alarms() { return alarms_; }
+  // Null unless MetricsFile is set.
+  const MetricsFile* metrics() const { return metrics_.get(); }
   ClockModulation& clockModulation() { return clockModulation_; }
   const TscMeasurements& clockMeasurements() const { return clockMeasurements_; }
 
@@ -140,6 +149,7 @@ class Monitor {
   void RefreshTrayIcons();
   void UpdateTitleOrZOrder();
   void LogStep();
+  void MetricsStep();
   std::array<bool, kTrayIconCount> PresentIcons() const;
   StartupFacts CollectStartupFacts() const;
   void ApplyWindowSettings();
@@ -161,6 +171,8 @@ class Monitor {
   AlarmMonitor alarms_;
   TemperatureLog log_;
   TrayIcons tray_;
+  std::unique_ptr<MetricsFile> metrics_;
+  uint64_t metricsCycles_ = 0;  // since start: Reset leaves it alone
 
   bool gpuReading_ = false;
   uintptr_t timerId_ = kMonitorTimerId;
