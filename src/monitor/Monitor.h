@@ -63,7 +63,7 @@ struct MonitorSeams {
   FileWriter* metricsFiles = nullptr;
   // The executable's folder, ending with a separator: a relative MetricsFile
   // starts there.
-  std::string executableFolder;
+  std::string executableFolder = {};
 };
 
 class Monitor {

@@ -21,18 +21,27 @@
 
 // Every allocation of this program is counted, so that a benchmark can say
 // how many a cycle makes.
+namespace {
+
 std::atomic<long long> allocations{0};
 
-void* operator new(size_t size) {
+void* CountedAllocate(size_t size) {
   ++allocations;
-  if (void* block = std::malloc(size != 0 ? size : 1)) return block;
-  throw std::bad_alloc();
+  void* block = std::malloc(size != 0 ? size : 1);
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
 }
-void* operator new[](size_t size) { return operator new(size); }
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete(void* block, size_t) noexcept { std::free(block); }
-void operator delete[](void* block, size_t) noexcept { std::free(block); }
+
+void Release(void* block) { std::free(block); }
+
+}  // namespace
+
+void* operator new(size_t size) { return CountedAllocate(size); }
+void* operator new[](size_t size) { return CountedAllocate(size); }
+void operator delete(void* block) noexcept { Release(block); }
+void operator delete[](void* block) noexcept { Release(block); }
+void operator delete(void* block, size_t) noexcept { Release(block); }
+void operator delete[](void* block, size_t) noexcept { Release(block); }
 
 namespace {
 
@@ -87,7 +96,9 @@ void RunMonitorCycles(benchmark::State& state, const std::string& settings, File
   SimulatedDesktop desktop;
   SimulatedTray tray;
   DiscardedLog log;
-  std::string folder = std::string(P_tmpdir) + "/";
+  // TMPDIR chooses the disk the metrics file goes to.
+  const char* temporary = std::getenv("TMPDIR");
+  std::string folder = std::string(temporary != nullptr && *temporary != '\0' ? temporary : P_tmpdir) + "/";
   std::string settingsPath = folder + "korvath-benchmark-settings.ini";
   if (std::FILE* file = std::fopen(settingsPath.c_str(), "wb")) {
     std::fputs(("[Korvath]\n" + settings).c_str(), file);

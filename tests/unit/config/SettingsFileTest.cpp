@@ -162,7 +162,8 @@ TEST(SettingsFile, GpuKeys) {
 
 TEST(SettingsFile, TextKeys) {
   Rig rig;
-  AppSettings s = rig.Read("AlarmFile=C:\\alarm.bat\nDegreeSymbolString=degrees Celsius\nMetricsFile=metrics\\k.prom\n");
+  AppSettings s =
+      rig.Read("AlarmFile=C:\\alarm.bat\nDegreeSymbolString=degrees Celsius\nMetricsFile=metrics\\k.prom\n");
   EXPECT_EQ(s.alarmFile, "C:\\alarm.bat");
   EXPECT_EQ(s.metricsFile, "metrics\\k.prom");
   EXPECT_EQ(s.degreeSuffix, "degrees Cel");
