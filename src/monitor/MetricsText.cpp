@@ -52,7 +52,7 @@ void AppendCoreGauge(std::string& out, const MetricsReadings& readings, std::str
   AppendFamily(out, name, "gauge", help);
   for (int i = 0; i < readings.coreCount; ++i) {
     const CoreMetrics& core = readings.cores[static_cast<size_t>(i)];
-    AppendCoreSample(out, name, core.core, core.*field);
+    AppendCoreSample(out, name, core.slot, core.*field);
   }
 }
 
@@ -181,7 +181,7 @@ void AppendMetricsReadings(const MetricsReadings& readings, std::string& out) {
       const CoreMetrics& core = readings.cores[static_cast<size_t>(i)];
       for (ThermalState state : {ThermalState::kOk, ThermalState::kLog, ThermalState::kHot}) {
         out.append(kStatus).append("{core=\"");
-        AppendInteger(out, core.core);
+        AppendInteger(out, core.slot);
         out.append("\",status=\"").append(StateName(state)).append("\"} ");
         out += core.state == state ? '1' : '0';
         out += '\n';

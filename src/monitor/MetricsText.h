@@ -17,7 +17,7 @@ inline constexpr std::string_view kVersionText = "2.90";
 enum class ThermalState { kOk, kLog, kHot };
 
 struct CoreMetrics {
-  int core = 0;  // display core slot, 0-3
+  int slot = 0;  // display core slot 0-3, the "core" label
   int temperature = 0;
   int tjMax = 0;
   int distance = 0;  // degrees below TjMax; negative above it

@@ -165,7 +165,7 @@ void Monitor::MetricsStep() {
     if (cpu_.coreSlotMask[slot] == 0) continue;
     const ThermalSample& sample = temperatures_.sample(slot);
     CoreMetrics& core = readings.cores[static_cast<size_t>(readings.coreCount++)];
-    core.core = slot;
+    core.slot = slot;
     core.temperature = sample.temperature;
     core.tjMax = settings_.tjMax[slot];
     // The window shows the sensor's readout. Above TjMax the readout has
