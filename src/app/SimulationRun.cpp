@@ -22,6 +22,7 @@
 #include "platform/TextFormat.h"
 #include "platform/sim/SimulatedClock.h"
 #include "platform/sim/SimulatedDesktop.h"
+#include "platform/sim/SimulatedFiles.h"
 #include "platform/sim/SimulatedGpuSource.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "platform/sim/SimulatedTray.h"
@@ -125,7 +126,8 @@ class SimulatedKorvath {
         settingsFile_(settingsText),
         profile_(settingsFile_.path(), "Korvath"),
         monitor_(MonitorSeams{processor_, clock_, clockProcessor_, clockThreadClock_, desktop_, gpu_, profile_,
-                              logFiles_, tray_, tray_, SimulatedTray::kApplicationIcon, false, {}},
+                              logFiles_, tray_, tray_, SimulatedTray::kApplicationIcon, false, {},
+                              &metricsFiles_, {}},
                  window_) {}
 
   std::optional<FatalError> StartUp() {
@@ -177,6 +179,8 @@ class SimulatedKorvath {
         .Add("tray", TrayReport())
         .Add("log", LogReport(cycleLogWrites_))
         .Add("desktop", desktop_.TakeEvents());
+    // The metrics file stays in memory; its path is the setting as written.
+    if (const MetricsFile* metrics = monitor_.metrics()) report.Add("metricsFile", metricsFiles_.Read(metrics->path()));
     return report;
   }
 
@@ -217,6 +221,7 @@ class SimulatedKorvath {
   SimulatedDesktop desktop_;
   SimulatedTray tray_;
   CapturedLogFiles logFiles_;
+  SimulatedFiles metricsFiles_;
   ScratchSettingsFile settingsFile_;
   IniProfileStore profile_;
   SimulatedMainWindow window_;

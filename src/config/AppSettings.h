@@ -77,6 +77,7 @@ inline constexpr SettingKey kStartMinimized{"StartMinimized", SettingFormat::kIn
 inline constexpr SettingKey kCsv{"CSV", SettingFormat::kInteger, SettingRule::kFlag, 0, nullptr, 0};
 inline constexpr SettingKey kOnTop{"OnTop", SettingFormat::kInteger, SettingRule::kFlag, 0, nullptr, 0};
 inline constexpr SettingKey kAlarmFile{"AlarmFile", SettingFormat::kText, SettingRule::kAny, 0, "", 512};
+inline constexpr SettingKey kMetricsFile{"MetricsFile", SettingFormat::kText, SettingRule::kAny, 0, "", 512};
 inline constexpr SettingKey kNoGpu{"NoGPU", SettingFormat::kInteger, SettingRule::kFlag, 0, nullptr, 0};
 inline constexpr SettingKey kDegreeSymbolString{"DegreeSymbolString", SettingFormat::kText, SettingRule::kAny, 0, "", 12};
 inline constexpr SettingKey kGuiColor{"GUIColor", SettingFormat::kColor, SettingRule::kAny, 0xF4F3EE, nullptr, 0};
@@ -124,6 +125,7 @@ struct AppSettings {
   int csv = 0;
   int onTop = 0;
   std::string alarmFile;
+  std::string metricsFile;  // hand-edited only; empty: no metrics file
   int noGpu = 0;
   std::string degreeSymbolString;
   std::string degreeSuffix = "\xC2\xB0" "C";  // shown after every temperature

@@ -135,6 +135,7 @@ AppSettings ReadSettings(ProfileStore& store, const StartupFacts& facts, ClockMo
   s.csv = ReadNumber(store, key::kCsv);
   s.onTop = ReadNumber(store, key::kOnTop);
   s.alarmFile = ReadText(store, key::kAlarmFile);
+  s.metricsFile = ReadText(store, key::kMetricsFile);
 
   // Alarm2 was read before this, so NoGPU keeps a GPU threshold in the file.
   s.noGpu = ReadNumber(store, key::kNoGpu);

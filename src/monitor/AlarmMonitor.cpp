@@ -5,11 +5,11 @@
 namespace korvath {
 
 void AlarmMonitor::CheckCpu(int temperature) {
-  if (settings_.alarm && temperature >= settings_.alarm1) alarmThisCycle_ = true;
+  if (settings_.alarm && temperature >= settings_.alarm1) alarmThisCycle_ = cpuAlarmThisCycle_ = true;
 }
 
 void AlarmMonitor::CheckGpu(int temperature) {
-  if (settings_.alarm && temperature >= settings_.alarm2) alarmThisCycle_ = true;
+  if (settings_.alarm && temperature >= settings_.alarm2) alarmThisCycle_ = gpuAlarmThisCycle_ = true;
 }
 
 void AlarmMonitor::RunActions(uint64_t cycleCount) {

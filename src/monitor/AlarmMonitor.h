@@ -18,10 +18,13 @@ class AlarmMonitor {
   AlarmMonitor(const AppSettings& settings, Desktop& desktop, std::function<void()> flashWindow)
       : settings_(settings), desktop_(desktop), flashWindow_(std::move(flashWindow)) {}
 
-  void BeginCycle() { alarmThisCycle_ = false; }
+  void BeginCycle() { alarmThisCycle_ = cpuAlarmThisCycle_ = gpuAlarmThisCycle_ = false; }
   void CheckCpu(int temperature);
   void CheckGpu(int temperature);
   bool AlarmThisCycle() const { return alarmThisCycle_; }
+  // Which of the two sources raised it.
+  bool CpuAlarmThisCycle() const { return cpuAlarmThisCycle_; }
+  bool GpuAlarmThisCycle() const { return gpuAlarmThisCycle_; }
 
   // Runs the actions when this cycle alarmed. The missing-file message box runs
   // its own message loop, so further cycles may run inside this call; they
@@ -37,6 +40,8 @@ class AlarmMonitor {
   Desktop& desktop_;
   std::function<void()> flashWindow_;
   bool alarmThisCycle_ = false;
+  bool cpuAlarmThisCycle_ = false;
+  bool gpuAlarmThisCycle_ = false;
   bool alarmProgramStarted_ = false;
 };
 

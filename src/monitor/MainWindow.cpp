@@ -8,6 +8,7 @@
 #include "monitor/ControlColours.h"
 #include "platform/TextFormat.h"
 #include "platform/win32/GdiTrayIconPainter.h"
+#include "platform/win32/ModulePath.h"
 #include "platform/win32/ShellTray.h"
 #include "resources/resource.h"
 #include "tools/Benchmark.h"
@@ -123,7 +124,8 @@ bool MainWindow::OnInitDialog() {
       MonitorSeams{seams_.processor, seams_.time, seams_.clockProcessor, seams_.clockTime, desktop_, seams_.gpu,
                    seams_.settingsFile, logFiles_, *trayShell_, trayPainter_,
                    reinterpret_cast<IconHandle>(smallIcon_), true,
-                   [] { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL); }},
+                   [] { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL); },
+                   &metricsFiles_, Narrow(ExecutableFolder())},
       *this);
   if (std::optional<FatalError> fatal = monitor_->StartUp()) {
     // Nothing of the window shows, nothing is cleaned up: the process ends here.

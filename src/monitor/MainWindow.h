@@ -16,6 +16,7 @@
 #include "monitor/WindowPlacement.h"
 #include "platform/StdFileAppender.h"
 #include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32FileWriter.h"
 #include "ui/Dialog.h"
 #include "ui/GdiHolders.h"
 #include "ui/LayoutScale.h"
@@ -133,6 +134,7 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   MainWindowSeams seams_;
   Win32Desktop desktop_;
   StdFileAppender logFiles_;
+  Win32FileWriter metricsFiles_;
   LateTrayPainter trayPainter_;
   std::unique_ptr<ShellTray> trayShell_;
   std::unique_ptr<Monitor> monitor_;

@@ -20,6 +20,7 @@
 #include "monitor/AlarmMonitor.h"
 #include "monitor/GpuSensor.h"
 #include "monitor/MainWindowView.h"
+#include "monitor/MetricsFile.h"
 #include "monitor/TemperatureLog.h"
 #include "monitor/TrayIcons.h"
 #include "monitor/WindowPlacement.h"
@@ -30,6 +31,7 @@ namespace korvath {
 
 class Desktop;
 class FileAppender;
+class FileWriter;
 class GpuSource;
 class Processor;
 class ProfileStore;
@@ -57,6 +59,11 @@ struct MonitorSeams {
   bool startClockThread = true;
   // Runs first on the clock thread; the product raises its priority there.
   std::function<void()> onClockThreadStart;
+  // Where the metrics file is written; without it MetricsFile is ignored.
+  FileWriter* metricsFiles = nullptr;
+  // The executable's folder, ending with a separator: a relative MetricsFile
+  // starts there.
+  std::string executableFolder = {};
 };
 
 class Monitor {
@@ -116,6 +123,8 @@ class Monitor {
   TrayIcons& tray() { return tray_; }
   TemperatureLog& log() { return log_; }
   AlarmMonitor& alarms() { return alarms_; }
+  // Null unless MetricsFile is set.
+  const MetricsFile* metrics() const { return metrics_.get(); }
   ClockModulation& clockModulation() { return clockModulation_; }
   const TscMeasurements& clockMeasurements() const { return clockMeasurements_; }
 
@@ -146,6 +155,7 @@ class Monitor {
   void UpdateTitleOrZOrder();
   void RememberNormalWindow(const WindowRect& rect);
   void LogStep();
+  void MetricsStep();
   std::array<bool, kTrayIconCount> PresentIcons() const;
   StartupFacts CollectStartupFacts() const;
   void ApplyWindowSettings();
@@ -168,6 +178,8 @@ class Monitor {
   AlarmMonitor alarms_;
   TemperatureLog log_;
   TrayIcons tray_;
+  std::unique_ptr<MetricsFile> metrics_;
+  uint64_t metricsCycles_ = 0;  // since start: Reset leaves it alone
 
   bool gpuReading_ = false;
   uintptr_t timerId_ = kMonitorTimerId;

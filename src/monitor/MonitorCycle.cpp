@@ -93,6 +93,7 @@ void Monitor::UpdateMonitor() {
   UpdateTitleOrZOrder();
   UpdateClockDisplay(access_, clockMeasurements_.tscMhz.load(), temperatures_.stats().cycleCount, texts_);
   if (settings_.logFile) LogStep();
+  if (metrics_) MetricsStep();
   if (repaintRequested_) {
     view_.InvalidateAll();
     repaintRequested_ = false;
@@ -182,6 +183,44 @@ void Monitor::LogStep() {
     present[count++] = temperatures_.sample(slot).temperature;
   }
   log_.Step(seams_.time.LocalNow(), std::span<const int>(present.data(), count));
+}
+
+// The numbers the window shows in this cycle, from the same samples, records
+// and texts: nothing is read a second time.
+void Monitor::MetricsStep() {
+  const TemperatureStats& stats = temperatures_.stats();
+  MetricsReadings readings;
+  for (int slot = 0; slot < kCoreSlots; ++slot) {
+    if (cpu_.coreSlotMask[slot] == 0) continue;
+    const ThermalSample& sample = temperatures_.sample(slot);
+    CoreMetrics& core = readings.cores[static_cast<size_t>(readings.coreCount++)];
+    core.slot = slot;
+    core.temperature = sample.temperature;
+    core.tjMax = settings_.tjMax[slot];
+    // The window shows the sensor's readout. Above TjMax the readout has
+    // wrapped (127 is one degree above), and the window's number would tell an
+    // alert rule the core is far from TjMax just when it is past it.
+    core.distance = sample.hotNow && sample.readout > 77 ? sample.readout - 128 : sample.readout;
+    core.minimum = stats.minTemp[slot];
+    core.maximum = stats.maxTemp[slot];
+    // "---" in the window (the signal without its log bit) is hot all the same.
+    core.state = sample.hotNow ? ThermalState::kHot : sample.hotLogged ? ThermalState::kLog : ThermalState::kOk;
+  }
+  readings.clockText = texts_.Get(IDC_CLOCK_SPEED);
+  readings.busMultiplierText = texts_.Get(IDC_BUS_MULTIPLIER);
+  readings.loadText = texts_.Get(IDC_LOAD);
+  readings.gpuRead = gpuReading_;
+  if (gpuReading_) {
+    readings.gpuTemperature = gpu_.lastGpuTemperature();
+    readings.gpuMinimum = stats.minTemp[kGpuEntry];
+    readings.gpuMaximum = stats.maxTemp[kGpuEntry];
+  }
+  readings.cpuAlarm = alarms_.CpuAlarmThisCycle();
+  readings.gpuAlarm = alarms_.GpuAlarmThisCycle();
+  readings.cycles = ++metricsCycles_;
+  readings.unixTime = seams_.time.UnixTime();
+  // A file that cannot be written this cycle is simply written the next.
+  metrics_->Write(readings);
 }
 
 }  // namespace korvath

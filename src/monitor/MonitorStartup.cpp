@@ -37,6 +37,13 @@ std::optional<FatalError> Monitor::StartUp() {
   for (int slot = 0; slot < kCoreSlots; ++slot) cpu_.coreSlotMask[slot] = settings_.coreSlotMask[slot];
   gpuReading_ = gpu_.IsReadingOn(!settings_.gpuAvailable);
 
+  std::string metricsPath = ResolveMetricsPath(settings_.metricsFile, seams_.executableFolder);
+  if (!metricsPath.empty() && seams_.metricsFiles != nullptr) {
+    metrics_ = std::make_unique<MetricsFile>(*seams_.metricsFiles, std::move(metricsPath),
+                                             MetricsHead(identity_.ModelText(), identity_.signatureText,
+                                                         kVersionText));
+  }
+
   ReadIconShow(seams_.settingsFile, settings_);
   if (!gpuReading_) settings_.iconShow &= ~kIconShowGpu;
 

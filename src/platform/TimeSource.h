@@ -13,6 +13,8 @@ class TimeSource {
 
   // Local calendar time with one-second resolution, as localtime() gives it.
   virtual std::tm LocalNow() = 0;
+  // Seconds since 1970-01-01 UTC, for files read on other machines.
+  virtual int64_t UnixTime() = 0;
   // Milliseconds since some start, wrapping at 2^32 like GetTickCount.
   virtual uint32_t TickCount() = 0;
   virtual int64_t PerformanceCounter() = 0;

@@ -154,6 +154,33 @@ for cycle in cycles:
         assert c["1157"] == "Load  50.0%", (cycle["cycle"], c["1157"])
 PY
 
+# The metrics file (kept in memory by the simulation): promtool accepts every
+# cycle's text, with a GPU (e8400) and without one (n270), and its
+# temperatures are the window's; the alert rules under docs/ load.
+if command -v promtool >/dev/null; then
+  printf '[Korvath]\nMetricsFile=korvath.prom\n' >"$work/metrics.ini"
+  for name in e8400 n270; do
+    "$sim" --machine "sim/machines/$name.ini" --settings "$work/metrics.ini" --cycles 2 >"$work/metrics-$name.jsonl"
+    python3 - "$work/metrics-$name.jsonl" "$work/metrics-$name" <<'PY' || fail "$name: metrics file"
+import json, re, sys
+cycles = [line for line in map(json.loads, open(sys.argv[1], encoding="utf-8")) if line["type"] == "cycle"]
+for number, cycle in enumerate(cycles, start=1):
+    text = cycle["metricsFile"]
+    open(f"{sys.argv[2]}-{number}.prom", "w", encoding="utf-8").write(text)
+    shown = [cycle["controls"][i] for i in ("1001", "1002", "1003", "1004") if cycle["controls"][i]]
+    written = re.findall(r'^korvath_core_temperature_celsius\{core="\d"\} (\S+)$', text, re.M)
+    assert written == shown, (number, written, shown)
+    assert f"korvath_monitor_cycles_total {number}\n" in text, number
+PY
+    for file in "$work/metrics-$name"-*.prom; do
+      promtool check metrics <"$file" >"$work/promtool.out" 2>&1 || fail "$name: promtool: $(cat "$work/promtool.out")"
+    done
+  done
+  promtool check rules docs/korvath-alerts.yml >"$work/promtool.out" 2>&1 || fail "alert rules: $(cat "$work/promtool.out")"
+else
+  fail "promtool is not installed (scripts/install-packages.sh installs it)"
+fi
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures korvath-sim check(s) failed" >&2
   exit 1

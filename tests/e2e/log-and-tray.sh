@@ -6,9 +6,13 @@
 # lines carry the readings the window shows, the process's GDI object count
 # stays flat over the cycles, a display mode chosen in the tray menu and Esc
 # end the run with the settings written.
+# Run 1 also writes a metrics file into a folder below the program's: promtool
+# accepts it, it carries the temperatures the window shows, and a real
+# Prometheus exporter (on the loopback, for a few seconds) serves them.
 # Run 2, same folder, two cores, CSV, written to disk only at midnight: the
 # lines reach KorvathLog.csv only through the flush of the shutdown that the
-# tray menu's Exit runs, and KorvathLog.txt keeps what run 1 wrote.
+# tray menu's Exit runs, and KorvathLog.txt keeps what run 1 wrote. Its
+# metrics file's folder is missing, which costs nothing else.
 # Run 3: a minimised start with neither tray icon nor task-bar button asked
 # for still leaves a window the user can reach and restore.
 # Run 4: the session ends (wineboot --end-session) with the log buffered:
@@ -112,6 +116,8 @@ away=$(( (0x2000 + 400) | ((0x2000 + 200) << 16) ))
 # --- Run 1 -----------------------------------------------------------------
 cp sim/machines/q9550.ini "$folder/simulated-machine.ini"
 printf '[Korvath]\r\nLogFile=1\r\nLogInterval=1\r\nHDWrite=1\r\nCSV=0\r\nAlarm=1\r\nAlarm1=0\r\nIconShow=15\r\nWindowXY=%s\r\n' "$away" >"$ini"
+printf 'MetricsFile=metrics\\korvath.prom\r\n' >>"$ini"
+mkdir -p "$folder/metrics"
 start_run 1
 
 wait_lines "$txt" 4 30
@@ -122,6 +128,32 @@ check_eq "run 1: a line a second, written each second" yes \
 check_eq "run 1: every line carries the readings shown" "" "$(bad_lines "$txt" "$stamp ${shown// / }")"
 
 check_eq "run 1: one tray icon per core" 4 "$(tray_icons | wc -l)"
+
+# The metrics file, relative to the program's folder.
+metrics=$folder/metrics/korvath.prom
+core_temperatures() { sed -n 's/^korvath_core_temperature_celsius{core="[0-3]"} //p' | paste -sd' '; }
+check_eq "run 1: the metrics file carries the temperatures shown" "$shown" "$(core_temperatures <"$metrics" 2>&1)"
+check_eq "run 1: promtool accepts the metrics file" "ok" \
+  "$(promtool check metrics <"$metrics" 2>&1 && echo ok)"
+check_eq "run 1: the metrics file has the cpu alarm on" 'korvath_alarm_active{source="cpu"} 1' \
+  "$(grep -a '^korvath_alarm_active{source="cpu"}' "$metrics")"
+# A real exporter with only its textfile collector, on a free loopback port,
+# ended by timeout at the latest.
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+timeout 30 prometheus-node-exporter --web.listen-address="127.0.0.1:$port" --collector.disable-defaults \
+  --collector.textfile --collector.textfile.directory="$folder/metrics" >"$E2E_TEMP/exporter.log" 2>&1 &
+exporter=$!
+served=
+for i in $(seq 1 40); do
+  served=$(curl -sf --max-time 2 "http://127.0.0.1:$port/metrics") && break
+  sleep 0.25
+done
+kill "$exporter" 2>/dev/null
+wait "$exporter" 2>/dev/null
+check_eq "run 1: the exporter serves every core's temperature" "$shown" \
+  "$(core_temperatures <<<"$served")"
+check_eq "run 1: the exporter read the file without error" "node_textfile_scrape_error 0" \
+  "$(grep '^node_textfile_scrape_error' <<<"$served" || tail -3 "$E2E_TEMP/exporter.log")"
 
 # The GDI objects while the icons are redrawn every second and blink. Each
 # drawn icon holds two bitmaps, so the count swings by two per icon between
@@ -163,12 +195,14 @@ check_eq "run 1: the menu's display mode is saved" "IconShow=1039" "$(grep -a '^
 check_eq "run 1: the window state is saved" yes \
   "$(grep -aq '^WindowXY=' "$ini" && grep -aq '^ClockMod=' "$ini" && grep -aq '^APICID=' "$ini" && echo yes || echo no)"
 check_eq "run 1: every line still well formed" "" "$(bad_lines "$txt" "$stamp 55 56 53 57")"
+check_eq "run 1: only the metrics file is left in its folder" "korvath.prom" "$(ls "$folder/metrics" | paste -sd' ')"
 txt_copy=$E2E_TEMP/KorvathLog.txt.run1
 cp "$txt" "$txt_copy"
 
 # --- Run 2 -----------------------------------------------------------------
 cp sim/machines/e8400.ini "$folder/simulated-machine.ini"
 printf '[Korvath]\r\nLogFile=1\r\nLogInterval=1\r\nHDWrite=86400\r\nCSV=1\r\nIconShow=1\r\nWindowXY=%s\r\n' "$away" >"$ini"
+printf 'MetricsFile=missing\\korvath.prom\r\n' >>"$ini"
 day=$(date +%j)
 start_run 2
 # Five cycles by the elapsed-time field.
@@ -214,6 +248,7 @@ check_eq "run 2: CSV lines with the readings shown" "" "$(bad_lines "$csv" "${st
 check_eq "run 2: the text log is left as it was" yes "$(cmp -s "$txt" "$txt_copy" && echo yes || echo no)"
 check_eq "run 2: the settings are saved" yes \
   "$(grep -aq '^IconShow=1' "$ini" && grep -aq '^WindowXY=' "$ini" && echo yes || echo no)"
+check_eq "run 2: a metrics folder that is missing stays missing" no "$([ -e "$folder/missing" ] && echo yes || echo no)"
 
 # --- Run 3 -----------------------------------------------------------------
 # A hand edit asks for a minimised start, no task-bar button and no tray

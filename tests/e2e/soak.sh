@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # korvath-sim.exe under Wine for about two minutes with an alarm on every
 # cycle (flashing window, blinking tray icons, the warning sound every sixth
-# cycle) and a log line every second: after a warm-up its kernel handles,
-# GDI and USER objects and memory must stay flat, the log must hold one line
-# per second, and Esc must still end it cleanly.
+# cycle), a log line and a metrics file every second: after a warm-up its
+# kernel handles, GDI and USER objects and memory must stay flat, the log
+# must hold one line per second, and Esc must still end it cleanly.
 #   SOAK_SECONDS=90 bash tests/e2e/soak.sh   (the measured stretch, default 90)
 set -uo pipefail
 cd "$(dirname "$0")/../.."
@@ -25,6 +25,7 @@ sound=$(find build/win64 -name KVWarning.wav -print -quit)
 [ -n "$sound" ] && cp "$sound" "$folder/"
 printf '[Korvath]\r\nAlarm=1\r\nAlarm1=0\r\nAlarm2=0\r\nIconShow=19\r\nLogFile=1\r\nLogInterval=1\r\nHDWrite=10\r\n' \
   >"$folder/korvath-sim.ini"
+printf 'MetricsFile=korvath.prom\r\n' >>"$folder/korvath-sim.ini"
 install_nvapi_double
 
 # The log goes to the current folder.
@@ -105,5 +106,9 @@ lines=$(wc -l <"$log" 2>/dev/null || echo 0)
 seconds_run=$(awk -F: '{print $1 * 3600 + $2 * 60 + $3 + 1}' <<<"$elapsed")
 check_eq "a log line for every second" yes "$([ "$lines" -ge "$seconds_run" ] && [ "$lines" -le $((seconds_run + 3)) ] && echo yes || echo "no: $lines lines, $seconds_run seconds")"
 check_eq "log lines well formed" 0 "$(tr -d '\r' <"$log" | grep -cvE '^[0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]+ [0-9]+$')"
+
+# The metrics file was replaced every second and is left alone, with the GPU.
+check_eq "metrics file with the GPU, no temporary file left" 'korvath_gpu_temperature_celsius 61 0' \
+  "$(grep -a '^korvath_gpu_temperature_celsius ' "$folder/korvath.prom") $(ls "$folder" | grep -c '\.tmp$')"
 
 e2e_finish

@@ -41,6 +41,8 @@ class SimulatedClock : public TimeSource, public MachineTime {
   }
 
   std::tm LocalNow() override;
+  // The simulated machine's local time is taken as UTC.
+  int64_t UnixTime() override { return startSecondsOfEpoch_ + nowMicroseconds_ / 1'000'000; }
   uint32_t TickCount() override;
   int64_t PerformanceCounter() override;
   int64_t PerformanceFrequency() override { return kPerformanceFrequency; }

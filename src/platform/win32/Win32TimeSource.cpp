@@ -15,6 +15,8 @@ std::tm Win32TimeSource::LocalNow() {
   return local;
 }
 
+int64_t Win32TimeSource::UnixTime() { return static_cast<int64_t>(std::time(nullptr)); }
+
 uint32_t Win32TimeSource::TickCount() { return GetTickCount(); }
 
 int64_t Win32TimeSource::PerformanceCounter() {

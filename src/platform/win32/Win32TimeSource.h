@@ -8,6 +8,7 @@ namespace korvath {
 class Win32TimeSource : public TimeSource {
  public:
   std::tm LocalNow() override;
+  int64_t UnixTime() override;
   uint32_t TickCount() override;
   int64_t PerformanceCounter() override;
   int64_t PerformanceFrequency() override;

@@ -162,8 +162,10 @@ TEST(SettingsFile, GpuKeys) {
 
 TEST(SettingsFile, TextKeys) {
   Rig rig;
-  AppSettings s = rig.Read("AlarmFile=C:\\alarm.bat\nDegreeSymbolString=degrees Celsius\n");
+  AppSettings s =
+      rig.Read("AlarmFile=C:\\alarm.bat\nDegreeSymbolString=degrees Celsius\nMetricsFile=metrics\\k.prom\n");
   EXPECT_EQ(s.alarmFile, "C:\\alarm.bat");
+  EXPECT_EQ(s.metricsFile, "metrics\\k.prom");
   EXPECT_EQ(s.degreeSuffix, "degrees Cel");
 
   Rig empty;
@@ -207,7 +209,7 @@ TEST(SettingsFile, DialogWriteInOrderAndFormatsLeavingOtherKeys) {
   Rig rig;
   const std::string handWritten =
       "[Korvath]\n; by hand\nHDWrite=90000\nBold=1\nNoGPU=1\nSkull=2\nDegreeSymbolString=F\n"
-      "MinimizeOnClose=1\nWindowXY=540156004\n";
+      "MinimizeOnClose=1\nWindowXY=540156004\nMetricsFile=C:\\metrics\\korvath.prom\n";
   rig.file.Write(handWritten);
   rig.facts.gpuAvailable = true;
   AppSettings s = ReadSettings(rig.store, rig.facts, rig.clock);

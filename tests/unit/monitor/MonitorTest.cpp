@@ -12,6 +12,7 @@
 #include "platform/FileAppender.h"
 #include "platform/sim/SimulatedClock.h"
 #include "platform/sim/SimulatedDesktop.h"
+#include "platform/sim/SimulatedFiles.h"
 #include "platform/sim/SimulatedGpuSource.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "platform/sim/SimulatedTray.h"
@@ -40,7 +41,7 @@ class MonitorRig {
     if (!settings.empty()) settingsFile.Write("[Korvath]\n" + settings);
     monitor = std::make_unique<Monitor>(
         MonitorSeams{processor, clock, clockProcessor, clockThreadClock, desktop, gpu, profile, files, tray, tray,
-                     SimulatedTray::kApplicationIcon, false, {}},
+                     SimulatedTray::kApplicationIcon, false, {}, &metricsFiles, "C:\\Korvath\\"},
         window);
   }
 
@@ -65,6 +66,7 @@ class MonitorRig {
   SimulatedDesktop desktop;
   SimulatedTray tray;
   NoFiles files;
+  SimulatedFiles metricsFiles;
   IniProfileStore profile;
   SimulatedMainWindow window;
   std::unique_ptr<Monitor> monitor;
@@ -139,6 +141,161 @@ TEST(Monitor, GpuTextFromTheFourthCycleAndNeverWithoutAGpu) {
   for (int cycle = 1; cycle <= 5; ++cycle) switchedOff.Tick();
   EXPECT_EQ(switchedOff.Text(IDC_SIGNATURE), "1067A");
   EXPECT_FALSE(switchedOff.monitor->gpuReading());
+}
+
+// Core 1 reads 127 below TjMax with the high-temperature signal on: one
+// degree above TjMax, which the window shows as 101 and "HOT".
+MachineDescription E8400WithCore1AboveTjMax(bool gpu) {
+  MachineDescription machine = testing::LoadMachine("e8400");
+  machine.msrOverrides[1][0x19C] = 0x007F0003;
+  return gpu ? machine : WithoutGpu(machine);
+}
+
+std::string MetricsHeadE8400() {
+  return "# HELP korvath_up 1 while Korvath writes this file.\n"
+         "# TYPE korvath_up gauge\n"
+         "korvath_up 1\n"
+         "# HELP korvath_info The processor's model and signature and the version of Korvath.\n"
+         "# TYPE korvath_info gauge\n"
+         "korvath_info{model=\"E8400\",signature=\"1067A\",version=\"2.90\"} 1\n"
+         "# HELP korvath_core_temperature_celsius Core temperature in degrees Celsius.\n"
+         "# TYPE korvath_core_temperature_celsius gauge\n"
+         "korvath_core_temperature_celsius{core=\"0\"} 62\n"
+         "korvath_core_temperature_celsius{core=\"1\"} 101\n"
+         "# HELP korvath_core_tjmax_celsius Maximum junction temperature (TjMax) of the core in degrees Celsius.\n"
+         "# TYPE korvath_core_tjmax_celsius gauge\n"
+         "korvath_core_tjmax_celsius{core=\"0\"} 100\n"
+         "korvath_core_tjmax_celsius{core=\"1\"} 100\n"
+         "# HELP korvath_core_distance_to_tjmax_celsius Degrees Celsius the core runs below its TjMax; negative above it.\n"
+         "# TYPE korvath_core_distance_to_tjmax_celsius gauge\n"
+         "korvath_core_distance_to_tjmax_celsius{core=\"0\"} 38\n"
+         "korvath_core_distance_to_tjmax_celsius{core=\"1\"} -1\n"
+         "# HELP korvath_core_temperature_min_celsius Lowest core temperature since the start or the last Reset, in "
+         "degrees Celsius.\n"
+         "# TYPE korvath_core_temperature_min_celsius gauge\n"
+         "korvath_core_temperature_min_celsius{core=\"0\"} 62\n"
+         "korvath_core_temperature_min_celsius{core=\"1\"} 101\n"
+         "# HELP korvath_core_temperature_max_celsius Highest core temperature since the start or the last Reset, in "
+         "degrees Celsius.\n"
+         "# TYPE korvath_core_temperature_max_celsius gauge\n"
+         "korvath_core_temperature_max_celsius{core=\"0\"} 62\n"
+         "korvath_core_temperature_max_celsius{core=\"1\"} 101\n"
+         "# HELP korvath_core_thermal_status Thermal status of the core: 1 for the one it has (OK, LOG or HOT).\n"
+         "# TYPE korvath_core_thermal_status gauge\n"
+         "korvath_core_thermal_status{core=\"0\",status=\"OK\"} 1\n"
+         "korvath_core_thermal_status{core=\"0\",status=\"LOG\"} 0\n"
+         "korvath_core_thermal_status{core=\"0\",status=\"HOT\"} 0\n"
+         "korvath_core_thermal_status{core=\"1\",status=\"OK\"} 0\n"
+         "korvath_core_thermal_status{core=\"1\",status=\"LOG\"} 0\n"
+         "korvath_core_thermal_status{core=\"1\",status=\"HOT\"} 1\n"
+         "# HELP korvath_cpu_clock_mhz Processor clock speed in MHz.\n"
+         "# TYPE korvath_cpu_clock_mhz gauge\n"
+         "korvath_cpu_clock_mhz 3000.00\n"
+         "# HELP korvath_cpu_bus_mhz Bus speed in MHz.\n"
+         "# TYPE korvath_cpu_bus_mhz gauge\n"
+         "korvath_cpu_bus_mhz 333.33\n"
+         "# HELP korvath_cpu_multiplier Current multiplier of the processor.\n"
+         "# TYPE korvath_cpu_multiplier gauge\n"
+         "korvath_cpu_multiplier 9.0\n"
+         "# HELP korvath_cpu_load_ratio Average load over all processors, 0 to 1.\n"
+         "# TYPE korvath_cpu_load_ratio gauge\n"
+         "korvath_cpu_load_ratio 0.000\n";
+}
+
+std::string MetricsTail(const char* gpuAlarm, int cycles, int64_t time) {
+  return "# HELP korvath_alarm_active 1 while the source's temperature is at or above its alarm threshold (alarms "
+         "on).\n"
+         "# TYPE korvath_alarm_active gauge\n"
+         "korvath_alarm_active{source=\"cpu\"} 1\n"
+         "korvath_alarm_active{source=\"gpu\"} " + std::string(gpuAlarm) + "\n"
+         "# HELP korvath_monitor_cycles_total Monitor cycles run since Korvath started.\n"
+         "# TYPE korvath_monitor_cycles_total counter\n"
+         "korvath_monitor_cycles_total " + std::to_string(cycles) + "\n"
+         "# HELP korvath_last_update_timestamp_seconds Time of the cycle that wrote this file, in seconds since "
+         "1970-01-01 UTC.\n"
+         "# TYPE korvath_last_update_timestamp_seconds gauge\n"
+         "korvath_last_update_timestamp_seconds " + std::to_string(time) + "\n";
+}
+
+// The file says what the window shows in the same cycle. The cycle counter
+// goes on through a Reset, which restarts the window's elapsed time.
+TEST(Monitor, MetricsFileCarriesTheNumbersTheWindowShows) {
+  const std::string settings = "MetricsFile=korvath.prom\nAlarm=1\nAlarm1=101\nAlarm2=61\n";
+  const std::string path = "C:\\Korvath\\korvath.prom";
+  const int64_t noon = 1796644800;  // the simulated clock's start, Mon Dec 7 2026 12:00:00
+
+  MonitorRig rig(E8400WithCore1AboveTjMax(true), settings);
+  ASSERT_FALSE(rig.StartUp().has_value());
+  rig.Tick();
+  rig.Tick();
+  rig.monitor->ResetStatistics();
+  rig.Tick();
+  EXPECT_EQ(rig.Text(IDC_TEMPERATURE0), "62");
+  EXPECT_EQ(rig.Text(IDC_TEMPERATURE1), "101");
+  EXPECT_EQ(rig.Text(IDC_THERMAL_STATUS1), "HOT");
+  EXPECT_EQ(rig.Text(IDC_ELAPSED_TIME), "0:00:00");
+  EXPECT_EQ(rig.metricsFiles.Read(path),
+            MetricsHeadE8400() +
+                "# HELP korvath_gpu_temperature_celsius GPU temperature in degrees Celsius.\n"
+                "# TYPE korvath_gpu_temperature_celsius gauge\n"
+                "korvath_gpu_temperature_celsius 61\n"
+                "# HELP korvath_gpu_temperature_min_celsius Lowest GPU temperature since the start or the last Reset, "
+                "in degrees Celsius.\n"
+                "# TYPE korvath_gpu_temperature_min_celsius gauge\n"
+                "korvath_gpu_temperature_min_celsius 61\n"
+                "# HELP korvath_gpu_temperature_max_celsius Highest GPU temperature since the start or the last "
+                "Reset, in degrees Celsius.\n"
+                "# TYPE korvath_gpu_temperature_max_celsius gauge\n"
+                "korvath_gpu_temperature_max_celsius 61\n" +
+                MetricsTail("1", 3, noon + 2));
+  EXPECT_EQ(rig.metricsFiles.Files().size(), 1u);  // no temporary file left
+
+  MonitorRig noGpu(E8400WithCore1AboveTjMax(false), settings);
+  ASSERT_FALSE(noGpu.StartUp().has_value());
+  noGpu.Tick();
+  EXPECT_EQ(noGpu.metricsFiles.Read(path), MetricsHeadE8400() + MetricsTail("0", 1, noon));
+}
+
+// A missing folder, a read-only or locked file and a full disk cost that
+// cycle's file and nothing else: the log, the window and the tray go on, no
+// temporary file stays, and the next cycle writes again. Without the key
+// nothing is written at all.
+TEST(Monitor, MetricsFileFaultsSkipOnlyThatCyclesFile) {
+  const std::string folder = "C:\\Korvath";
+  const std::string path = folder + "\\korvath.prom";
+  const std::vector<std::pair<const char*, std::function<void(SimulatedFiles&, bool)>>> faults = {
+      {"folder missing", [&](SimulatedFiles& files, bool on) { files.SetFolderMissing(folder, on); }},
+      {"target read-only", [&](SimulatedFiles& files, bool on) { files.SetReadOnly(path, on); }},
+      {"target locked", [&](SimulatedFiles& files, bool on) { files.SetLocked(path, on); }},
+      {"disk full", [&](SimulatedFiles& files, bool on) { files.SetCapacity(on ? std::optional<size_t>(200) : std::nullopt); }},
+  };
+  for (const auto& [name, setFault] : faults) {
+    SCOPED_TRACE(name);
+    MonitorRig rig(testing::LoadMachine("e8400"), "MetricsFile=korvath.prom\nLogFile=1\nLogInterval=1\nHDWrite=1\n");
+    ASSERT_FALSE(rig.StartUp().has_value());
+    rig.Tick();
+    const std::string first = rig.metricsFiles.Read(path);
+    ASSERT_NE(first.find("korvath_monitor_cycles_total 1\n"), std::string::npos);
+
+    setFault(rig.metricsFiles, true);
+    rig.Tick();
+    EXPECT_EQ(rig.metricsFiles.Read(path), first);
+    EXPECT_FALSE(rig.metricsFiles.Exists(path + ".tmp"));
+    EXPECT_EQ(rig.files.writes.size(), 2u);
+    EXPECT_EQ(rig.Text(IDC_ELAPSED_TIME), "0:00:01");
+    EXPECT_TRUE(rig.desktop.TakeEvents().empty());  // no message box
+
+    setFault(rig.metricsFiles, false);
+    rig.Tick();
+    EXPECT_NE(rig.metricsFiles.Read(path).find("korvath_monitor_cycles_total 3\n"), std::string::npos);
+    EXPECT_EQ(rig.metricsFiles.Files().size(), 1u);
+  }
+
+  MonitorRig off(testing::LoadMachine("e8400"));
+  ASSERT_FALSE(off.StartUp().has_value());
+  off.Tick();
+  EXPECT_EQ(off.monitor->metrics(), nullptr);
+  EXPECT_EQ(off.metricsFiles.Calls(), 0);
 }
 
 TEST(Monitor, FirstTickAddsIconsGpuFirstAndMinimisesWhenAsked) {
