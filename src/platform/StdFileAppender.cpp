@@ -1,8 +1,13 @@
 #include "platform/StdFileAppender.h"
 
+#include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "platform/TextFormat.h"
 
@@ -17,11 +22,16 @@ std::FILE* OpenForAppend(const std::string& path) {
 #endif
 }
 
-std::filesystem::path ToPath(const std::string& path) {
+// The C runtime's own calls rather than std::filesystem, whose paths bring
+// the C++ locale machinery into the executable.
+void CutBackTo(const std::string& path, std::uintmax_t size) {
 #if defined(_WIN32)
-  return std::filesystem::path(Widen(path));
+  if (std::FILE* file = _wfopen(Widen(path).c_str(), L"r+b")) {
+    _chsize_s(_fileno(file), static_cast<long long>(size));
+    std::fclose(file);
+  }
 #else
-  return std::filesystem::path(path);
+  [[maybe_unused]] int ignored = ::truncate(path.c_str(), static_cast<off_t>(size));
 #endif
 }
 
@@ -40,8 +50,7 @@ bool StdFileAppender::Append(const std::string& path, std::string_view bytes) {
     // A disk that filled up in the middle of the block may have taken part of
     // it. The caller keeps the whole block and writes it again later, so the
     // part is cut off here rather than written twice.
-    std::error_code ignored;
-    std::filesystem::resize_file(ToPath(path), static_cast<std::uintmax_t>(before), ignored);
+    CutBackTo(path, static_cast<std::uintmax_t>(before));
   }
   return ok;
 }
