@@ -51,8 +51,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   korvath::SimulatedProcessor processor(*machine.machine, &machineTime);
   // The clock thread pins itself: it needs a processor state of its own.
   korvath::SimulatedProcessor clockProcessor(*machine.machine, &machineTime);
-  processor.SetRecording(false);
-  clockProcessor.SetRecording(false);
   korvath::NvapiGpuSource gpu;
   korvath::Win32Threads threads;
   korvath::Win32ProfileStore settings(

@@ -38,11 +38,12 @@ std::string ProcessorEvent::ToString() const {
   return "?";
 }
 
-SimulatedProcessor::SimulatedProcessor(MachineDescription machine, const MachineTime* time)
+SimulatedProcessor::SimulatedProcessor(MachineDescription machine, const MachineTime* time, CallRecord record)
     : machine_(std::move(machine)),
       time_(time),
       processMask_(machine_.processAffinity.value_or(machine_.systemAffinity)),
-      threadMask_(0) {
+      threadMask_(0),
+      recording_(record == CallRecord::kOn) {
   for (int cpu = 0; cpu < 32; ++cpu) {
     if (!(machine_.systemAffinity & (1u << cpu))) continue;
     msr_[cpu] = machine_.msr;

@@ -36,11 +36,16 @@ struct ProcessorEvent {
   std::string ToString() const;
 };
 
+// Whether a SimulatedProcessor keeps a record of every call for a test to
+// read back; a run without one keeps its memory flat however long it goes.
+enum class CallRecord { kOff, kOn };
+
 class SimulatedProcessor : public Processor {
  public:
   // time drives the time-stamp counter and the fixed counters; without it
   // they stay where they are.
-  explicit SimulatedProcessor(MachineDescription machine, const MachineTime* time = nullptr);
+  explicit SimulatedProcessor(MachineDescription machine, const MachineTime* time = nullptr,
+                              CallRecord record = CallRecord::kOff);
 
   CpuidResult Cpuid(uint32_t leaf, uint32_t subleaf) override;
   uint64_t ReadTsc() override;
@@ -73,8 +78,6 @@ class SimulatedProcessor : public Processor {
   const std::vector<ProcessorEvent>& Events() const { return events_; }
   std::vector<std::string> EventStrings() const;
   void ClearEvents() { events_.clear(); }
-  // A long run (the Windows simulation) keeps no record, so that its memory
-  // does not grow with every cycle.
   void SetRecording(bool recording) { recording_ = recording; }
   const MachineDescription& Machine() const { return machine_; }
   // Counts a register read against read_fails_every: true when this one
@@ -101,7 +104,7 @@ class SimulatedProcessor : public Processor {
   std::map<int, ProcessorActivity> activity_;
   std::map<int, int64_t> countersSyncedAt_;  // simulated microseconds
   std::vector<ProcessorEvent> events_;
-  bool recording_ = true;
+  bool recording_;
   int readsSinceFailure_ = 0;
 };
 

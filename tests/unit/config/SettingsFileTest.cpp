@@ -17,7 +17,7 @@ constexpr char kTwoCores[] = "[system]\naffinity = 0x3\n[cpuid]\n0x1 = 0x1067A 0
 
 struct Rig {
   explicit Rig(const std::string& machine = kTwoCores)
-      : processor(testing::ParseMachine(machine)),
+      : processor(testing::ParseMachine(machine), nullptr, CallRecord::kOn),
         cpu(CreateCpuInfo(processor)),
         access(processor, cpu),
         clock(access),

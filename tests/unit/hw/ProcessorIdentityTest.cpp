@@ -253,7 +253,7 @@ TEST(ProcessorIdentity, CoreI7ReadsTjMaxPerPresentSlot) {
   machine.msr[kMsrTemperatureTarget] = 0x00691400;                   // 105
   machine.msrOverrides[1][kMsrTemperatureTarget] = 0x00801400;       // 0x80: bit 23 is not part of it
   machine.msrOverrides[3][kMsrTemperatureTarget] = 0xFF00FFFF;       // field 0
-  SimulatedProcessor processor(machine);
+  SimulatedProcessor processor(machine, nullptr, CallRecord::kOn);
   CpuInfo cpu = CreateCpuInfo(processor);
   MsrAccess access(processor, cpu);
   ProcessorIdentity identity;
@@ -303,7 +303,7 @@ TEST(ProcessorIdentity, SupportCheck) {
     machine.cpuid[{1, 0}].ecx = c.ecx;
     machine.cpuid[{1, 0}].edx = c.edx;
     if (!c.intel) machine.cpuid[{0, 0}] = {0xD, 0x68747541, 0x444D4163, 0x69746E65};  // "AuthenticAMD"
-    SimulatedProcessor processor(machine);
+    SimulatedProcessor processor(machine, nullptr, CallRecord::kOn);
     CpuInfo cpu = CreateCpuInfo(processor);
     MsrAccess access(processor, cpu);
     ProcessorIdentity identity;

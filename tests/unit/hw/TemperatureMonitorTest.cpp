@@ -19,7 +19,7 @@ uint64_t ThermStatus(int readout, int bits = 0) {
 
 // Two cores in slots 0 and 1 on processors 0 and 1, TjMax 100.
 struct Rig {
-  Rig() : processor(testing::ParseMachine("[system]\naffinity = 0x3\n"), &clock), cpu(CreateCpuInfo(processor)),
+  Rig() : processor(testing::ParseMachine("[system]\naffinity = 0x3\n"), &clock, CallRecord::kOn), cpu(CreateCpuInfo(processor)),
           access(processor, cpu), monitor(access, clock, tjMax, texts) {
     cpu.coreSlotMask[0] = 0x1;
     cpu.coreSlotMask[1] = 0x2;

@@ -45,7 +45,7 @@ class HookedClock : public SimulatedClock {
 
 struct SensorTestRig {
   explicit SensorTestRig(const std::string& machine = "e8400")
-      : processor(LoadMachine(machine), &clock),
+      : processor(LoadMachine(machine), &clock, CallRecord::kOn),
         cpu(CreateCpuInfo(processor)),
         access(processor, cpu),
         test(access, clock, threads, desktop, dialog, timer) {
