@@ -60,14 +60,4 @@ void ReadTjMaxFromProcessor(MsrAccess& access, int (&tjMax)[kCoreSlots]) {
   access.RestoreAffinity();
 }
 
-void ApplyTjMaxSettings(int (&tjMax)[kCoreSlots], int (&tjMaxDetected)[kCoreSlots],
-                        const int (&configured)[kCoreSlots]) {
-  for (int k = 0; k < kCoreSlots; ++k) {
-    tjMaxDetected[k] = tjMax[k];
-    if (configured[k] >= kLowestTjMaxSetting && configured[k] <= kHighestTjMaxSetting) {
-      tjMax[k] = configured[k];
-    }
-  }
-}
-
 }  // namespace korvath

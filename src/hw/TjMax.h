@@ -22,9 +22,4 @@ int TjMaxFromModel(const BrandText& modelNumber, int signature);
 // field of 0 means the register does not say, so 100 is used.
 void ReadTjMaxFromProcessor(MsrAccess& access, int (&tjMax)[kCoreSlots]);
 
-// Keeps the detected values in tjMaxDetected, then takes each configured
-// value that lies in 70-120; anything else leaves the detected value.
-void ApplyTjMaxSettings(int (&tjMax)[kCoreSlots], int (&tjMaxDetected)[kCoreSlots],
-                        const int (&configured)[kCoreSlots]);
-
 }  // namespace korvath

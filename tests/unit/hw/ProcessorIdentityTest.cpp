@@ -332,14 +332,5 @@ TEST(ProcessorIdentity, SignatureDropsTypeAndExtendedFamily) {
   EXPECT_EQ(SignatureText(0x6FB), "006FB");
 }
 
-TEST(ProcessorIdentity, SettingsOverrideOnlyFrom70To120) {
-  int tjMax[kCoreSlots] = {100, 95, 105, 90};
-  int detected[kCoreSlots] = {};
-  const int configured[kCoreSlots] = {69, 70, 120, 121};
-  ApplyTjMaxSettings(tjMax, detected, configured);
-  EXPECT_EQ(std::vector<int>(std::begin(tjMax), std::end(tjMax)), (std::vector<int>{100, 70, 120, 90}));
-  EXPECT_EQ(std::vector<int>(std::begin(detected), std::end(detected)), (std::vector<int>{100, 95, 105, 90}));
-}
-
 }  // namespace
 }  // namespace korvath
