@@ -125,7 +125,8 @@ void SimulatedProcessor::Advance() {
     }
     if (next < takenEvents_.size()) until = std::min(until, std::max(takenEvents_[next].at, advancedTo_));
     StepTo(until);
-    for (; next < takenEvents_.size() && takenEvents_[next].at <= advancedTo_; ++next) {
+    // At now every event left is due, whatever time its thread read.
+    for (; next < takenEvents_.size() && (takenEvents_[next].at <= advancedTo_ || advancedTo_ >= now); ++next) {
       workers_ += takenEvents_[next].delta;
     }
     busyProcessors_ = stressRunning_ ? static_cast<int>(rank_.size()) : std::max(workers_, 0);
@@ -185,6 +186,7 @@ uint64_t SimulatedProcessor::PendingCount(int cpu, uint32_t index, int64_t until
 void SimulatedProcessor::SyncCounters(int cpu, int64_t until) {
   if (time_ == nullptr || msr_.find(cpu) == msr_.end()) return;
   if (until < 0) until = time_->NowMicroseconds();
+  if (until < countersSyncedAt_[cpu]) return;
   uint64_t core = PendingCount(cpu, kFixedCounter1, until);
   uint64_t reference = PendingCount(cpu, kFixedCounter2, until);
   msr_[cpu][kFixedCounter1] += core;
