@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Builds Korvath and runs it under Wine on the simulated Core 2 Duo E8400, or
-# on the machine file given as the only argument (./run.sh sim/machines/n100.ini),
-# printing the main window's readings once a second and keeping a
-# screenshot of the display current in build/run/screen.png, until Ctrl+C.
+# Builds Korvath and runs it under Wine on a simulated Core 2 Duo E8400 whose
+# load, clock and temperatures change, or on the machine file given as the
+# only argument (./run.sh sim/machines/n100.ini), printing the main window's
+# readings once a second and keeping a screenshot of the display current in
+# build/run/screen.png, until Ctrl+C.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 # The Windows executable to run, from build/win64/src/app/: the whole program
 # on a processor simulated from simulated-machine.ini beside it.
 program=korvath-sim.exe
-machine=${1:-sim/machines/e8400.ini}
+machine=${1:-sim/machines/e8400-living.ini}
 [ -f "$machine" ] || { echo "usage: $0 [machine file, e.g. sim/machines/i7-8700k.ini]" >&2; exit 2; }
 stage=build/run
 screen=$stage/screen.png

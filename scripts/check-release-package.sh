@@ -2,6 +2,8 @@
 # Builds the release ZIP of one Windows preset (win64 or win32) and checks
 # its listing: the program, the warning sound, the README, the settings page
 # and the license are in it, and no simulator, library double or test is.
+# The program must also stay within its size budget (SIZE_BUDGET bytes,
+# 600,000 unless given) and carry no C++ stream or locale machinery.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:?usage: scripts/check-release-package.sh win64|win32}
@@ -31,4 +33,24 @@ if grep -i -E 'sim|\.dll$|stand-?in|test|probe' <<<"$listing"; then
   status=1
 fi
 [ "$(grep -c -v '/$' <<<"$listing")" -eq 5 ] || { echo "expected exactly five files"; status=1; }
+
+# The executable as packed: its size, and the run-time type names that the
+# C++ library's streams and locale facets leave behind even in a stripped
+# file.
+budget=${SIZE_BUDGET:-600000}
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+unzip -q -j "$zip" "*/$exe" -d "$unpacked"
+size=$(stat -c %s "$unpacked/$exe")
+echo "$exe: $size bytes (budget $budget)"
+if [ "$size" -gt "$budget" ]; then
+  echo "$exe is larger than its budget of $budget bytes"
+  status=1
+fi
+machinery=$(strings -a "$unpacked/$exe" | grep -E 'facet|ios_base|basic_filebuf|time_get|istreambuf' | head -5 || true)
+if [ -n "$machinery" ]; then
+  echo "$exe carries the C++ stream or locale machinery:"
+  echo "$machinery"
+  status=1
+fi
 exit $status

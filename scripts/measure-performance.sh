@@ -88,6 +88,17 @@ echo "== allocations per cycle and heap growth over seven simulated days"
 run build/native/tests/soak/korvath_soak_test --cycles 604800 --gtest_brief=1 | grep -E 'cycles;|PASSED|FAILED'
 
 echo
+echo "== heap of korvath-sim after 600 and 3600 cycles (valgrind massif, largest mem_heap_B)"
+for cycles in 600 3600; do
+  out=$(mktemp)
+  echo "\$ valgrind --tool=massif build/native/src/app/korvath-sim --machine sim/machines/e8400.ini --cycles $cycles"
+  valgrind --tool=massif --massif-out-file="$out" build/native/src/app/korvath-sim --machine sim/machines/e8400.ini \
+    --cycles "$cycles" >/dev/null 2>&1
+  echo "$cycles cycles: $(sed -n 's/^mem_heap_B=//p' "$out" | sort -n | tail -1) bytes"
+  rm -f "$out"
+done
+
+echo
 echo "== executable sizes (bytes)"
 ensure_built win64 korvath korvath-sim-win
 [ -f build/win32/CMakeCache.txt ] || cmake --preset win32 >/dev/null

@@ -11,6 +11,7 @@
 #include "platform/TextFormat.h"
 #include "platform/sim/MachineDescription.h"
 #include "platform/sim/SimulatedProcessor.h"
+#include "platform/sim/SimulatedWorkThreads.h"
 #include "platform/win32/ModulePath.h"
 #include "platform/win32/NvapiGpuSource.h"
 #include "platform/win32/Win32ProfileStore.h"
@@ -77,10 +78,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   korvath::SimulatedProcessor& processor = *ownProcessor;
   // The clock thread pins itself: it needs a processor state of its own.
   korvath::SimulatedProcessor clockProcessor(*machine.machine, &machineTime);
-  processor.SetRecording(false);
-  clockProcessor.SetRecording(false);
+  // The stress stand-in, while it runs, and the movement test's load threads
+  // load the simulated processor as they would a real one.
+  processor.SetStressProbe([] { return FindWindowW(nullptr, L"Stress stand-in") != nullptr; });
   korvath::NvapiGpuSource gpu;
-  korvath::Win32Threads threads;
+  korvath::Win32Threads win32Threads;
+  korvath::SimulatedWorkThreads threads(win32Threads, processor);
   korvath::Win32ProfileStore settings(
       korvath::SettingsPathForModule(korvath::Narrow(korvath::ModuleFileName(nullptr))), "Korvath");
   korvath::MainWindow window({processor, time, clockProcessor, time, gpu, settings, threads});

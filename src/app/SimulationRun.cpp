@@ -128,7 +128,10 @@ class SimulatedKorvath {
         monitor_(MonitorSeams{processor_, clock_, clockProcessor_, clockThreadClock_, desktop_, gpu_, profile_,
                               logFiles_, tray_, tray_, SimulatedTray::kApplicationIcon, false, {},
                               &metricsFiles_, {}},
-                 window_) {}
+                 window_) {
+    // Nothing reads the GPU calls back; a long run must not keep them.
+    gpu_.SetRecording(false);
+  }
 
   std::optional<FatalError> StartUp() {
     std::optional<FatalError> fatal = monitor_.StartUp();

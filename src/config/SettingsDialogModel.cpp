@@ -50,7 +50,8 @@ std::string ShortenedAlarmPath(const std::string& path) {
 }
 
 int ValidateIdleText(const std::string& text) {
-  double value = std::strtod(text.c_str(), nullptr);
+  // Read as the settings file reads it, so that a text means the same in both.
+  double value = ParseLeadingDecimal(text);
   if (!std::isfinite(value)) value = 0;
   if (value < -19.9) value = -19.9;
   if (value > 9.9) value = 9.9;

@@ -50,8 +50,10 @@ void WriteValue(ProfileStore& store, const SettingKey& setting, int value) {
   WriteValue(store, setting, setting.name, static_cast<uint32_t>(value));
 }
 
-// The leading decimal number of text, as the C runtime's atof reads it; NaN
-// when the text does not start with one.
+int ClampCoordinate(int value) { return std::clamp(value, -kPositionBias, 0xFFFF - kPositionBias); }
+
+}  // namespace
+
 double ParseLeadingDecimal(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   bool negative = false;
@@ -67,10 +69,6 @@ double ParseLeadingDecimal(std::string_view text) {
   if (result.ec != std::errc()) return std::nan("");
   return negative ? -value : value;
 }
-
-int ClampCoordinate(int value) { return std::clamp(value, -kPositionBias, 0xFFFF - kPositionBias); }
-
-}  // namespace
 
 uint32_t PackPosition(ScreenPoint point) {
   // Clamped so that a far-off coordinate cannot spill into the other half.

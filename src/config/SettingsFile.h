@@ -37,6 +37,11 @@ ScreenPoint UnpackPosition(uint32_t packed);
 // A window at (0, 0) is stored as (0, -1), because 0 means "no position".
 uint32_t PackWindowPosition(ScreenPoint topLeft);
 
+// The leading decimal number of text (spaces, a sign, digits with a point),
+// as the C runtime's atof reads decimal text; NaN when the text does not
+// start with one. Both readers of idle calibration texts use it.
+double ParseLeadingDecimal(std::string_view text);
+
 // Idle calibration text to tenths of a degree, halves away from zero; text
 // that is no number, and results outside -19.9..9.9, give 0.
 int ConvertIdleText(std::string_view text);

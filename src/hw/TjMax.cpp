@@ -92,14 +92,4 @@ void ReadReportedTjMax(MsrAccess& access, int (&tjMax)[kCoreSlots]) {
   });
 }
 
-void ApplyTjMaxSettings(int (&tjMax)[kCoreSlots], int (&tjMaxDetected)[kCoreSlots],
-                        const int (&configured)[kCoreSlots]) {
-  for (int k = 0; k < kCoreSlots; ++k) {
-    tjMaxDetected[k] = tjMax[k];
-    if (configured[k] >= kLowestTjMaxSetting && configured[k] <= kHighestTjMaxSetting) {
-      tjMax[k] = configured[k];
-    }
-  }
-}
-
 }  // namespace korvath

@@ -32,9 +32,4 @@ bool ReportsTjMax(int signature);
 // field of 0 says nothing, so the value from the model rules stays.
 void ReadReportedTjMax(MsrAccess& access, int (&tjMax)[kCoreSlots]);
 
-// Keeps the detected values in tjMaxDetected, then takes each configured
-// value that lies in 70-120; anything else leaves the detected value.
-void ApplyTjMaxSettings(int (&tjMax)[kCoreSlots], int (&tjMaxDetected)[kCoreSlots],
-                        const int (&configured)[kCoreSlots]);
-
 }  // namespace korvath

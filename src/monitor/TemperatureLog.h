@@ -31,12 +31,16 @@ class TemperatureLog {
 
   const std::string& Buffer() const { return logBuffer_; }
 
-  static std::string FormatLine(const std::tm& now, std::span<const int> presentTemperatures);
+  // Appends one line ("%x %H:%M:%S" and " %d" per temperature, then "\n").
+  static void AppendLine(std::string& out, const std::tm& now, std::span<const int> presentTemperatures);
 
  private:
   const AppSettings& settings_;
   FileAppender& files_;
   std::string logBuffer_;  // lines end with "\n"; CR LF only on disk
+  // The block as it goes to disk; kept between writes so that its storage
+  // is reused rather than allocated anew for every block.
+  std::string diskBlock_;
 };
 
 }  // namespace korvath

@@ -86,22 +86,28 @@ void AppendUtf8(std::string& out, char32_t code) {
 
 bool IsSurrogate(char32_t code) { return code >= 0xD800 && code < 0xE000; }
 
-// Text in 16-bit units gets surrogate pairs; 32-bit units take the code point.
-template <typename Unit>
-std::basic_string<Unit> FromUtf8(std::string_view utf8) {
-  std::basic_string<Unit> out;
-  out.reserve(utf8.size());
+// Text in 16-bit units gets surrogate pairs; 32-bit units take the code
+// point. Each unit goes to put(unit).
+template <typename Unit, typename Put>
+void DecodeAll(std::string_view utf8, Put&& put) {
   size_t i = 0;
   while (i < utf8.size()) {
     char32_t code = DecodeUtf8(utf8, i);
     if (code >= 0x10000 && sizeof(Unit) == 2) {
       code -= 0x10000;
-      out.push_back(static_cast<Unit>(0xD800 + (code >> 10)));
-      out.push_back(static_cast<Unit>(0xDC00 + (code & 0x3FF)));
+      put(static_cast<Unit>(0xD800 + (code >> 10)));
+      put(static_cast<Unit>(0xDC00 + (code & 0x3FF)));
     } else {
-      out.push_back(static_cast<Unit>(code));
+      put(static_cast<Unit>(code));
     }
   }
+}
+
+template <typename Unit>
+std::basic_string<Unit> FromUtf8(std::string_view utf8) {
+  std::basic_string<Unit> out;
+  out.reserve(utf8.size());
+  DecodeAll<Unit>(utf8, [&out](Unit unit) { out.push_back(unit); });
   return out;
 }
 
@@ -132,5 +138,14 @@ std::string Utf16ToUtf8(std::u16string_view utf16) { return ToUtf8(utf16); }
 std::wstring Widen(const std::string& utf8) { return FromUtf8<wchar_t>(utf8); }
 
 std::string Narrow(const std::wstring& wide) { return ToUtf8(std::wstring_view(wide)); }
+
+size_t WidenInto(std::string_view utf8, wchar_t* out, size_t capacity) {
+  size_t needed = 0;
+  DecodeAll<wchar_t>(utf8, [&](wchar_t unit) {
+    if (needed < capacity) out[needed] = unit;
+    ++needed;
+  });
+  return needed;
+}
 
 }  // namespace korvath

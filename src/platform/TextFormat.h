@@ -22,4 +22,9 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 std::wstring Widen(const std::string& utf8);
 std::string Narrow(const std::wstring& wide);
 
+// Widen into a buffer of the caller's, for texts converted every second:
+// writes at most capacity units (no terminating zero) and returns how many
+// the whole text needs, so that a caller can tell a cut text from a whole one.
+size_t WidenInto(std::string_view utf8, wchar_t* out, size_t capacity);
+
 }  // namespace korvath

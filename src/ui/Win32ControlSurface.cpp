@@ -1,5 +1,7 @@
 #include "ui/Win32ControlSurface.h"
 
+#include <cwchar>
+
 #include "platform/TextFormat.h"
 
 namespace korvath {
@@ -19,18 +21,35 @@ std::string Win32ControlSurface::GetText(int id) const {
   return Narrow(text);
 }
 
+// The main window sets every text once a second: a text that fits the
+// buffers on the stack is converted and compared without the heap.
 void Win32ControlSurface::SetText(int id, const std::string& text) {
   HWND control = Control(id);
   if (!control) return;
-  std::wstring wide = Widen(text);
-  int length = GetWindowTextLengthW(control);
-  if (length == static_cast<int>(wide.size())) {
-    std::wstring current(static_cast<size_t>(length) + 1, L'\0');
-    int copied = GetWindowTextW(control, current.data(), length + 1);
-    current.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    if (current == wide) return;
+  constexpr size_t kShort = 128;
+  wchar_t shortText[kShort];
+  std::wstring longText;
+  const wchar_t* wide = shortText;
+  size_t size = WidenInto(text, shortText, kShort - 1);
+  if (size < kShort) {
+    shortText[size] = L'\0';
+  } else {
+    longText = Widen(text);
+    wide = longText.c_str();
   }
-  SetWindowTextW(control, wide.c_str());
+  int length = GetWindowTextLengthW(control);
+  if (length == static_cast<int>(size)) {
+    wchar_t shortCurrent[kShort];
+    std::wstring longCurrent;
+    wchar_t* current = shortCurrent;
+    if (size >= kShort) {
+      longCurrent.assign(size + 1, L'\0');
+      current = longCurrent.data();
+    }
+    int copied = GetWindowTextW(control, current, length + 1);
+    if (copied == length && std::wmemcmp(current, wide, size) == 0) return;
+  }
+  SetWindowTextW(control, wide);
 }
 
 void Win32ControlSurface::LimitText(int id, size_t maxLength) {

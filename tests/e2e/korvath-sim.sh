@@ -44,6 +44,7 @@ expect_usage_error "malformed machine file" --machine "$work/broken.ini"
 cat >"$work/expected.json" <<'JSON'
 {
   "e8400":     {"modelNumber": "E8400",       "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["62", "62", "", ""], "clock": ["3000.00 MHz", "333.33 x 9.0", "Load   0.0%"]},
+  "e8400-living": {"modelNumber": "E8400",    "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["52", "49", "", ""], "clock": ["3000.00 MHz", "333.33 x 9.0", "Load  30.0%"]},
   "q9550":     {"modelNumber": "Quad Q9550",  "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 4, 8],    "temperature": ["55", "56", "53", "57"], "clock": ["2666.35 MHz", "333.29 x 8.0", "Load  37.5%"]},
   "t9300":     {"modelNumber": "T9300",       "signatureText": "10676", "tjMax": [105, 105, 105, 105], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["50", "53", "", ""], "status": ["OK", "LOG", "", ""], "clock": ["2400.00 MHz", "200.00 x 12.0", "Load   0.0%"]},
   "n270":      {"modelNumber": "Atom N270",   "signatureText": "106C2", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 0, 0, 0],    "temperature": ["50", "", "", ""], "clock": ["1600.00 MHz", "133.33 x 12.0", "Load   0.0%"]},
@@ -117,6 +118,22 @@ for problem in problems:
 sys.exit(1 if problems else 0)
 PY
 done
+
+# The living demo machine over four simulated minutes: the sensors follow the
+# scheduled load, so the window shows many temperatures, minimum and maximum
+# reached at different times, and a load and clock that change.
+"$sim" --machine sim/machines/e8400-living.ini --cycles 240 >"$work/living.jsonl"
+python3 - "$work/living.jsonl" <<'PY' || fail "the living machine does not live"
+import json, sys
+cycles = [line for line in map(json.loads, open(sys.argv[1], encoding="utf-8")) if line["type"] == "cycle"]
+seen = lambda *ids: {cycle["controls"][i] for cycle in cycles for i in ids}
+temperatures, loads, clocks = seen("1001", "1002"), seen("1157"), seen("1155", "1159")
+assert len(temperatures) >= 5, temperatures
+assert len(loads) >= 3, loads
+assert len(clocks) >= 4, clocks
+last = cycles[-1]["controls"]
+assert last["1028"] != last["1029"], ("minimum and maximum at one time", last)
+PY
 
 # Settings: TjMax override in range, one out of range, idle calibration and
 # the degree suffix.

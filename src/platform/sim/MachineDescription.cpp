@@ -86,11 +86,17 @@ class Parser {
       }
     }
     ApplyCounters();
+    if (machine_.schedule && machine_.schedule->loadPercent.empty()) {
+      return {std::nullopt, "[schedule] needs a load list"};
+    }
+    if (machine_.hasThermal && !(machine_.thermal.idleReadout && machine_.thermal.fullReadout)) {
+      return {std::nullopt, "[thermal] needs idle_readout and full_readout"};
+    }
     return {machine_, {}};
   }
 
  private:
-  enum class Kind { kNone, kCpuid, kSystem, kMsr, kGpu, kDriver, kCounters };
+  enum class Kind { kNone, kCpuid, kSystem, kMsr, kGpu, kDriver, kCounters, kThermal, kSchedule };
 
   bool Fail(const std::string& what) {
     error_ = what;
@@ -105,7 +111,8 @@ class Parser {
     size_t dot = name.find('.');
     if (dot != std::string::npos) {
       base = name.substr(0, dot);
-      if ((base != "cpuid" && base != "msr" && base != "counters") || !ParseCpuSuffix(name.substr(dot + 1), &cpu_)) {
+      if ((base != "cpuid" && base != "msr" && base != "counters" && base != "thermal") ||
+          !ParseCpuSuffix(name.substr(dot + 1), &cpu_)) {
         return Fail("unknown section [" + name + "]");
       }
     }
@@ -115,6 +122,8 @@ class Parser {
     else if (base == "gpu") kind_ = Kind::kGpu, machine_.hasGpu = true;
     else if (base == "driver") kind_ = Kind::kDriver;
     else if (base == "counters") kind_ = Kind::kCounters;
+    else if (base == "thermal") kind_ = Kind::kThermal, machine_.hasThermal = true;
+    else if (base == "schedule") kind_ = Kind::kSchedule, machine_.schedule.emplace();
     else return Fail("unknown section [" + name + "]");
     return true;
   }
@@ -133,6 +142,8 @@ class Parser {
       case Kind::kGpu: return GpuEntry(key, value);
       case Kind::kDriver: return DriverEntry(key, value);
       case Kind::kCounters: return CountersEntry(key, value);
+      case Kind::kThermal: return ThermalEntry(key, value);
+      case Kind::kSchedule: return ScheduleEntry(key, value);
     }
     return Fail("internal parser state");
   }
@@ -281,6 +292,60 @@ class Parser {
     return Fail("unknown key '" + key + "' in [counters]");
   }
 
+  bool ThermalEntry(const std::string& key, const std::string& value) {
+    ThermalOverride& target = cpu_ < 0 ? machine_.thermal : machine_.thermalOverrides[cpu_];
+    double number = 0;
+    if (key == "idle_readout" || key == "full_readout") {
+      // The readout field of 0x19C has seven bits.
+      if (!ParseDouble(value, &number) || !(number >= 0 && number <= 127)) {
+        return Fail(key + " must be a distance below TjMax from 0 to 127");
+      }
+      (key == "idle_readout" ? target.idleReadout : target.fullReadout) = number;
+      return true;
+    }
+    if (key == "time_constant") {
+      if (!ParseDouble(value, &number) || !(number > 0 && number <= 86400)) {
+        return Fail("time_constant must be a number of seconds above 0");
+      }
+      target.timeConstantSeconds = number;
+      return true;
+    }
+    return Fail("unknown key '" + key + "' in [thermal]");
+  }
+
+  bool ScheduleEntry(const std::string& key, const std::string& value) {
+    LoadSchedule& schedule = *machine_.schedule;
+    double number = 0;
+    if (key == "step") {
+      if (!ParseDouble(value, &number) || !(number >= 1 && number <= 86400)) {
+        return Fail("step must be a number of seconds from 1");
+      }
+      schedule.stepSeconds = number;
+      return true;
+    }
+    if (key != "load" && key != "ratio" && key != "bus_ratio") {
+      return Fail("unknown key '" + key + "' in [schedule]");
+    }
+    std::vector<double>& list =
+        key == "load" ? schedule.loadPercent : key == "ratio" ? schedule.clockRatio : schedule.busRatio;
+    list.clear();
+    for (const std::string& word : SplitWords(value)) {
+      if (!ParseDouble(word, &number)) number = -1;
+      if (key == "load" && !(number >= 0 && number <= 100)) {
+        return Fail("load '" + word + "' is not a percentage from 0 to 100");
+      }
+      if (key == "ratio" && !(number > 0 && number <= 4)) {
+        return Fail("ratio '" + word + "' is not a clock ratio above 0 and at most 4");
+      }
+      if (key == "bus_ratio" && !(number >= 0 && number <= 31.5 && number * 2 == static_cast<int>(number * 2))) {
+        return Fail("bus ratio '" + word + "' is not 0 to 31.5 in steps of 0.5");
+      }
+      list.push_back(number);
+    }
+    if (list.empty()) return Fail(key + " needs at least one value");
+    return true;
+  }
+
   void ApplyCounters() {
     if (counters_.loadPercent) machine_.activity.loadPercent = *counters_.loadPercent;
     if (counters_.clockRatio) machine_.activity.clockRatio = *counters_.clockRatio;
@@ -306,6 +371,23 @@ ProcessorActivity ActivityOf(const MachineDescription& machine, int cpu) {
   if (override.clockRatio) activity.clockRatio = *override.clockRatio;
   if (override.busRatio) activity.busRatio = override.busRatio;
   return activity;
+}
+
+std::optional<ThermalResponse> ThermalOf(const MachineDescription& machine, int cpu) {
+  if (!machine.hasThermal) return std::nullopt;
+  ThermalOverride merged = machine.thermal;
+  auto found = machine.thermalOverrides.find(cpu);
+  if (found != machine.thermalOverrides.end()) {
+    const ThermalOverride& override = found->second;
+    if (override.idleReadout) merged.idleReadout = override.idleReadout;
+    if (override.fullReadout) merged.fullReadout = override.fullReadout;
+    if (override.timeConstantSeconds) merged.timeConstantSeconds = override.timeConstantSeconds;
+  }
+  ThermalResponse response;
+  response.idleReadout = merged.idleReadout.value_or(0);
+  response.fullReadout = merged.fullReadout.value_or(0);
+  if (merged.timeConstantSeconds) response.timeConstantSeconds = *merged.timeConstantSeconds;
+  return response;
 }
 
 MachineParseResult ParseMachineDescription(const std::string& text) {

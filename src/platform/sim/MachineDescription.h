@@ -35,6 +35,32 @@ struct ActivityOverride {
   std::optional<double> busRatio;
 };
 
+// How a core's digital thermal sensor follows its load ([thermal] with
+// [thermal.cpuN] laid over it): the readout, a distance below TjMax, moves
+// from idleReadout at no load towards fullReadout at full load, exponentially
+// with the time constant.
+struct ThermalResponse {
+  double idleReadout = 0;
+  double fullReadout = 0;
+  double timeConstantSeconds = 5;
+};
+
+struct ThermalOverride {
+  std::optional<double> idleReadout;
+  std::optional<double> fullReadout;
+  std::optional<double> timeConstantSeconds;
+};
+
+// A load that repeats ([schedule]): entry k of each list holds from k steps
+// after the start, for every processor, and each list starts again when it
+// runs out. An empty ratio or bus ratio list leaves what [counters] says.
+struct LoadSchedule {
+  double stepSeconds = 60;
+  std::vector<double> loadPercent;
+  std::vector<double> clockRatio;
+  std::vector<double> busRatio;
+};
+
 struct MachineDescription {
   std::map<CpuidKey, CpuidResult> cpuid;
   // Per logical processor overrides of single leaves ([cpuid.cpuN]).
@@ -61,7 +87,16 @@ struct MachineDescription {
   // (the library beside the executable, else the read-only driver), which
   // the doubles serve.
   bool realDrivers = false;
+  // A living machine: without these the sensors and loads are what [msr]
+  // and [counters] say, for the whole run.
+  bool hasThermal = false;
+  ThermalOverride thermal;                          // [thermal]
+  std::map<int, ThermalOverride> thermalOverrides;  // [thermal.cpuN]
+  std::optional<LoadSchedule> schedule;
 };
+
+// The thermal response of one logical processor; empty without [thermal].
+std::optional<ThermalResponse> ThermalOf(const MachineDescription& machine, int cpu);
 
 // The activity of one logical processor: [counters] with its [counters.cpuN]
 // keys laid over it.

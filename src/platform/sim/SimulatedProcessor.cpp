@@ -1,5 +1,8 @@
 #include "platform/sim/SimulatedProcessor.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/TextFormat.h"
 #include "platform/sim/ReadOnlyMsrModule.h"
 
@@ -13,6 +16,9 @@ constexpr uint32_t kFixedCounterControl = 0x38D;
 constexpr uint32_t kMperf = 0xE7;
 constexpr uint32_t kAperf = 0xE8;
 constexpr uint32_t kBusRatioRegister = 0x2A;
+constexpr uint32_t kThermStatus = 0x19C;
+constexpr uint64_t kReadoutField = 0x7Full << 16;
+constexpr int64_t kMicrosecondsPerSecond = 1'000'000;
 // Either privilege level's enable bit lets a fixed counter count.
 constexpr uint64_t kCounter1EnableBits = 0x030;
 constexpr uint64_t kCounter2EnableBits = 0x300;
@@ -24,6 +30,15 @@ bool IsCounter(uint32_t index) {
 bool IsCoreCycleCounter(uint32_t index) { return index == kFixedCounter1 || index == kAperf; }
 
 bool IsCounterState(uint32_t index) { return IsCounter(index) || index == kFixedCounterControl; }
+
+// The bus ratio's place in 0x2A: the whole part in bits 26-22, a half step
+// in bit 18.
+uint64_t WithBusRatio(uint64_t value, double ratio) {
+  constexpr uint64_t kField = (0x1Full << 22) | (1ull << 18);
+  int halfSteps = static_cast<int>(ratio * 2);
+  uint64_t field = (static_cast<uint64_t>(halfSteps / 2) << 22) | (halfSteps % 2 ? 1ull << 18 : 0);
+  return (value & ~kField) | field;
+}
 
 }  // namespace
 
@@ -47,13 +62,18 @@ std::string ProcessorEvent::ToString() const {
   return "?";
 }
 
-SimulatedProcessor::SimulatedProcessor(MachineDescription machine, const MachineTime* time)
+SimulatedProcessor::SimulatedProcessor(MachineDescription machine, const MachineTime* time, CallRecord record)
     : machine_(std::move(machine)),
       time_(time),
       processMask_(machine_.processAffinity.value_or(machine_.systemAffinity)),
-      threadMask_(0) {
+      threadMask_(0),
+      recording_(record == CallRecord::kOn) {
+  living_ = time_ != nullptr && (machine_.hasThermal || machine_.schedule.has_value());
+  if (time_ != nullptr) startedAt_ = advancedTo_ = time_->NowMicroseconds();
+  int rank = 0;
   for (int cpu = 0; cpu < 32; ++cpu) {
     if (!(machine_.systemAffinity & (1u << cpu))) continue;
+    rank_[cpu] = rank++;
     msr_[cpu] = machine_.msr;
     auto overrides = machine_.msrOverrides.find(cpu);
     if (overrides != machine_.msrOverrides.end()) {
@@ -62,25 +82,104 @@ SimulatedProcessor::SimulatedProcessor(MachineDescription machine, const Machine
     activity_[cpu] = ActivityOf(machine_, cpu);
     countersSyncedAt_[cpu] = time_ != nullptr ? time_->NowMicroseconds() : 0;
     PlaceBusRatio(cpu);
+    if (std::optional<ThermalResponse> thermal = ThermalOf(machine_, cpu); thermal && living_) {
+      thermal_[cpu] = *thermal;
+      // The run starts with the sensor settled at the first load.
+      double load = EffectiveActivity(cpu, startedAt_).loadPercent;
+      readout_[cpu] = thermal->idleReadout + (thermal->fullReadout - thermal->idleReadout) * load / 100.0;
+    }
   }
+}
+
+ProcessorActivity SimulatedProcessor::EffectiveActivity(int cpu, int64_t at) const {
+  auto found = activity_.find(cpu);
+  ProcessorActivity activity = found == activity_.end() ? ProcessorActivity{} : found->second;
+  if (!living_) return activity;
+  if (const std::optional<LoadSchedule>& schedule = machine_.schedule) {
+    size_t entry = ScheduleEntry(at);
+    activity.loadPercent = schedule->loadPercent[entry % schedule->loadPercent.size()];
+    if (!schedule->clockRatio.empty()) activity.clockRatio = schedule->clockRatio[entry % schedule->clockRatio.size()];
+  }
+  auto rank = rank_.find(cpu);
+  if (rank != rank_.end() && rank->second < busyProcessors_) activity.loadPercent = 100.0;
+  return activity;
+}
+
+size_t SimulatedProcessor::ScheduleEntry(int64_t at) const {
+  auto step = static_cast<int64_t>(machine_.schedule->stepSeconds * kMicrosecondsPerSecond);
+  return static_cast<size_t>(std::max<int64_t>(0, at - startedAt_) / step);
+}
+
+void SimulatedProcessor::RecordWork(int delta) {
+  if (!living_) return;
+  std::lock_guard<std::mutex> lock(workMutex_);
+  workEvents_.push_back({time_->NowMicroseconds(), delta});
+}
+
+void SimulatedProcessor::Advance() {
+  if (!living_) return;
+  {
+    std::lock_guard<std::mutex> lock(workMutex_);
+    takenEvents_.swap(workEvents_);
+  }
+  // Read after the events were taken: none of them lies beyond it.
+  const int64_t now = time_->NowMicroseconds();
+  size_t next = 0;
+  while (advancedTo_ < now || next < takenEvents_.size()) {
+    int64_t until = now;
+    if (machine_.schedule) {
+      auto step = static_cast<int64_t>(machine_.schedule->stepSeconds * kMicrosecondsPerSecond);
+      int64_t boundary = startedAt_ + ((advancedTo_ - startedAt_) / step + 1) * step;
+      until = std::min(until, boundary);
+    }
+    if (next < takenEvents_.size()) until = std::min(until, std::max(takenEvents_[next].at, advancedTo_));
+    StepTo(until);
+    // At now every event left is due, whatever time its thread read.
+    for (; next < takenEvents_.size() && (takenEvents_[next].at <= advancedTo_ || advancedTo_ >= now); ++next) {
+      workers_ += takenEvents_[next].delta;
+    }
+    busyProcessors_ = stressRunning_ ? static_cast<int>(rank_.size()) : std::max(workers_, 0);
+  }
+  takenEvents_.clear();
+  if (stressProbe_ && (!stressProbed_ || now - stressProbedAt_ >= kMicrosecondsPerSecond)) {
+    stressProbed_ = true;
+    stressProbedAt_ = now;
+    stressRunning_ = stressProbe_();
+    busyProcessors_ = stressRunning_ ? static_cast<int>(rank_.size()) : std::max(workers_, 0);
+  }
+}
+
+void SimulatedProcessor::StepTo(int64_t until) {
+  if (until <= advancedTo_) return;
+  const double seconds = static_cast<double>(until - advancedTo_) / kMicrosecondsPerSecond;
+  for (auto& [cpu, readout] : readout_) {
+    const ThermalResponse& thermal = thermal_[cpu];
+    double load = EffectiveActivity(cpu, advancedTo_).loadPercent;
+    double target = thermal.idleReadout + (thermal.fullReadout - thermal.idleReadout) * load / 100.0;
+    readout = target + (readout - target) * std::exp(-seconds / thermal.timeConstantSeconds);
+  }
+  for (auto& [cpu, registers] : msr_) SyncCounters(cpu, until);
+  advancedTo_ = until;
+}
+
+double SimulatedProcessor::SensorReadout(int cpu) const {
+  auto found = readout_.find(cpu);
+  return found == readout_.end() ? 0.0 : found->second;
 }
 
 void SimulatedProcessor::PlaceBusRatio(int cpu) {
   const std::optional<double>& ratio = activity_[cpu].busRatio;
   if (!ratio) return;
-  constexpr uint64_t kField = (0x1Full << 22) | (1ull << 18);
-  int halfSteps = static_cast<int>(*ratio * 2);
-  uint64_t field = (static_cast<uint64_t>(halfSteps / 2) << 22) | (halfSteps % 2 ? 1ull << 18 : 0);
   uint64_t& value = msr_[cpu][kBusRatioRegister];
-  value = (value & ~kField) | field;
+  value = WithBusRatio(value, *ratio);
 }
 
-uint64_t SimulatedProcessor::PendingCount(int cpu, uint32_t index) const {
+uint64_t SimulatedProcessor::PendingCount(int cpu, uint32_t index, int64_t until) const {
   if (time_ == nullptr) return 0;
   auto synced = countersSyncedAt_.find(cpu);
-  auto activity = activity_.find(cpu);
-  if (synced == countersSyncedAt_.end() || activity == activity_.end()) return 0;
-  int64_t elapsed = time_->NowMicroseconds() - synced->second;
+  if (synced == countersSyncedAt_.end() || activity_.find(cpu) == activity_.end()) return 0;
+  const ProcessorActivity activity = EffectiveActivity(cpu, synced->second);
+  int64_t elapsed = (until < 0 ? time_->NowMicroseconds() : until) - synced->second;
   if (elapsed <= 0) return 0;
   if (index == kFixedCounter1 || index == kFixedCounter2) {
     uint64_t control = PeekMsr(cpu, kFixedCounterControl);
@@ -90,24 +189,27 @@ uint64_t SimulatedProcessor::PendingCount(int cpu, uint32_t index) const {
   }
   // Reference cycles tick at the time-stamp counter's rate while the
   // processor is not halted; core cycles tick at that rate times the ratio.
-  long double rate = machine_.tscMhz * activity->second.loadPercent / 100.0L;
-  if (IsCoreCycleCounter(index)) rate *= activity->second.clockRatio;
+  long double rate = machine_.tscMhz * activity.loadPercent / 100.0L;
+  if (IsCoreCycleCounter(index)) rate *= activity.clockRatio;
   return static_cast<uint64_t>(static_cast<long double>(elapsed) * rate);
 }
 
-void SimulatedProcessor::SyncCounters(int cpu) {
+void SimulatedProcessor::SyncCounters(int cpu, int64_t until) {
   if (time_ == nullptr || msr_.find(cpu) == msr_.end()) return;
-  uint64_t pending[] = {PendingCount(cpu, kFixedCounter1), PendingCount(cpu, kFixedCounter2),
-                        PendingCount(cpu, kAperf), PendingCount(cpu, kMperf)};
+  if (until < 0) until = time_->NowMicroseconds();
+  if (until < countersSyncedAt_[cpu]) return;
+  uint64_t pending[] = {PendingCount(cpu, kFixedCounter1, until), PendingCount(cpu, kFixedCounter2, until),
+                        PendingCount(cpu, kAperf, until), PendingCount(cpu, kMperf, until)};
   msr_[cpu][kFixedCounter1] += pending[0];
   msr_[cpu][kFixedCounter2] += pending[1];
   msr_[cpu][kAperf] += pending[2];
   msr_[cpu][kMperf] += pending[3];
-  countersSyncedAt_[cpu] = time_->NowMicroseconds();
+  countersSyncedAt_[cpu] = until;
 }
 
 void SimulatedProcessor::SetActivity(int cpu, const ProcessorActivity& activity) {
   if (msr_.find(cpu) == msr_.end()) return;
+  Advance();
   SyncCounters(cpu);
   activity_[cpu] = activity;
   PlaceBusRatio(cpu);
@@ -192,6 +294,7 @@ bool SimulatedProcessor::ReadFailsNow() {
 }
 
 bool SimulatedProcessor::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
+  Advance();
   int cpu = CurrentCpu();
   // The read-only driver's module refuses what is not on its list.
   bool fails = ReadFailsNow() || (readOnly_ && !ReadOnlyModuleReads(index));
@@ -223,10 +326,22 @@ uint64_t SimulatedProcessor::PeekMsr(int cpu, uint32_t index) const {
   auto found = perCpu->second.find(index);
   uint64_t value = found == perCpu->second.end() ? 0 : found->second;
   if (IsCounter(index)) value += PendingCount(cpu, index);
+  if (index == kBusRatioRegister && living_ && machine_.schedule && !machine_.schedule->busRatio.empty()) {
+    const std::vector<double>& ratios = machine_.schedule->busRatio;
+    value = WithBusRatio(value, ratios[ScheduleEntry(advancedTo_) % ratios.size()]);
+  }
+  if (index == kThermStatus) {
+    auto readout = readout_.find(cpu);
+    if (readout != readout_.end()) {
+      auto field = static_cast<uint64_t>(std::lround(std::clamp(readout->second, 0.0, 127.0)));
+      value = (value & ~kReadoutField) | (field << 16);
+    }
+  }
   return value;
 }
 
 void SimulatedProcessor::PokeMsr(int cpu, uint32_t index, uint64_t value) {
+  Advance();
   if (IsCounterState(index)) SyncCounters(cpu);
   msr_[cpu][index] = value;
 }

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -37,11 +39,16 @@ struct ProcessorEvent {
   std::string ToString() const;
 };
 
+// Whether a SimulatedProcessor keeps a record of every call for a test to
+// read back; a run without one keeps its memory flat however long it goes.
+enum class CallRecord { kOff, kOn };
+
 class SimulatedProcessor : public Processor {
  public:
   // time drives the time-stamp counter and the fixed counters; without it
   // they stay where they are.
-  explicit SimulatedProcessor(MachineDescription machine, const MachineTime* time = nullptr);
+  explicit SimulatedProcessor(MachineDescription machine, const MachineTime* time = nullptr,
+                              CallRecord record = CallRecord::kOff);
 
   CpuidResult Cpuid(uint32_t leaf, uint32_t subleaf) override;
   uint64_t ReadTsc() override;
@@ -77,8 +84,6 @@ class SimulatedProcessor : public Processor {
   const std::vector<ProcessorEvent>& Events() const { return events_; }
   std::vector<std::string> EventStrings() const;
   void ClearEvents() { events_.clear(); }
-  // A long run (the Windows simulation) keeps no record, so that its memory
-  // does not grow with every cycle.
   void SetRecording(bool recording) { recording_ = recording; }
   const MachineDescription& Machine() const { return machine_; }
   // Thread affinities naming any processor of mask are refused from now on,
@@ -88,17 +93,38 @@ class SimulatedProcessor : public Processor {
   // fails, as the hardware-access library's read does now and then.
   bool ReadFailsNow();
 
+  // Work on a thread of its own (the movement test's load threads) keeps
+  // one more logical processor fully busy from BeginWork to EndWork, on a
+  // machine with [thermal] or [schedule]. Callable from any thread.
+  void BeginWork() { RecordWork(+1); }
+  void EndWork() { RecordWork(-1); }
+  // Asked at most once a simulated second: while it answers true a stress
+  // program keeps every processor fully busy.
+  void SetStressProbe(std::function<bool()> probe) { stressProbe_ = std::move(probe); }
+  // The sensor readout of a processor with a thermal response, as it stands.
+  double SensorReadout(int cpu) const;
+
  private:
   void Record(ProcessorEvent event) {
     if (recording_) events_.push_back(event);
   }
   // What fixed counter 1 or 2 of cpu has counted since it was last brought
-  // up to date.
-  uint64_t PendingCount(int cpu, uint32_t index) const;
+  // up to date, until the given simulated time (now when negative).
+  uint64_t PendingCount(int cpu, uint32_t index, int64_t until = -1) const;
   // Adds the pending counts, so that a change of the counters, of their
-  // enable bits or of the activity takes effect from now on.
-  void SyncCounters(int cpu);
+  // enable bits or of the activity takes effect from then on.
+  void SyncCounters(int cpu, int64_t until = -1);
   void PlaceBusRatio(int cpu);
+
+  // The living machine: the activity of cpu at a simulated time within the
+  // stretch the model stands in (the schedule's entry, full load while
+  // outside work keeps it busy), and the model brought up to now, stretch by
+  // stretch, so that counters and sensors see each change when it happened.
+  ProcessorActivity EffectiveActivity(int cpu, int64_t at) const;
+  size_t ScheduleEntry(int64_t at) const;
+  void Advance();
+  void StepTo(int64_t until);
+  void RecordWork(int delta);
 
   MachineDescription machine_;
   const MachineTime* time_;
@@ -108,10 +134,30 @@ class SimulatedProcessor : public Processor {
   std::map<int, ProcessorActivity> activity_;
   std::map<int, int64_t> countersSyncedAt_;  // simulated microseconds
   std::vector<ProcessorEvent> events_;
-  bool recording_ = true;
+  bool recording_;
   int readsSinceFailure_ = 0;
   uint32_t refusedThreadMask_ = 0;
   bool readOnly_ = false;
+
+  bool living_ = false;
+  int64_t startedAt_ = 0;   // simulated microseconds; the schedule's origin
+  int64_t advancedTo_ = 0;  // how far the model stands
+  std::map<int, ThermalResponse> thermal_;
+  std::map<int, double> readout_;
+  std::map<int, int> rank_;  // place of each logical processor among the system's
+  int workers_ = 0;
+  int busyProcessors_ = 0;
+  std::function<bool()> stressProbe_;
+  bool stressRunning_ = false;
+  int64_t stressProbedAt_ = 0;
+  bool stressProbed_ = false;
+  struct WorkEvent {
+    int64_t at;
+    int delta;
+  };
+  std::mutex workMutex_;
+  std::vector<WorkEvent> workEvents_;  // guarded by workMutex_
+  std::vector<WorkEvent> takenEvents_;
 };
 
 }  // namespace korvath

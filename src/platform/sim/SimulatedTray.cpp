@@ -26,7 +26,8 @@ bool SimulatedTray::AddIcon(const TrayIconRecord& record) {
 bool SimulatedTray::ModifyIcon(const TrayIconRecord& record) {
   auto found = shown_.find(record.id);
   if (found == shown_.end()) return false;
-  found->second = {PictureOf(record.icon), record.tip};
+  found->second.picture = PictureOf(record.icon);
+  found->second.tip.assign(record.tip);
   return true;
 }
 
@@ -34,10 +35,21 @@ bool SimulatedTray::DeleteIcon(const TrayIconRecord& record) { return shown_.era
 
 IconHandle SimulatedTray::DrawIcon(const std::string& text, uint32_t, int) {
   IconHandle icon = nextIcon_++;
-  drawn_[icon] = text;
+  if (spare_.empty()) {
+    drawn_.emplace(icon, text);
+    return icon;
+  }
+  auto entry = std::move(spare_.back());
+  spare_.pop_back();
+  entry.key() = icon;
+  entry.mapped().assign(text);
+  drawn_.insert(std::move(entry));
   return icon;
 }
 
-void SimulatedTray::DestroyIcon(IconHandle icon) { drawn_.erase(icon); }
+void SimulatedTray::DestroyIcon(IconHandle icon) {
+  auto entry = drawn_.extract(icon);
+  if (entry) spare_.push_back(std::move(entry));
+}
 
 }  // namespace korvath

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/TrayShell.h"
 
@@ -42,6 +43,9 @@ class SimulatedTray : public TrayShell, public TrayIconPainter {
 
   std::map<uint32_t, ShownIcon> shown_;
   std::map<IconHandle, std::string> drawn_;
+  // Entries of destroyed icons, reused for the next drawn ones: a run that
+  // redraws its icons every second then keeps its memory as it is.
+  std::vector<std::map<IconHandle, std::string>::node_type> spare_;
   IconHandle nextIcon_ = 100;
 };
 

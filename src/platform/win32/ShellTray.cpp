@@ -14,11 +14,11 @@ NOTIFYICONDATAW MakeNotifyIconData(HWND window, const TrayIconRecord& record) {
   data.uFlags = record.flags;
   data.uCallbackMessage = record.callbackMessage;
   data.hIcon = reinterpret_cast<HICON>(record.icon);
-  std::wstring tip = Widen(record.tip);
+  // Straight into the record: the tip changes every second.
   size_t capacity = sizeof data.szTip / sizeof data.szTip[0] - 1;
-  size_t length = tip.size() < capacity ? tip.size() : capacity;
-  if (length < tip.size() && length > 0 && IS_HIGH_SURROGATE(tip[length - 1])) --length;
-  tip.copy(data.szTip, length);
+  size_t needed = WidenInto(record.tip, data.szTip, capacity);
+  size_t length = needed < capacity ? needed : capacity;
+  if (length < needed && length > 0 && IS_HIGH_SURROGATE(data.szTip[length - 1])) --length;
   data.szTip[length] = L'\0';
   return data;
 }

@@ -20,7 +20,7 @@ constexpr char kMachine[] =
 
 struct Rig {
   explicit Rig(const std::string& extra = "")
-      : processor(testing::ParseMachine(kMachine + extra)), cpu(CreateCpuInfo(processor)), access(processor, cpu),
+      : processor(testing::ParseMachine(kMachine + extra), nullptr, CallRecord::kOn), cpu(CreateCpuInfo(processor)), access(processor, cpu),
         clock(access) {
     cpu.signature = 0x1067A;
   }

@@ -154,6 +154,9 @@ TEST(SettingsDialogRules, ValuesTheEditsAccept) {
   EXPECT_EQ(ValidateIdleText("12"), 99);
   EXPECT_EQ(ValidateIdleText("abc"), 0);
   EXPECT_EQ(ValidateIdleText("1e999"), 0);
+  // Decimal only, as the settings file reads it.
+  EXPECT_EQ(ValidateIdleText("0x1"), ConvertIdleText("0x1"));
+  EXPECT_EQ(ValidateIdleText("0x1"), 0);
 
   std::string forty = "C:\\Programs\\Alarms\\Sirens\\loudsiren9.exe";
   ASSERT_EQ(forty.size(), 40u);

@@ -17,7 +17,7 @@ constexpr char kTwoCores[] = "[system]\naffinity = 0x3\n[cpuid]\n0x1 = 0x1067A 0
 
 struct Rig {
   explicit Rig(const std::string& machine = kTwoCores)
-      : processor(testing::ParseMachine(machine)),
+      : processor(testing::ParseMachine(machine), nullptr, CallRecord::kOn),
         cpu(CreateCpuInfo(processor)),
         access(processor, cpu),
         clock(access),
@@ -112,7 +112,8 @@ TEST(SettingsFile, IdleTextConversion) {
   } cases[] = {
       {"9.96", 0},  {"9.94", 99},  {"-19.9", -199}, {"-19.96", 0}, {"warm", 0},  {"2.25", 23},
       {"-1.25", -13}, {"-25", 0},  {" 1.5x", 15},   {"+.5", 5},    {"", 0},      {"inf", 0},
-      {"1e300", 0}, {"-0.04", 0},  {"0.05", 1},     {"nan", 0},
+      {"1e300", 0}, {"-0.04", 0},  {"0.05", 1},     {"nan", 0},    {"-0.25", -3}, {"3abc", 30},
+      {"-1e300", 0}, {"0x1", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(ConvertIdleText(c.text), c.tenths) << c.text;
 

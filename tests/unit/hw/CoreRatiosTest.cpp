@@ -13,7 +13,7 @@ namespace {
 
 struct Rig {
   explicit Rig(const std::string& machineText)
-      : processor(testing::ParseMachine(machineText), &clock),
+      : processor(testing::ParseMachine(machineText), &clock, CallRecord::kOn),
         cpu(CreateCpuInfo(processor)),
         access(processor, cpu) {}
   SimulatedClock clock;

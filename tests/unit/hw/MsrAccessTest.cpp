@@ -13,7 +13,7 @@ namespace {
 
 struct Rig {
   explicit Rig(const std::string& machineText)
-      : processor(testing::ParseMachine(machineText)), cpu(CreateCpuInfo(processor)), access(processor, cpu) {}
+      : processor(testing::ParseMachine(machineText), nullptr, CallRecord::kOn), cpu(CreateCpuInfo(processor)), access(processor, cpu) {}
   SimulatedProcessor processor;
   CpuInfo cpu;
   MsrAccess access;

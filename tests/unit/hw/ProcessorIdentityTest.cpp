@@ -253,7 +253,7 @@ TEST(ProcessorIdentity, CoreI7ReadsTjMaxPerPresentSlot) {
   machine.msr[kMsrTemperatureTarget] = 0x00691400;                   // 105
   machine.msrOverrides[1][kMsrTemperatureTarget] = 0x00801400;       // 0x80: bit 23 is not part of it
   machine.msrOverrides[3][kMsrTemperatureTarget] = 0xFF00FFFF;       // field 0
-  SimulatedProcessor processor(machine);
+  SimulatedProcessor processor(machine, nullptr, CallRecord::kOn);
   CpuInfo cpu = CreateCpuInfo(processor);
   MsrAccess access(processor, cpu);
   ProcessorIdentity identity;
@@ -288,7 +288,7 @@ MachineDescription ReportingMachine(int signature, const std::string& brand, uin
 }
 
 bool ReadsTemperatureTarget(const MachineDescription& machine) {
-  SimulatedProcessor processor(machine);
+  SimulatedProcessor processor(machine, nullptr, CallRecord::kOn);
   CpuInfo cpu = CreateCpuInfo(processor);
   MsrAccess access(processor, cpu);
   ProcessorIdentity identity;
@@ -399,7 +399,7 @@ TEST(ProcessorIdentity, SupportCheck) {
     machine.cpuid[{1, 0}].ecx = c.ecx;
     machine.cpuid[{1, 0}].edx = c.edx;
     if (!c.intel) machine.cpuid[{0, 0}] = {0xD, 0x68747541, 0x444D4163, 0x69746E65};  // "AuthenticAMD"
-    SimulatedProcessor processor(machine);
+    SimulatedProcessor processor(machine, nullptr, CallRecord::kOn);
     CpuInfo cpu = CreateCpuInfo(processor);
     MsrAccess access(processor, cpu);
     ProcessorIdentity identity;
@@ -426,15 +426,6 @@ TEST(ProcessorIdentity, SignatureDropsTypeAndExtendedFamily) {
   EXPECT_EQ(ReadSignature(processor), 0x1067A);
   EXPECT_EQ(SignatureText(0x1067A), "1067A");
   EXPECT_EQ(SignatureText(0x6FB), "006FB");
-}
-
-TEST(ProcessorIdentity, SettingsOverrideOnlyFrom70To120) {
-  int tjMax[kCoreSlots] = {100, 95, 105, 90};
-  int detected[kCoreSlots] = {};
-  const int configured[kCoreSlots] = {69, 70, 120, 121};
-  ApplyTjMaxSettings(tjMax, detected, configured);
-  EXPECT_EQ(std::vector<int>(std::begin(tjMax), std::end(tjMax)), (std::vector<int>{100, 70, 120, 90}));
-  EXPECT_EQ(std::vector<int>(std::begin(detected), std::end(detected)), (std::vector<int>{100, 95, 105, 90}));
 }
 
 }  // namespace

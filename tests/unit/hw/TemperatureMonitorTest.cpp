@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "TestMachines.h"
-#include "hw/IdleCalibration.h"
 #include "hw/MsrAccess.h"
 #include "platform/sim/SimulatedClock.h"
 #include "platform/sim/SimulatedProcessor.h"
@@ -19,7 +18,7 @@ uint64_t ThermStatus(int readout, int bits = 0) {
 
 // Two cores in slots 0 and 1 on processors 0 and 1, TjMax 100.
 struct Rig {
-  Rig() : processor(testing::ParseMachine("[system]\naffinity = 0x3\n"), &clock), cpu(CreateCpuInfo(processor)),
+  Rig() : processor(testing::ParseMachine("[system]\naffinity = 0x3\n"), &clock, CallRecord::kOn), cpu(CreateCpuInfo(processor)),
           access(processor, cpu), monitor(access, clock, tjMax, texts) {
     cpu.coreSlotMask[0] = 0x1;
     cpu.coreSlotMask[1] = 0x2;
@@ -192,8 +191,8 @@ TEST(TemperatureMonitor, ResetThenOneCycleStartsTheRecordsAgain) {
 
 TEST(TemperatureMonitor, SuffixCalibrationAndTjMaxPerSlot) {
   Rig rig;
-  rig.monitor.degreeSuffix = DegreeSuffixFromSetting("F");
-  rig.monitor.idleCalibration[1] = IdleCalibrationFromText("1.5");
+  rig.monitor.degreeSuffix = "F";
+  rig.monitor.idleCalibration[1] = 15;
   rig.tjMax[1] = 105;  // as the Settings dialog changes it while running
   rig.SetReadout(0, 55);
   rig.SetReadout(1, 100);
@@ -234,20 +233,6 @@ TEST(TemperatureMonitor, GpuSharesTheStatisticsWithoutTexts) {
   EXPECT_EQ(stats.maxTime[kGpuEntry].tm_sec, 6);
   EXPECT_EQ(stats.AverageTemperature(kGpuEntry), 58);
   EXPECT_TRUE(rig.texts.All().empty());
-}
-
-TEST(TemperatureMonitor, IdleCalibrationFromSettingsText) {
-  struct Case {
-    const char* text;
-    int tenths;
-  } cases[] = {
-      {"2.25", 23}, {"-0.25", -3}, {"1.5", 15},     {"0", 0},        {"", 0},
-      {"9.9", 99},  {"10", 0},     {"-19.9", -199}, {"-20", 0},      {"abc", 0},
-      {"3abc", 30}, {"1e300", 0},  {"-1e300", 0},   {"nan", 0},      {"0.04", 0},
-  };
-  for (const Case& c : cases) EXPECT_EQ(IdleCalibrationFromText(c.text), c.tenths) << c.text;
-  EXPECT_EQ(DegreeSuffixFromSetting(""), "\xC2\xB0" "C");
-  EXPECT_EQ(DegreeSuffixFromSetting(" K"), " K");
 }
 
 }  // namespace

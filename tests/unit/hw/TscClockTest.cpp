@@ -20,7 +20,7 @@ struct Rig {
   // busyLoopMicroseconds: how much simulated time the start-up busy loop takes.
   explicit Rig(double tscMhz, int64_t busyLoopMicroseconds = 0)
       : processor(testing::ParseMachine("[system]\naffinity = 0x3\ntsc_mhz = " + std::to_string(tscMhz) + "\n"),
-                  &clock),
+                  &clock, CallRecord::kOn),
         thread(processor, clock, published,
                [this, busyLoopMicroseconds] { clock.AdvanceMicroseconds(busyLoopMicroseconds); }) {}
   SimulatedClock clock;

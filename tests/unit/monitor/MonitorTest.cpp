@@ -34,7 +34,7 @@ class NoFiles : public FileAppender {
 class MonitorRig {
  public:
   explicit MonitorRig(const MachineDescription& machine, const std::string& settings = "")
-      : processor(machine, &clock),
+      : processor(machine, &clock, CallRecord::kOn),
         clockProcessor(machine, &clockThreadClock),
         gpu(machine),
         profile(settingsFile.path(), "Korvath") {

@@ -57,8 +57,10 @@ struct LogRig {
 
 TEST(TemperatureLog, LineHasDateTimeAndPresentSlotsOnly) {
   int temperatures[] = {45, 47, -3};
-  EXPECT_EQ(TemperatureLog::FormatLine(At(18, 41, 20), temperatures), "12/05/26 18:41:20 45 47 -3\n");
-  EXPECT_EQ(TemperatureLog::FormatLine(At(0, 0, 5), {}), "12/05/26 00:00:05\n");
+  std::string lines;
+  TemperatureLog::AppendLine(lines, At(18, 41, 20), temperatures);
+  TemperatureLog::AppendLine(lines, At(0, 0, 5), {});
+  EXPECT_EQ(lines, "12/05/26 18:41:20 45 47 -3\n12/05/26 00:00:05\n");
 }
 
 TEST(TemperatureLog, LinesEveryFiveSecondsWrittenEachFullMinute) {

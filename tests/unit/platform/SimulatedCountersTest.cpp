@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+#include <memory>
+
 #include "TestMachines.h"
 #include "platform/sim/MachineDescription.h"
 #include "platform/sim/SimulatedClock.h"
 #include "platform/sim/SimulatedProcessor.h"
+#include "platform/sim/SimulatedWorkThreads.h"
 
 namespace korvath {
 namespace {
@@ -93,12 +98,104 @@ TEST(SimulatedCounters, CountersSectionIsCheckedWithLineNumbers) {
       {"[counters]\nbus_ratio = 32\n", "line 2: bus_ratio must be 0 to 31.5"},
       {"[counters]\nspeed = 1\n", "line 2: unknown key 'speed' in [counters]"},
       {"[counters.cpu32]\n", "line 1: unknown section [counters.cpu32]"},
+      {"[thermal]\nidle_readout = 128\n", "line 2: idle_readout must be a distance below TjMax"},
+      {"[thermal]\ntime_constant = 0\n", "line 2: time_constant must be a number of seconds"},
+      {"[thermal]\nidle_readout = 50\n", "[thermal] needs idle_readout and full_readout"},
+      {"[schedule]\nstep = 20\n", "[schedule] needs a load list"},
+      {"[schedule]\nload = 50 busy\n", "line 2: load 'busy' is not a percentage"},
+      {"[schedule]\nratio = 1 5\n", "line 2: ratio '5' is not a clock ratio"},
+      {"[schedule]\nbus_ratio = 9 6.3\n", "line 2: bus ratio '6.3' is not 0 to 31.5"},
+      {"[schedule.cpu1]\n", "line 1: unknown section [schedule.cpu1]"},
   };
   for (const Case& c : cases) {
     MachineParseResult result = ParseMachineDescription(c.text);
     EXPECT_FALSE(result.machine.has_value()) << c.text;
     EXPECT_EQ(result.error.rfind(c.error, 0), 0u) << c.text << " gave: " << result.error;
   }
+}
+
+// A machine with a thermal response and a load schedule: the sensor's
+// readout and the fixed counters follow the scheduled load, stretch by
+// stretch, and repeat with the schedule.
+TEST(SimulatedCounters, LivingMachineFollowsItsScheduleWithItsSensors) {
+  SimulatedClock clock;
+  SimulatedProcessor cpu(testing::ParseMachine("[system]\naffinity = 0x3\ntsc_mhz = 1000\n"
+                                               "[msr]\n0x19C = 0x88260000\n0x38D = 0x220\n"
+                                               "[schedule]\nstep = 10\nload = 0 100\nratio = 0.5 1 2\n"
+                                               "[thermal]\nidle_readout = 60\nfull_readout = 20\ntime_constant = 5\n"
+                                               "[thermal.cpu1]\nidle_readout = 50\n"),
+                         &clock);
+  auto readout = [&cpu](int processor) {
+    cpu.SetThreadAffinity(1u << processor);
+    uint32_t low = 0;
+    uint32_t high = 0;
+    cpu.ReadMsr(0x19C, &low, &high);
+    EXPECT_EQ(low & ~0x7F0000u, 0x88000000u) << "the rest of the register stays";
+    return static_cast<int>((low >> 16) & 0x7F);
+  };
+  EXPECT_EQ(readout(0), 60);
+  EXPECT_EQ(readout(1), 50);
+  clock.AdvanceMilliseconds(15'000);  // 10 s idle, then 5 s (one time constant) at full load
+  EXPECT_EQ(readout(0), 35);          // 20 + 40 / e
+  EXPECT_EQ(readout(1), 31);          // 20 + 30 / e
+  uint64_t reference = cpu.PeekMsr(0, kReferenceCycles);
+  uint64_t core = cpu.PeekMsr(0, kCoreCycles);
+  EXPECT_EQ(reference, 5'000'000'000u);
+  EXPECT_EQ(core, 5'000'000'000u);  // ratio 1 in the second step
+  clock.AdvanceMilliseconds(30'000);  // 5 s full (ratio 1), 10 s idle, 10 s full (ratio 0.5), 5 s idle
+  readout(0);
+  EXPECT_EQ(cpu.PeekMsr(0, kReferenceCycles) - reference, 15'000'000'000u);
+  EXPECT_EQ(cpu.PeekMsr(0, kCoreCycles) - core, 10'000'000'000u);
+  EXPECT_LT(cpu.SensorReadout(0), 60.0);
+  EXPECT_GT(cpu.SensorReadout(0), 20 + 40 * std::exp(-1.0)) << "cooling for the last 5 s";
+}
+
+// The movement test's load threads and the stress program count as load.
+TEST(SimulatedCounters, OutsideWorkAndTheStressProgramLoadTheLivingMachine) {
+  // Runs each work at once, taking two simulated seconds.
+  class TwoSecondThreads : public Threads {
+   public:
+    explicit TwoSecondThreads(SimulatedClock& clock) : clock_(clock) {}
+    int CurrentPriority() override { return 0; }
+    void SetCurrentPriority(int) override {}
+    std::unique_ptr<WorkerThread> Start(int, std::function<void()> work) override {
+      struct Done : WorkerThread {
+        void Join() override {}
+      };
+      clock_.AdvanceMilliseconds(2000);
+      work();
+      return std::make_unique<Done>();
+    }
+
+   private:
+    SimulatedClock& clock_;
+  };
+  SimulatedClock clock;
+  SimulatedProcessor cpu(testing::ParseMachine("[system]\naffinity = 0x3\n"
+                                               "[thermal]\nidle_readout = 60\nfull_readout = 20\ntime_constant = 2\n"),
+                         &clock);
+  TwoSecondThreads inner(clock);
+  SimulatedWorkThreads threads(inner, cpu);
+  ASSERT_NE(threads.Start(kThreadPriorityIdle, [] {}), nullptr);
+  clock.AdvanceMilliseconds(1);
+  cpu.PokeMsr(0, 0x1, 0);  // any register work brings the model up to date
+  EXPECT_NEAR(cpu.SensorReadout(0), 20 + 40 * std::exp(-1.0), 0.1) << "one processor busy for 2 s";
+  EXPECT_NEAR(cpu.SensorReadout(1), 60, 0.1);
+
+  bool stress = true;
+  cpu.SetStressProbe([&stress] { return stress; });
+  clock.AdvanceMilliseconds(1);
+  cpu.PokeMsr(0, 0x1, 0);
+  clock.AdvanceMilliseconds(20'000);
+  cpu.PokeMsr(0, 0x1, 0);
+  EXPECT_NEAR(cpu.SensorReadout(0), 20, 0.1);
+  EXPECT_NEAR(cpu.SensorReadout(1), 20, 0.1);
+  stress = false;
+  clock.AdvanceMilliseconds(1000);
+  cpu.PokeMsr(0, 0x1, 0);
+  clock.AdvanceMilliseconds(20'000);
+  cpu.PokeMsr(0, 0x1, 0);
+  EXPECT_NEAR(cpu.SensorReadout(1), 60, 0.1);
 }
 
 }  // namespace

@@ -10,7 +10,8 @@ namespace {
 
 TEST(SimulatedProcessor, RegistersFollowTheThreadsProcessor) {
   SimulatedProcessor cpu(testing::ParseMachine(
-      "[system]\naffinity = 0x3\n[msr]\n0x19C = 0x88270000\n[msr.cpu1]\n0x19C = 0x88260000\n"));
+      "[system]\naffinity = 0x3\n[msr]\n0x19C = 0x88270000\n[msr.cpu1]\n0x19C = 0x88260000\n"),
+      nullptr, CallRecord::kOn);
   uint32_t low = 0;
   uint32_t high = 1;
   EXPECT_TRUE(cpu.ReadMsr(0x19C, &low, &high));

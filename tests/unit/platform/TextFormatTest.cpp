@@ -27,5 +27,16 @@ TEST(TextFormat, BrokenInputBecomesReplacementCharacters) {
   EXPECT_EQ(Narrow(std::wstring{L'a', static_cast<wchar_t>(0xD800)}), "a\xEF\xBF\xBD");
 }
 
+TEST(TextFormat, WidenIntoACallersBufferCutsAndTellsTheWholeLength) {
+  const std::string text = "62\xC2\xB0" "C \xF0\x9F\x94\xA5";  // the emoji takes two units on Windows
+  const std::wstring whole = Widen(text);
+  wchar_t buffer[16];
+  ASSERT_EQ(WidenInto(text, buffer, std::size(buffer)), whole.size());
+  EXPECT_EQ(std::wstring(buffer, whole.size()), whole);
+  wchar_t cut[3] = {L'x', L'x', L'x'};
+  EXPECT_EQ(WidenInto(text, cut, 2), whole.size());
+  EXPECT_EQ(std::wstring(cut, 3), (std::wstring{L'6', L'2', L'x'})) << "nothing written past the capacity";
+}
+
 }  // namespace
 }  // namespace korvath

@@ -49,7 +49,7 @@ class HookedClock : public SimulatedClock {
 struct SensorTestRig {
   explicit SensorTestRig(const std::string& machine = "e8400") : SensorTestRig(LoadMachine(machine)) {}
   explicit SensorTestRig(MachineDescription machine)
-      : processor(std::move(machine), &clock),
+      : processor(std::move(machine), &clock, CallRecord::kOn),
         cpu(CreateCpuInfo(processor)),
         access(processor, cpu),
         test(access, clock, threads, desktop, dialog, timer) {
