@@ -1,8 +1,7 @@
-// Test doubles for the log, alarm and tray seams: they record every call and
-// can be told to fail.
+// Test doubles for the tray seams: they record every call and can be told to
+// fail.
 #pragma once
 
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -10,55 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Desktop.h"
-#include "platform/FileAppender.h"
 #include "platform/TextFormat.h"
 #include "platform/TrayShell.h"
-#include "platform/sim/SimulatedDesktop.h"
 
 namespace korvath::testing {
-
-// Files in memory; while unwritable every append fails and leaves the file.
-class MemoryFiles : public FileAppender {
- public:
-  bool Append(const std::string& path, std::string_view bytes) override {
-    ++attempts;
-    if (!writable) return false;
-    files[path].append(bytes);
-    return true;
-  }
-  bool writable = true;
-  int attempts = 0;
-  std::map<std::string, std::string> files;
-};
-
-class RecordingDesktop : public SimulatedDesktop {
- public:
-  MessageBoxResult ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
-                                  MessageBoxButtons, OwnerWindow = kDesktopOwner) override {
-    events.push_back("box " + caption + ": " + text);
-    lastIcon = icon;
-    // The real box runs a message loop in which the timer keeps firing.
-    if (whileBoxOpen) whileBoxOpen();
-    return MessageBoxResult::kOk;
-  }
-  bool ShellOpen(const std::string& target) override {
-    events.push_back("open " + target);
-    return fileExists;
-  }
-  void PlayWaveFile(const std::string& path) override { events.push_back("play " + path); }
-
-  int Count(const std::string& prefix) const {
-    int n = 0;
-    for (const std::string& e : events) n += e.rfind(prefix, 0) == 0;
-    return n;
-  }
-
-  bool fileExists = true;
-  std::function<void()> whileBoxOpen;
-  MessageBoxIcon lastIcon = MessageBoxIcon::kNone;
-  std::vector<std::string> events;
-};
 
 // Hands out numbered icons and checks that each is destroyed exactly once.
 class CountingPainter : public TrayIconPainter {

@@ -6,6 +6,7 @@
 #include "hw/MsrAccess.h"
 #include "hw/TscClock.h"
 #include "platform/sim/SimulatedClock.h"
+#include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "resources/resource.h"
 #include "tools/ToolFakes.h"
@@ -121,7 +122,7 @@ struct BenchmarkRig {
   CpuInfo cpu;
   MsrAccess access;
   testing::FakeThreads threads;
-  testing::FakeDesktop desktop;
+  SimulatedDesktop desktop;
   testing::FakeControls mainWindow;
   double tscMhz = 3000.0;
   std::function<double()> readMhz;
@@ -150,7 +151,7 @@ TEST(Benchmark, RunsAtHighestPriorityAndReportsTheScore) {
   EXPECT_EQ(rig.mainWindow.FocusedControl(), IDC_QZ_BENCH);
 
   ASSERT_EQ(rig.desktop.messages.size(), 1u);
-  const testing::ShownMessage& box = rig.desktop.messages[0];
+  const SimulatedDesktop::ShownMessage& box = rig.desktop.messages[0];
   EXPECT_EQ(box.caption, "QZ Bench Score");
   EXPECT_EQ(box.icon, MessageBoxIcon::kInformation);
   EXPECT_EQ(box.buttons, MessageBoxButtons::kOk);

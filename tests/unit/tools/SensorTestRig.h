@@ -10,6 +10,7 @@
 #include "hw/CoreSlots.h"
 #include "hw/MsrAccess.h"
 #include "platform/sim/SimulatedClock.h"
+#include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "resources/resource.h"
 #include "tools/SensorTest.h"
@@ -53,6 +54,8 @@ struct SensorTestRig {
         cpu(CreateCpuInfo(processor)),
         access(processor, cpu),
         test(access, clock, threads, desktop, dialog, timer) {
+    desktop.pickedFile = "C:\\tools\\prime95.exe";
+    desktop.shellFinds = true;
     BuildCoreSlots(access);
     processor.PokeMsr(0, kMsrClockModulation, savedModulation);
     processor.PokeMsr(1, kMsrClockModulation, savedModulation);
@@ -100,7 +103,7 @@ struct SensorTestRig {
   CpuInfo cpu;
   MsrAccess access;
   FakeThreads threads;
-  FakeDesktop desktop;
+  SimulatedDesktop desktop;
   FakeControls dialog;
   FakeTimer timer;
   SensorTest test;

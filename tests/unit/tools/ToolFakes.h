@@ -1,5 +1,4 @@
-// Recording doubles of the desktop, control and thread seams for the tools'
-// tests.
+// Recording doubles of the control and thread seams for the tools' tests.
 #pragma once
 
 #include <functional>
@@ -10,9 +9,7 @@
 #include <vector>
 
 #include "platform/ControlSurface.h"
-#include "platform/Desktop.h"
 #include "platform/Threads.h"
-#include "platform/sim/SimulatedDesktop.h"
 
 namespace korvath::testing {
 
@@ -52,59 +49,6 @@ class FakeControls : public ControlSurface {
   std::map<int, int> checks;
   std::set<int> disabled;
   int focused = 0;
-};
-
-struct ShownMessage {
-  std::string text;
-  std::string caption;
-  MessageBoxIcon icon;
-  MessageBoxButtons buttons;
-  OwnerWindow owner;
-};
-
-// Processes are numbered from 4242 and can fail to start; boxes and
-// pickers are the simulated desktop's.
-class FakeDesktop : public SimulatedDesktop {
- public:
-  FakeDesktop() { pickedFile = "C:\\tools\\prime95.exe"; }
-
-  MessageBoxResult ShowMessageBox(const std::string& text, const std::string& caption, MessageBoxIcon icon,
-                                  MessageBoxButtons buttons, OwnerWindow owner = kDesktopOwner) override {
-    messages.push_back({text, caption, icon, buttons, owner});
-    return SimulatedDesktop::ShowMessageBox(text, caption, icon, buttons, owner);
-  }
-  bool ShellOpen(const std::string& target) override {
-    opened.push_back(target);
-    return true;
-  }
-
-  ProcessId StartProcess(const std::string& path, uint32_t affinityMask) override {
-    started.push_back({path, affinityMask});
-    if (!startSucceeds) return {};
-    ProcessId id{nextProcessId++};
-    running.insert(id.value);
-    return id;
-  }
-  bool IsProcessRunning(ProcessId process) override {
-    ++runningQueries;
-    return process && running.count(process.value) != 0;
-  }
-  void TerminateProcess(ProcessId process) override {
-    terminated.push_back(process.value);
-    running.erase(process.value);
-  }
-
-  // The user quits the stress program.
-  void EndAllProcesses() { running.clear(); }
-
-  std::vector<ShownMessage> messages;
-  std::vector<std::string> opened;
-  std::vector<std::pair<std::string, uint32_t>> started;
-  bool startSucceeds = true;
-  uint32_t nextProcessId = 4242;
-  std::set<uint32_t> running;
-  std::vector<uint32_t> terminated;
-  int runningQueries = 0;
 };
 
 // Keeps the started work instead of running it, so a test decides whether
