@@ -35,7 +35,7 @@ class SimulatedDesktop : public Desktop {
   // Hands the events over and forgets them, so that a long run does not keep
   // a record of every alarm sound.
   std::vector<std::string> TakeEvents();
-  // Events that start with prefix ("box ", "open ", ...).
+  // How many of those events start with prefix ("box ", "open ", ...).
   int Count(const std::string& prefix) const;
 
   // The user quits every started program.

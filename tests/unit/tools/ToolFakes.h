@@ -3,7 +3,7 @@
 
 #include <functional>
 #include <map>
-#include <optional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
