@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "tools/ToolFakes.h"
 #include "tools/WorkKernel.h"
+#include "ui/InMemoryControlSurface.h"
 
 namespace korvath {
 namespace {
@@ -109,6 +110,7 @@ struct BenchmarkRig {
                   }) {
     cpu.signature = 0x1067A;
     cpu.maxMultiplier = 9.0;
+    mainWindow.RecordTexts();
     // The kernel takes 7.315 s on the simulated clock.
     benchmark.SetKernel([this](int multiplier) {
       kernelMultiplier = multiplier;
@@ -123,7 +125,7 @@ struct BenchmarkRig {
   MsrAccess access;
   testing::FakeThreads threads;
   SimulatedDesktop desktop;
-  testing::FakeControls mainWindow;
+  InMemoryControlSurface mainWindow{IDC_QZ_BENCH};
   double tscMhz = 3000.0;
   std::function<double()> readMhz;
   // 3000 MHz over the simulated 10 MHz performance counter.

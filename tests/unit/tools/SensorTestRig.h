@@ -15,6 +15,7 @@
 #include "resources/resource.h"
 #include "tools/SensorTest.h"
 #include "tools/ToolFakes.h"
+#include "ui/InMemoryControlSurface.h"
 
 namespace korvath::testing {
 
@@ -47,6 +48,19 @@ class HookedClock : public SimulatedClock {
   std::function<void(uint32_t)> onSleep;
 };
 
+// The Sensor Test dialog's controls that its model fills and switches, with
+// the texts they were given.
+inline InMemoryControlSurface SensorTestControls() {
+  InMemoryControlSurface controls{IDC_STATUS, IDC_START, IDC_STOP, IDC_DOWNLOAD_PRIME95};
+  for (int row = 0; row < kCoolDownRows; ++row) {
+    controls.Add(kCoolDownLoadCellIds[row]);
+    for (int id : kCoolDownCoreCellIds[row]) controls.Add(id);
+  }
+  for (int id : kMovementCellIds) controls.Add(id);
+  controls.RecordTexts();
+  return controls;
+}
+
 struct SensorTestRig {
   explicit SensorTestRig(const std::string& machine = "e8400") : SensorTestRig(LoadMachine(machine)) {}
   explicit SensorTestRig(MachineDescription machine)
@@ -61,6 +75,8 @@ struct SensorTestRig {
     processor.PokeMsr(1, kMsrClockModulation, savedModulation);
     processor.ClearEvents();
   }
+  // The model reached only controls the dialog has.
+  ~SensorTestRig() { EXPECT_TRUE(dialog.UnknownIds().empty()); }
 
   void SetDistance(int logical, int distance) {
     processor.PokeMsr(logical, kMsrThermStatus, 0x88000000ull | (static_cast<uint64_t>(distance) << 16));
@@ -104,7 +120,7 @@ struct SensorTestRig {
   MsrAccess access;
   FakeThreads threads;
   SimulatedDesktop desktop;
-  FakeControls dialog;
+  InMemoryControlSurface dialog = SensorTestControls();
   FakeTimer timer;
   SensorTest test;
 };

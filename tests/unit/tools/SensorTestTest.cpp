@@ -248,7 +248,7 @@ TEST(SensorTestPlacement, OpensOnTheSideWithMoreRoom) {
 }
 
 TEST(SensorTestButton, ShowsTestingWhileTheDialogRuns) {
-  testing::FakeControls mainWindow;
+  InMemoryControlSurface mainWindow{IDC_SENSOR_TEST};
   std::string duringRun;
   bool enabledDuringRun = true;
   RunSensorTestButton(mainWindow, [&] {

@@ -129,7 +129,7 @@ TEST(SensorTest, LoadThreadsRunUntilTheLoadedReadingAndNoLonger) {
   int runningAtReading = -1;
   clock.onSleep = [&] { runningAtReading = threads.unfinished.load(); };
   SimulatedDesktop desktop;
-  testing::FakeControls dialog;
+  InMemoryControlSurface dialog = testing::SensorTestControls();
   testing::FakeTimer timer;
   {
     SensorTest test(access, clock, threads, desktop, dialog, timer);
