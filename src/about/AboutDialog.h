@@ -4,8 +4,8 @@
 
 #include "about/AboutDialogModel.h"
 #include "hw/MsrAccess.h"
+#include "platform/win32/GdiHolders.h"
 #include "ui/Dialog.h"
-#include "ui/GdiHolders.h"
 
 namespace korvath {
 

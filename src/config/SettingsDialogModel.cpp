@@ -6,7 +6,6 @@
 
 #include "config/ClockModulation.h"
 #include "config/SettingsFile.h"
-#include "monitor/TrayIcons.h"
 #include "platform/ControlSurface.h"
 #include "platform/Desktop.h"
 #include "platform/TextFormat.h"
@@ -101,10 +100,10 @@ bool SettingsDialogModel::Transfer(bool save) {
 }
 
 void SettingsDialogModel::ForceCoreIconsRedraw() {
-  for (int n = 0; n < kCoreSlots; ++n) links_.tray.LastIconValue()[n] = kNoIconValue;
+  for (int n = 0; n < kCoreSlots; ++n) links_.tray.RedrawIcon(n);
 }
 
-bool SettingsDialogModel::TrayIconShown() const { return !links_.tray.AddedIcons().empty(); }
+bool SettingsDialogModel::TrayIconShown() const { return links_.tray.AnyIconShown(); }
 
 void SettingsDialogModel::SetTaskBarForced() {
   settings_.taskBar = 1;
@@ -375,11 +374,11 @@ void SettingsDialogModel::PickIconColour(int icon) {
     settings_.iconTextColor[icon] = *colour;
     EnableApply();
   }
-  links_.tray.LastIconValue()[icon] = kNoIconValue;
+  links_.tray.RedrawIcon(icon);
 }
 
 void SettingsDialogModel::ToggleTrayIcon(int icon) {
-  TrayIcons& tray = links_.tray;
+  SettingsTrayIcons& tray = links_.tray;
   uint32_t bit = 1u << icon;
   auto iconUsed = [this](int i) { return i == kGpuIcon ? settings_.gpuAvailable : settings_.SlotUsed(i); };
   bool turningOn = (settings_.iconShow & bit) == 0;

@@ -10,16 +10,16 @@
 
 #include "config/AppSettings.h"
 #include "config/SettingsFile.h"
-#include "monitor/MainWindowView.h"
+#include "config/SettingsTrayIcons.h"
 #include "platform/Desktop.h"
 #include "ui/DataExchange.h"
+#include "ui/WindowRect.h"
 
 namespace korvath {
 
 class ClockModulation;
 class ControlSurface;
 class ProfileStore;
-class TrayIcons;
 
 // The dialog manager's own ids of the OK and Cancel buttons.
 inline constexpr int kOkButton = 1;
@@ -51,7 +51,7 @@ class SettingsDialogWindow {
 // The records the dialog changes, and what the main window does for it.
 struct SettingsDialogLinks {
   AppSettings& settings;
-  TrayIcons& tray;
+  SettingsTrayIcons& tray;
   ClockModulation& clockModulation;
   ProfileStore& settingsFile;
   Desktop& desktop;

@@ -15,10 +15,10 @@
 #include "monitor/TrayWindow.h"
 #include "monitor/WindowPlacement.h"
 #include "platform/StdFileAppender.h"
+#include "platform/win32/GdiHolders.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32FileWriter.h"
 #include "ui/Dialog.h"
-#include "ui/GdiHolders.h"
 #include "ui/LayoutScale.h"
 
 namespace korvath {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "config/AppSettings.h"
+#include "config/SettingsTrayIcons.h"
 #include "monitor/TrayIconValue.h"
 #include "platform/TrayShell.h"
 
@@ -33,7 +34,7 @@ struct TrayRefreshInput {
   bool alarmThisCycle = false;
 };
 
-class TrayIcons {
+class TrayIcons : public SettingsTrayIcons {
  public:
   enum class Adding { kDone, kRetrying };
 
@@ -65,14 +66,15 @@ class TrayIcons {
 
   // Single icons for the Settings dialog's tray checks, which keep the tray's
   // order themselves.
-  bool AddIcon(int index);
-  void DeleteIcon(int index);
-  void ForceRedraw() { lastIconValue_.fill(kNoIconValue); }
+  bool AddIcon(int index) override;
+  void DeleteIcon(int index) override;
+  bool AnyIconShown() const override { return !addedIcons_.empty(); }
+  void RedrawIcon(int index) override { lastIconValue_[index] = kNoIconValue; }
+  void ForceRedraw() override { lastIconValue_.fill(kNoIconValue); }
 
   const std::vector<int>& AddedIcons() const { return addedIcons_; }
   int TipIconIndex() const { return addedIcons_.empty() ? -1 : addedIcons_.back(); }
   const TrayIconRecord& Record(int index) const { return records_[index]; }
-  std::array<int, kTrayIconCount>& LastIconValue() { return lastIconValue_; }
 
  private:
   Adding ContinueAdding(uint32_t nowTick);

@@ -48,7 +48,15 @@ std::string InMemoryControlSurface::GetText(int id) const {
 }
 
 void InMemoryControlSurface::SetText(int id, const std::string& text) {
-  if (Control* control = Lookup(id)) control->text = text;
+  Control* control = Lookup(id);
+  if (!control) return;
+  control->text = text;
+  if (recordTexts_) control->history.push_back(text);
+}
+
+std::vector<std::string> InMemoryControlSurface::HistoryOf(int id) const {
+  const Control* control = Find(id);
+  return control ? control->history : std::vector<std::string>();
 }
 
 void InMemoryControlSurface::LimitText(int id, size_t maxLength) {

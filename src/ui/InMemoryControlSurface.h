@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/ControlSurface.h"
 
@@ -21,6 +22,8 @@ class InMemoryControlSurface : public ControlSurface {
     bool enabled = true;
     bool visible = true;
     size_t textLimit = 0;  // 0: none
+    // Every text the program gave it, in order, while texts are recorded.
+    std::vector<std::string> history;
   };
 
   InMemoryControlSurface() = default;
@@ -32,6 +35,9 @@ class InMemoryControlSurface : public ControlSurface {
   const Control* Find(int id) const;
   // Ids asked for that have no control, in ascending order.
   const std::set<int>& UnknownIds() const { return unknownIds_; }
+  // From now on every SetText is kept in the control's history.
+  void RecordTexts() { recordTexts_ = true; }
+  std::vector<std::string> HistoryOf(int id) const;
 
   bool HasControl(int id) const override;
   std::string GetText(int id) const override;
@@ -52,6 +58,7 @@ class InMemoryControlSurface : public ControlSurface {
   std::map<int, Control> controls_;
   mutable std::set<int> unknownIds_;
   int focused_ = 0;
+  bool recordTexts_ = false;
 };
 
 }  // namespace korvath

@@ -5,19 +5,9 @@
 // text, and so its layout, does not grow exactly by DPI / 96).
 #pragma once
 
-#include <cstdint>
+#include "platform/ScaleLength.h"
 
 namespace korvath {
-
-// value * actual / reference, rounded to the nearest (halves away from zero)
-// as MulDiv rounds; the value unchanged when the reference is not positive.
-constexpr int ScaleLength(int value, int actual, int reference) {
-  if (reference <= 0) return value;
-  int64_t product = static_cast<int64_t>(value) * actual;
-  int64_t half = reference / 2;
-  int64_t scaled = product >= 0 ? (product + half) / reference : -((-product + half) / reference);
-  return static_cast<int>(scaled);
-}
 
 // The base units of the dialog's font at 96 DPI on Windows' own Tahoma.
 inline constexpr int kReferenceBaseUnitX = 6;

@@ -29,6 +29,11 @@ class SimulatedTray : public TrayShell, public TrayIconPainter {
   // By icon id (4294 + index).
   const std::map<uint32_t, ShownIcon>& Shown() const { return shown_; }
   size_t LiveIcons() const { return drawn_.size(); }
+  bool IsLive(IconHandle icon) const { return drawn_.count(icon) != 0; }
+  int DestroyedIcons() const { return destroyed_; }
+  // Icons destroyed that were not alive, and icons handed to the shell after
+  // they were destroyed: either would break a real desktop.
+  int Faults() const { return faults_; }
   // Explorer re-creates the notification area: every icon is gone.
   void Restart() { shown_.clear(); }
 
@@ -37,9 +42,17 @@ class SimulatedTray : public TrayShell, public TrayIconPainter {
   // This many adds are taken but reported as failed (a shell too slow to
   // answer in time).
   int lateAdds = 0;
+  // While set every drawing fails, as when the system runs out of GDI objects.
+  bool failDrawing = false;
+  // While set every shell call is recorded in calls: "add 4294", "add 4294
+  // refused", "modify 4294 45" (the picture), "modify 4294 refused",
+  // "delete 4294". Off for long runs, which keep no record.
+  bool recordCalls = false;
+  std::vector<std::string> calls;
 
  private:
   std::string PictureOf(IconHandle icon) const;
+  void Record(const char* call, uint32_t id, const std::string& detail = std::string());
 
   std::map<uint32_t, ShownIcon> shown_;
   std::map<IconHandle, std::string> drawn_;
@@ -47,6 +60,8 @@ class SimulatedTray : public TrayShell, public TrayIconPainter {
   // redraws its icons every second then keeps its memory as it is.
   std::vector<std::map<IconHandle, std::string>::node_type> spare_;
   IconHandle nextIcon_ = 100;
+  int destroyed_ = 0;
+  int faults_ = 0;
 };
 
 }  // namespace korvath

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "platform/ScaleLength.h"
 #include "platform/TextFormat.h"
-#include "ui/LayoutScale.h"
 
 namespace korvath {
 namespace {

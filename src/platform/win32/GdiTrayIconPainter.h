@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "platform/TrayShell.h"
-#include "ui/GdiHolders.h"
+#include "platform/win32/GdiHolders.h"
 
 namespace korvath {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/Desktop.h"
-#include "ui/GdiHolders.h"
+#include "platform/win32/GdiHolders.h"
 
 namespace korvath {
 

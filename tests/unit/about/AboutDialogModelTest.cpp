@@ -4,7 +4,7 @@
 
 #include "TestMachines.h"
 #include "about/AboutLinks.h"
-#include "monitor/MonitorDoubles.h"
+#include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedProcessor.h"
 
 namespace korvath {
@@ -15,32 +15,32 @@ const std::string kLookup =
 
 TEST(AboutDialogModel, EachLinkOpensItsPageOnce) {
   SimulatedProcessor processor(testing::LoadMachine("e8400"));
-  testing::RecordingDesktop desktop;
+  SimulatedDesktop desktop;
   AboutDialogModel about(desktop, processor);
 
   about.OpenHomePage();
-  EXPECT_EQ(desktop.events, (std::vector<std::string>{std::string("open ") + kHomePageAddress}));
+  EXPECT_EQ(desktop.Events(), (std::vector<std::string>{std::string("open ") + kHomePageAddress}));
 
-  desktop.events.clear();
-  desktop.fileExists = false;  // a shell that fails changes nothing
+  desktop.TakeEvents();
+  desktop.shellFinds = false;  // a shell that fails changes nothing
   about.OpenSpecFinder();
-  EXPECT_EQ(desktop.events, (std::vector<std::string>{"open " + kLookup + "E8400"}));
+  EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"open " + kLookup + "E8400"}));
 }
 
 TEST(AboutDialogModel, NewerProcessorsAreLookedUpByTheNameFromTheBrandString) {
   SimulatedProcessor processor(testing::LoadMachine("i7-8700k"));
-  testing::RecordingDesktop desktop;
+  SimulatedDesktop desktop;
   AboutDialogModel(desktop, processor).OpenSpecFinder();
-  EXPECT_EQ(desktop.events, (std::vector<std::string>{"open " + kLookup + "i7-8700K"}));
+  EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"open " + kLookup + "i7-8700K"}));
 }
 
 TEST(AboutDialogModel, NoBrandStringSearchesForNothing) {
   SimulatedProcessor processor(testing::ParseMachine(
       "[cpuid]\n0x0 = 0x0000000D 0x756E6547 0x6C65746E 0x49656E69\n"
       "0x1 = 0x0001067A 0 0 0\n0x80000000 = 0x80000001 0 0 0\n"));
-  testing::RecordingDesktop desktop;
+  SimulatedDesktop desktop;
   AboutDialogModel(desktop, processor).OpenSpecFinder();
-  EXPECT_EQ(desktop.events, (std::vector<std::string>{"open " + kLookup}));
+  EXPECT_EQ(desktop.Events(), (std::vector<std::string>{"open " + kLookup}));
 }
 
 TEST(AboutDialogModel, SearchKeysThatWouldBreakTheQueryAreEncoded) {

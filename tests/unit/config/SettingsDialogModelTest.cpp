@@ -5,11 +5,12 @@
 #include "TestMachines.h"
 #include "config/ClockModulation.h"
 #include "hw/MsrAccess.h"
-#include "monitor/MonitorDoubles.h"
 #include "monitor/TrayIcons.h"
 #include "platform/ProfileStore.h"
+#include "platform/TextFormat.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedProcessor.h"
+#include "platform/sim/SimulatedTray.h"
 #include "resources/resource.h"
 #include "ui/InMemoryControlSurface.h"
 
@@ -84,6 +85,7 @@ struct Rig {
     settings.gpuAvailable = settings.gpuShown = gpu;
     for (int n = 0; n < kCoreSlots; ++n) settings.tjMax[n] = settings.tjMaxDetected[n] = 100;
     settings.iconShow = 1;
+    shell.recordCalls = true;
     tray.AddIcon(0);
   }
 
@@ -115,9 +117,8 @@ struct Rig {
   MsrAccess access;
   ClockModulation clock;
   AppSettings settings;
-  testing::CountingPainter painter;
-  testing::RecordingShell shell{painter};
-  TrayIcons tray{settings, shell, painter, testing::kApplicationIcon};
+  SimulatedTray shell;
+  TrayIcons tray{settings, shell, shell, SimulatedTray::kApplicationIcon};
   SimulatedDesktop desktop;
   RecordingStore store;
   InMemoryControlSurface controls = DialogControls();

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "monitor/MonitorDoubles.h"
+#include "platform/sim/SimulatedDesktop.h"
 
 namespace korvath {
 namespace {
@@ -14,6 +14,7 @@ struct AlarmRig {
     settings.alarm = true;
     settings.alarm1 = 80;
     settings.alarm2 = 90;
+    desktop.shellFinds = true;
   }
   // One cycle's alarm part: the CPU checks, the GPU check, the actions.
   void Cycle(std::initializer_list<int> cores, int gpu = 0) {
@@ -24,7 +25,7 @@ struct AlarmRig {
     alarms.RunActions(cycleCount);
   }
   AppSettings settings;
-  testing::RecordingDesktop desktop;
+  SimulatedDesktop desktop;
   int flashes = 0;
   AlarmMonitor alarms{settings, desktop, [this] { ++flashes; }};
   uint64_t cycleCount = 0;
@@ -52,7 +53,7 @@ TEST(AlarmMonitor, SoundPlaysOnMultiplesOfSixOnly) {
   rig.Cycle({50});
   rig.Cycle({50});
   for (int i = 0; i < 10; ++i) rig.Cycle({85});  // cycles 3 to 12
-  EXPECT_EQ(rig.desktop.events, (std::vector<std::string>{"play KVWarning.wav", "play KVWarning.wav"}));
+  EXPECT_EQ(rig.desktop.Events(), (std::vector<std::string>{"sound KVWarning.wav", "sound KVWarning.wav"}));
   EXPECT_EQ(rig.flashes, 10);
 }
 
@@ -77,7 +78,7 @@ TEST(AlarmMonitor, AlarmFileIsOpenedExactlyAsChosen) {
     rig.settings.alarmFile = file;
     rig.Cycle({30});
     EXPECT_EQ(rig.desktop.Count("open "), 1);
-    EXPECT_EQ(std::count(rig.desktop.events.begin(), rig.desktop.events.end(), std::string("open ") + file), 1)
+    EXPECT_EQ(std::count(rig.desktop.Events().begin(), rig.desktop.Events().end(), std::string("open ") + file), 1)
         << file;
   }
 }
@@ -94,22 +95,22 @@ TEST(AlarmMonitor, EmptyAlarmFileStillUsesTheArming) {
 TEST(AlarmMonitor, MissingFileReportedOnceWhileNestedCyclesRun) {
   AlarmRig rig;
   rig.settings.alarmFile = "C:\\gone.exe";
-  rig.desktop.fileExists = false;
+  rig.desktop.shellFinds = false;
   // While the box is up the window's timer keeps running cycles inside it.
-  rig.desktop.whileBoxOpen = [&rig] {
+  rig.desktop.whileOpen = [&rig] {
     for (int i = 0; i < 7; ++i) rig.Cycle({85});
   };
   rig.Cycle({85});
   EXPECT_EQ(rig.desktop.Count("open "), 1);
   EXPECT_EQ(rig.desktop.Count("box "), 1);
-  EXPECT_EQ(rig.desktop.events.front(), "open C:\\gone.exe");
-  EXPECT_EQ(rig.desktop.events[1], "box Error: Alarm file not found.\n\nC:\\gone.exe   ");
-  EXPECT_EQ(rig.desktop.lastIcon, MessageBoxIcon::kError);
+  EXPECT_EQ(rig.desktop.Events().front(), "open C:\\gone.exe");
+  EXPECT_EQ(rig.desktop.Events()[1], "box Error: Alarm file not found.\n\nC:\\gone.exe   ");
+  EXPECT_EQ(rig.desktop.messages.back().icon, MessageBoxIcon::kError);
   // Nested cycle 6 played; the interrupted cycle 1 does not play on resuming.
-  EXPECT_EQ(rig.desktop.Count("play "), 1);
+  EXPECT_EQ(rig.desktop.Count("sound "), 1);
   EXPECT_EQ(rig.flashes, 8);
 
-  rig.desktop.whileBoxOpen = nullptr;
+  rig.desktop.whileOpen = nullptr;
   rig.alarms.Rearm();
   rig.Cycle({85});
   EXPECT_EQ(rig.desktop.Count("box "), 2);

@@ -7,9 +7,10 @@
 #include <sstream>
 #include <vector>
 
-#include "monitor/MonitorDoubles.h"
 #include "platform/StdFileAppender.h"
+#include "platform/TextFormat.h"
 #include "platform/sim/SimulatedClock.h"
+#include "platform/sim/SimulatedFiles.h"
 
 namespace korvath {
 namespace {
@@ -48,10 +49,10 @@ struct LogRig {
       log.Step(AtSecondOfDay(s), temperatures);
     }
   }
-  std::vector<std::string> TextLines() { return Lines(files.files[kTextLogName]); }
+  std::vector<std::string> TextLines() { return Lines(files.Read(kTextLogName)); }
 
   AppSettings settings;
-  testing::MemoryFiles files;
+  SimulatedFiles files;
   TemperatureLog log{settings, files};
 };
 
@@ -68,7 +69,7 @@ TEST(TemperatureLog, LinesEveryFiveSecondsWrittenEachFullMinute) {
   rig.RunSeconds(12 * 3600, 12 * 3600 + 59);
   // Written at 12:00:00 with its own line; the rest of the minute waits.
   ASSERT_EQ(rig.TextLines(), std::vector<std::string>{"12/05/26 12:00:00 0 40"});
-  EXPECT_EQ(rig.files.attempts, 1);
+  EXPECT_EQ(rig.files.Calls(), 1);
   EXPECT_EQ(std::count(rig.log.Buffer().begin(), rig.log.Buffer().end(), '\n'), 11);
 
   rig.RunSeconds(12 * 3600 + 60, 12 * 3600 + 60);
@@ -87,7 +88,7 @@ TEST(TemperatureLog, WriteIntervalIsOnlyTestedOnLoggingSeconds) {
   // Writes at 35, 70, 105, 140, 175: the lines up to 175 are on disk.
   ASSERT_EQ(lines.size(), 35u);
   EXPECT_EQ(lines.back(), "12/05/26 00:02:55 55 40");
-  EXPECT_EQ(rig.files.attempts, 5);
+  EXPECT_EQ(rig.files.Calls(), 5);
 }
 
 TEST(TemperatureLog, FormatFollowsCsvAtWriteTimeForTheWholeBuffer) {
@@ -97,38 +98,38 @@ TEST(TemperatureLog, FormatFollowsCsvAtWriteTimeForTheWholeBuffer) {
   rig.log.Step(At(18, 41, 20), temperatures);
   rig.settings.csv = true;
   rig.log.WriteLogBuffer();
-  EXPECT_EQ(rig.files.files[kCsvLogName], "12/05/26,18:41:20,45,47\r\n");
+  EXPECT_EQ(rig.files.Read(kCsvLogName), "12/05/26,18:41:20,45,47\r\n");
 
   // A buffer converted for CSV but not yet written goes back to blanks when
   // CSV is switched off before the next write.
-  rig.files.writable = false;
+  rig.files.SetFolderMissing("");
   rig.log.Step(At(18, 41, 25), temperatures);
   rig.log.WriteLogBuffer();
   EXPECT_EQ(rig.log.Buffer(), "12/05/26,18:41:25,45,47\n");
   rig.settings.csv = false;
-  rig.files.writable = true;
+  rig.files.SetFolderMissing("", false);
   rig.log.Step(At(18, 41, 30), temperatures);
   rig.log.WriteLogBuffer();
-  EXPECT_EQ(rig.files.files[kTextLogName], "12/05/26 18:41:25 45 47\r\n12/05/26 18:41:30 45 47\r\n");
-  EXPECT_EQ(rig.files.files[kCsvLogName], "12/05/26,18:41:20,45,47\r\n");
+  EXPECT_EQ(rig.files.Read(kTextLogName), "12/05/26 18:41:25 45 47\r\n12/05/26 18:41:30 45 47\r\n");
+  EXPECT_EQ(rig.files.Read(kCsvLogName), "12/05/26,18:41:20,45,47\r\n");
 }
 
 TEST(TemperatureLog, UnwritableFolderLosesAndRepeatsNothing) {
   LogRig rig;
   rig.settings.logInterval = 1;
   rig.settings.hdWrite = 10;
-  rig.files.writable = false;
+  rig.files.SetFolderMissing("");
   rig.RunSeconds(0, 35);  // three failed writes
-  EXPECT_EQ(rig.files.attempts, 4);
-  EXPECT_TRUE(rig.files.files.empty());
-  rig.files.writable = true;
+  EXPECT_EQ(rig.files.Calls(), 4);
+  EXPECT_TRUE(rig.files.Files().empty());
+  rig.files.SetFolderMissing("", false);
   rig.RunSeconds(36, 50);
   std::vector<std::string> lines = rig.TextLines();
   ASSERT_EQ(lines.size(), 51u);
   for (int s = 0; s <= 50; ++s) EXPECT_EQ(lines[s].substr(9, 8), Format("00:00:%02d", s));
   EXPECT_TRUE(rig.log.Buffer().empty());
   rig.log.WriteLogBuffer();  // nothing pending, nothing written
-  EXPECT_EQ(rig.files.attempts, 6);
+  EXPECT_EQ(rig.files.Calls(), 6);
 }
 
 TEST(TemperatureLog, SimulatedDayWritesEveryLoggingSecondOnce) {
@@ -153,7 +154,7 @@ TEST(TemperatureLog, SimulatedDayWritesEveryLoggingSecondOnce) {
     writes += s % 60 == 0;
   }
   EXPECT_EQ(rig.TextLines(), expected);
-  EXPECT_EQ(rig.files.attempts, writes);
+  EXPECT_EQ(rig.files.Calls(), writes);
 }
 
 class StdFileAppenderTest : public ::testing::Test {

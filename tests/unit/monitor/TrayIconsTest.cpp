@@ -2,20 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#include "monitor/MonitorDoubles.h"
 #include "monitor/TrayIconText.h"
 #include "platform/sim/SimulatedTray.h"
 
 namespace korvath {
 namespace {
 
-using testing::kApplicationIcon;
-
 constexpr std::array<bool, kTrayIconCount> kTwoCoresAndGpu = {true, true, false, false, true};
 
 struct TrayRig {
-  TrayRig() { input.present = kTwoCoresAndGpu; }
-  ~TrayRig() { EXPECT_TRUE(painter.live.size() <= kTrayIconCount); }
+  TrayRig() {
+    input.present = kTwoCoresAndGpu;
+    tray.recordCalls = true;
+  }
+  ~TrayRig() {
+    EXPECT_TRUE(tray.LiveIcons() <= kTrayIconCount);
+    EXPECT_EQ(tray.Faults(), 0) << "an icon destroyed twice, or shown after it was destroyed";
+  }
 
   void SetTemperatures(int core0, int core1, int gpu) {
     input.temperature[0] = core0;
@@ -24,14 +27,21 @@ struct TrayRig {
   }
   void Cycle() {
     ++stats.cycleCount;
-    shell.calls.clear();
+    tray.calls.clear();
     icons.Refresh(input);
+  }
+  std::string Picture(uint32_t id) const {
+    auto found = tray.Shown().find(id);
+    return found == tray.Shown().end() ? std::string() : found->second.picture;
+  }
+  std::string Tip(uint32_t id) const {
+    auto found = tray.Shown().find(id);
+    return found == tray.Shown().end() ? std::string() : found->second.tip;
   }
 
   AppSettings settings;
-  testing::CountingPainter painter;
-  testing::RecordingShell shell{painter};
-  TrayIcons icons{settings, shell, painter, kApplicationIcon};
+  SimulatedTray tray;
+  TrayIcons icons{settings, tray, tray, SimulatedTray::kApplicationIcon};
   TemperatureStats stats;
   TrayRefreshInput input{stats};
 };
@@ -50,7 +60,7 @@ TEST(TrayIcons, AddsGpuThenCoresDownwardsAndTipsTheLowest) {
   TrayRig rig;
   rig.settings.iconShow = 0x1F;
   EXPECT_EQ(rig.icons.BeginAdding(kTwoCoresAndGpu, 0), TrayIcons::Adding::kDone);
-  EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"add 4298", "add 4295", "add 4294"}));
+  EXPECT_EQ(rig.tray.calls, (std::vector<std::string>{"add 4298", "add 4295", "add 4294"}));
   EXPECT_EQ(rig.icons.AddedIcons(), (std::vector<int>{4, 1, 0}));
   EXPECT_EQ(rig.icons.TipIconIndex(), 0);
   EXPECT_EQ(rig.icons.Record(0).callbackMessage, 0x8000u);
@@ -60,21 +70,21 @@ TEST(TrayIcons, AddsGpuThenCoresDownwardsAndTipsTheLowest) {
   rig.input.trayTipText = "Core 0:  45\xC2\xB0" "C\nCore 1:  47\xC2\xB0" "C";
   rig.SetTemperatures(45, 47, 60);
   rig.Cycle();
-  EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"modify 4294 45", "modify 4295 47", "modify 4298 60"}));
-  EXPECT_EQ(rig.shell.tips[4294], rig.input.trayTipText);
-  EXPECT_EQ(rig.shell.tips[4295], "Core 1");
-  EXPECT_EQ(rig.shell.tips[4298], " GPU ");
+  EXPECT_EQ(rig.tray.calls, (std::vector<std::string>{"modify 4294 45", "modify 4295 47", "modify 4298 60"}));
+  EXPECT_EQ(rig.Tip(4294), rig.input.trayTipText);
+  EXPECT_EQ(rig.Tip(4295), "Core 1");
+  EXPECT_EQ(rig.Tip(4298), " GPU ");
 
   rig.settings.trayInfo = true;
   rig.Cycle();
-  EXPECT_EQ(rig.shell.tips[4295], rig.input.trayTipText);
+  EXPECT_EQ(rig.Tip(4295), rig.input.trayTipText);
 }
 
 TEST(TrayIcons, NoGpuAndNoShownIconFallBackToTheTaskBar) {
   TrayRig rig;
   rig.settings.iconShow = 0x1010;  // only the GPU icon, which is not read
   rig.icons.BeginAdding({true, true, false, false, false}, 0);
-  EXPECT_TRUE(rig.shell.calls.empty());
+  EXPECT_TRUE(rig.tray.calls.empty());
   EXPECT_TRUE(rig.settings.taskBar);
   EXPECT_EQ(rig.settings.iconShow, 0x1000u);
   EXPECT_EQ(rig.icons.TipIconIndex(), -1);
@@ -87,11 +97,11 @@ TEST(TrayIcons, UnchangedValuesAreNotRedrawnExceptTheTipIcon) {
   rig.SetTemperatures(45, 47, 0);
   rig.Cycle();
   rig.Cycle();
-  EXPECT_EQ(rig.shell.calls, std::vector<std::string>{"modify 4294 45"});
+  EXPECT_EQ(rig.tray.calls, std::vector<std::string>{"modify 4294 45"});
 
   rig.settings.alarm = true;  // alarms on: every icon every cycle
   rig.Cycle();
-  EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"modify 4294 45", "modify 4295 47"}));
+  EXPECT_EQ(rig.tray.calls, (std::vector<std::string>{"modify 4294 45", "modify 4295 47"}));
 }
 
 TEST(TrayIcons, IconsAtTheThresholdBlinkOnOddCyclesDuringAnAlarm) {
@@ -105,13 +115,13 @@ TEST(TrayIcons, IconsAtTheThresholdBlinkOnOddCyclesDuringAnAlarm) {
   std::vector<std::string> core0;
   for (int i = 0; i < 4; ++i) {
     rig.Cycle();
-    core0.push_back(rig.shell.pictures[4294]);
-    EXPECT_EQ(rig.shell.pictures[4295], "47");
+    core0.push_back(rig.Picture(4294));
+    EXPECT_EQ(rig.Picture(4295), "47");
   }
   EXPECT_EQ(core0, (std::vector<std::string>{"app", "85", "app", "85"}));
   rig.input.alarmThisCycle = false;
   rig.Cycle();
-  EXPECT_EQ(rig.shell.pictures[4294], "85");
+  EXPECT_EQ(rig.Picture(4294), "85");
 }
 
 TEST(TrayIcons, ValueFollowsTheDisplayMode) {
@@ -144,8 +154,8 @@ TEST(TrayIcons, ValueFollowsTheDisplayMode) {
     rig.settings.iconShow = 0x11 | c.mode;
     rig.icons.ForceRedraw();
     rig.Cycle();
-    EXPECT_EQ(rig.shell.pictures[4294], c.core) << std::hex << c.mode;
-    EXPECT_EQ(rig.shell.pictures[4298], c.gpu) << std::hex << c.mode;
+    EXPECT_EQ(rig.Picture(4294), c.core) << std::hex << c.mode;
+    EXPECT_EQ(rig.Picture(4298), c.gpu) << std::hex << c.mode;
   }
 }
 
@@ -160,7 +170,7 @@ TEST(TrayIcons, AverageRightAfterResetIsTheCurrentValue) {
   rig.stats.tempSum[0] += 57;
   rig.SetTemperatures(57, 0, 0);
   rig.Cycle();
-  EXPECT_EQ(rig.shell.pictures[4294], "57");
+  EXPECT_EQ(rig.Picture(4294), "57");
 }
 
 TEST(TrayIcons, FailedDrawingKeepsTheOldPictureAndRetries) {
@@ -169,30 +179,30 @@ TEST(TrayIcons, FailedDrawingKeepsTheOldPictureAndRetries) {
   rig.SetTemperatures(45, 0, 0);
   rig.Cycle();
   IconHandle shown = rig.icons.Record(0).icon;
-  rig.painter.failDrawing = true;
+  rig.tray.failDrawing = true;
   rig.SetTemperatures(46, 0, 0);
   rig.Cycle();
-  EXPECT_TRUE(rig.shell.calls.empty());
+  EXPECT_TRUE(rig.tray.calls.empty());
   EXPECT_EQ(rig.icons.Record(0).icon, shown);
-  EXPECT_TRUE(rig.painter.IsLive(shown));
-  rig.painter.failDrawing = false;
+  EXPECT_TRUE(rig.tray.IsLive(shown));
+  rig.tray.failDrawing = false;
   rig.input.trayTipText = "x";
   rig.settings.trayInfo = true;  // not the tip icon's rule that redraws it
   rig.Cycle();
-  EXPECT_EQ(rig.shell.pictures[4294], "46");
+  EXPECT_EQ(rig.Picture(4294), "46");
 }
 
 TEST(TrayIcons, RefusedIconIsRetriedInOrderThenGivenUp) {
   TrayRig rig;
   rig.settings.iconShow = 0x03;
-  rig.shell.refuseAdds = 3;
+  rig.tray.refuseAdds = 3;
   uint32_t now = 0;
   EXPECT_EQ(rig.icons.BeginAdding(kTwoCoresAndGpu, now), TrayIcons::Adding::kRetrying);
   EXPECT_TRUE(rig.icons.AddedIcons().empty());
   for (int i = 0; i < 2; ++i) EXPECT_EQ(rig.icons.RetryAdding(now += kTrayRetryPeriodMs), TrayIcons::Adding::kRetrying);
   EXPECT_EQ(rig.icons.RetryAdding(now += kTrayRetryPeriodMs), TrayIcons::Adding::kDone);
   EXPECT_EQ(rig.icons.AddedIcons(), (std::vector<int>{1, 0}));
-  EXPECT_EQ(rig.shell.calls,
+  EXPECT_EQ(rig.tray.calls,
             (std::vector<std::string>{"add 4295 refused", "modify 4295 refused", "add 4295 refused",
                                       "modify 4295 refused", "add 4295 refused", "modify 4295 refused", "add 4295",
                                       "add 4294"}));
@@ -200,7 +210,7 @@ TEST(TrayIcons, RefusedIconIsRetriedInOrderThenGivenUp) {
 
   TrayRig never;
   never.settings.iconShow = 0x03;
-  never.shell.refuseAdds = 1000;
+  never.tray.refuseAdds = 1000;
   now = 0xFFFFF000;  // the tick count wraps during the wait
   never.icons.BeginAdding(kTwoCoresAndGpu, now);
   int retries = 0;
@@ -210,7 +220,7 @@ TEST(TrayIcons, RefusedIconIsRetriedInOrderThenGivenUp) {
   EXPECT_TRUE(never.settings.taskBar);
   EXPECT_EQ(never.settings.iconShow, 0x03u);  // the user's choice, for the next start
   never.Cycle();
-  EXPECT_TRUE(never.shell.calls.empty());  // nothing to redraw while nothing is shown
+  EXPECT_TRUE(never.tray.calls.empty());  // nothing to redraw while nothing is shown
 }
 
 // A shell that took an add but answered too late refuses the same id from
@@ -248,15 +258,16 @@ TEST(TrayIcons, TaskbarCreatedAddsTheIconsAgainWithTheirPictures) {
   rig.icons.BeginAdding(kTwoCoresAndGpu, 0);
   rig.SetTemperatures(45, 47, 0);
   rig.Cycle();
-  rig.shell.calls.clear();
+  rig.tray.calls.clear();
+  rig.tray.Restart();
   rig.icons.OnTaskbarCreated(5000);
-  EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"add 4295", "add 4294"}));
-  EXPECT_NE(rig.icons.Record(0).icon, kApplicationIcon);
+  EXPECT_EQ(rig.tray.calls, (std::vector<std::string>{"add 4295", "add 4294"}));
+  EXPECT_NE(rig.icons.Record(0).icon, SimulatedTray::kApplicationIcon);
   EXPECT_EQ(rig.icons.AddedIcons(), (std::vector<int>{1, 0}));
 
   // An adding run still waiting for the shell goes on at once.
   TrayRig waiting;
-  waiting.shell.refuseAdds = 1;
+  waiting.tray.refuseAdds = 1;
   waiting.icons.BeginAdding(kTwoCoresAndGpu, 0);
   EXPECT_EQ(waiting.icons.OnTaskbarCreated(100), TrayIcons::Adding::kDone);
   EXPECT_EQ(waiting.icons.AddedIcons(), std::vector<int>{0});
@@ -271,16 +282,16 @@ TEST(TrayIcons, RedrawsAndBlinkingLeaveNoIconAlive) {
   for (int i = 0; i < 5000; ++i) {
     rig.SetTemperatures(60 + i % 20, 50 + i % 7, 40 + i % 3);
     rig.input.alarmThisCycle = i % 20 >= 10;
-    rig.painter.failDrawing = i % 97 == 0;
+    rig.tray.failDrawing = i % 97 == 0;
     rig.Cycle();
-    ASSERT_LE(rig.painter.live.size(), 3u);
+    ASSERT_LE(rig.tray.LiveIcons(), 3u);
   }
-  EXPECT_GT(rig.painter.destroyed, 10000);
-  rig.shell.calls.clear();
+  EXPECT_GT(rig.tray.DestroyedIcons(), 10000);
+  rig.tray.calls.clear();
   rig.icons.DeleteShownIcons();
-  EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"delete 4294", "delete 4295", "delete 4296", "delete 4297",
+  EXPECT_EQ(rig.tray.calls, (std::vector<std::string>{"delete 4294", "delete 4295", "delete 4296", "delete 4297",
                                                        "delete 4298"}));
-  EXPECT_TRUE(rig.painter.live.empty());
+  EXPECT_EQ(rig.tray.LiveIcons(), 0u);
 }
 
 }  // namespace

@@ -6,10 +6,12 @@
 #include "hw/MsrAccess.h"
 #include "hw/TscClock.h"
 #include "platform/sim/SimulatedClock.h"
+#include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "resources/resource.h"
 #include "tools/ToolFakes.h"
 #include "tools/WorkKernel.h"
+#include "ui/InMemoryControlSurface.h"
 
 namespace korvath {
 namespace {
@@ -108,6 +110,7 @@ struct BenchmarkRig {
                   }) {
     cpu.signature = 0x1067A;
     cpu.maxMultiplier = 9.0;
+    mainWindow.RecordTexts();
     // The kernel takes 7.315 s on the simulated clock.
     benchmark.SetKernel([this](int multiplier) {
       kernelMultiplier = multiplier;
@@ -121,8 +124,8 @@ struct BenchmarkRig {
   CpuInfo cpu;
   MsrAccess access;
   testing::FakeThreads threads;
-  testing::FakeDesktop desktop;
-  testing::FakeControls mainWindow;
+  SimulatedDesktop desktop;
+  InMemoryControlSurface mainWindow{IDC_QZ_BENCH};
   double tscMhz = 3000.0;
   std::function<double()> readMhz;
   // 3000 MHz over the simulated 10 MHz performance counter.
@@ -150,7 +153,7 @@ TEST(Benchmark, RunsAtHighestPriorityAndReportsTheScore) {
   EXPECT_EQ(rig.mainWindow.FocusedControl(), IDC_QZ_BENCH);
 
   ASSERT_EQ(rig.desktop.messages.size(), 1u);
-  const testing::ShownMessage& box = rig.desktop.messages[0];
+  const SimulatedDesktop::ShownMessage& box = rig.desktop.messages[0];
   EXPECT_EQ(box.caption, "QZ Bench Score");
   EXPECT_EQ(box.icon, MessageBoxIcon::kInformation);
   EXPECT_EQ(box.buttons, MessageBoxButtons::kOk);

@@ -10,10 +10,12 @@
 #include "hw/CoreSlots.h"
 #include "hw/MsrAccess.h"
 #include "platform/sim/SimulatedClock.h"
+#include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "resources/resource.h"
 #include "tools/SensorTest.h"
 #include "tools/ToolFakes.h"
+#include "ui/InMemoryControlSurface.h"
 
 namespace korvath::testing {
 
@@ -46,6 +48,19 @@ class HookedClock : public SimulatedClock {
   std::function<void(uint32_t)> onSleep;
 };
 
+// The Sensor Test dialog's controls that its model fills and switches, with
+// the texts they were given.
+inline InMemoryControlSurface SensorTestControls() {
+  InMemoryControlSurface controls{IDC_STATUS, IDC_START, IDC_STOP, IDC_DOWNLOAD_PRIME95};
+  for (int row = 0; row < kCoolDownRows; ++row) {
+    controls.Add(kCoolDownLoadCellIds[row]);
+    for (int id : kCoolDownCoreCellIds[row]) controls.Add(id);
+  }
+  for (int id : kMovementCellIds) controls.Add(id);
+  controls.RecordTexts();
+  return controls;
+}
+
 struct SensorTestRig {
   explicit SensorTestRig(const std::string& machine = "e8400") : SensorTestRig(LoadMachine(machine)) {}
   explicit SensorTestRig(MachineDescription machine)
@@ -53,11 +68,15 @@ struct SensorTestRig {
         cpu(CreateCpuInfo(processor)),
         access(processor, cpu),
         test(access, clock, threads, desktop, dialog, timer) {
+    desktop.pickedFile = "C:\\tools\\prime95.exe";
+    desktop.shellFinds = true;
     BuildCoreSlots(access);
     processor.PokeMsr(0, kMsrClockModulation, savedModulation);
     processor.PokeMsr(1, kMsrClockModulation, savedModulation);
     processor.ClearEvents();
   }
+  // The model reached only controls the dialog has.
+  ~SensorTestRig() { EXPECT_TRUE(dialog.UnknownIds().empty()); }
 
   void SetDistance(int logical, int distance) {
     processor.PokeMsr(logical, kMsrThermStatus, 0x88000000ull | (static_cast<uint64_t>(distance) << 16));
@@ -100,8 +119,8 @@ struct SensorTestRig {
   CpuInfo cpu;
   MsrAccess access;
   FakeThreads threads;
-  FakeDesktop desktop;
-  FakeControls dialog;
+  SimulatedDesktop desktop;
+  InMemoryControlSurface dialog = SensorTestControls();
   FakeTimer timer;
   SensorTest test;
 };

@@ -214,7 +214,7 @@ TEST(SensorTest, DownloadOpensThePublishersPage) {
   SensorTestRig rig;
   rig.test.OnDownload();
   EXPECT_EQ(rig.Status(), "Step 3. Download the appropriate program for your OS:");
-  EXPECT_EQ(rig.desktop.opened, (std::vector<std::string>{kPrime95DownloadPage}));
+  EXPECT_EQ(rig.desktop.Events(), (std::vector<std::string>{std::string("open ") + kPrime95DownloadPage}));
   EXPECT_NE(std::string(kPrime95DownloadPage).find("/freesoft/"), std::string::npos);
 }
 
@@ -248,7 +248,7 @@ TEST(SensorTestPlacement, OpensOnTheSideWithMoreRoom) {
 }
 
 TEST(SensorTestButton, ShowsTestingWhileTheDialogRuns) {
-  testing::FakeControls mainWindow;
+  InMemoryControlSurface mainWindow{IDC_SENSOR_TEST};
   std::string duringRun;
   bool enabledDuringRun = true;
   RunSensorTestButton(mainWindow, [&] {

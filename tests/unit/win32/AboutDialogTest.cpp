@@ -9,7 +9,7 @@
 
 #include "TestMachines.h"
 #include "about/AboutLinks.h"
-#include "monitor/MonitorDoubles.h"
+#include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "resources/resource.h"
 
@@ -70,8 +70,8 @@ TEST(AboutDialog, EachLinkOpensItsPageAndClosesTheBoxAsCancelled) {
       {IDC_SPEC_FINDER, "open " + SpecFinderAddress("E8400")},
   };
   for (const Case& c : cases) {
-    testing::RecordingDesktop desktop;
-    desktop.fileExists = false;  // the shell's failure is not reported
+    SimulatedDesktop desktop;
+    desktop.shellFinds = false;  // the shell's failure is not reported
     ScriptedAbout about(
         [&](ScriptedAbout& self) {
           HWND button = GetDlgItem(self.Handle(), IDC_HOME_PAGE);
@@ -83,7 +83,7 @@ TEST(AboutDialog, EachLinkOpensItsPageAndClosesTheBoxAsCancelled) {
         },
         desktop, processor);
     EXPECT_EQ(about.RunModal(), IDCANCEL);
-    EXPECT_EQ(desktop.events, (std::vector<std::string>{c.opened}));
+    EXPECT_EQ(desktop.Events(), (std::vector<std::string>{c.opened}));
     EXPECT_EQ(about.Handle(), nullptr);
   }
 }

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/GdiHolders.h"
 #include "resources/resource.h"
-#include "ui/GdiHolders.h"
 
 namespace korvath {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/GdiHolders.h"
+#include "platform/win32/GdiHolders.h"
 
 #include <gtest/gtest.h>
 

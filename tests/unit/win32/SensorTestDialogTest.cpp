@@ -12,6 +12,7 @@
 #include "hw/CoreSlots.h"
 #include "hw/MsrAccess.h"
 #include "platform/sim/SimulatedClock.h"
+#include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Threads.h"
@@ -39,7 +40,7 @@ std::string StandInPath() {
 }
 
 // Message boxes and pickers are recorded; processes are real.
-class ProcessDesktop : public testing::FakeDesktop {
+class ProcessDesktop : public SimulatedDesktop {
  public:
   ProcessId StartProcess(const std::string& path, uint32_t affinityMask) override {
     started.push_back({path, affinityMask});
@@ -127,8 +128,8 @@ TEST(SensorTest, LoadThreadsRunUntilTheLoadedReadingAndNoLonger) {
   WatchedClock clock;
   int runningAtReading = -1;
   clock.onSleep = [&] { runningAtReading = threads.unfinished.load(); };
-  testing::FakeDesktop desktop;
-  testing::FakeControls dialog;
+  SimulatedDesktop desktop;
+  InMemoryControlSurface dialog = testing::SensorTestControls();
   testing::FakeTimer timer;
   {
     SensorTest test(access, clock, threads, desktop, dialog, timer);
