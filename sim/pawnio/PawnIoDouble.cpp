@@ -18,29 +18,12 @@
 #include "platform/sim/SimulatedClock.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "platform/win32/ModulePath.h"
+#include "platform/win32/PerformanceCounterTime.h"
 
 namespace korvath {
 namespace {
 
 constexpr char kMachineFileName[] = "simulated-machine.ini";
-
-// MPERF and APERF count on from the performance counter, as the simulated
-// machine of korvath-sim.exe does, so that both see the same load.
-class PerformanceCounterTime : public MachineTime {
- public:
-  PerformanceCounterTime() {
-    QueryPerformanceFrequency(&frequency_);
-    if (frequency_.QuadPart <= 0) frequency_.QuadPart = 1;
-  }
-  int64_t NowMicroseconds() const override {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<int64_t>(static_cast<long double>(now.QuadPart) * 1e6L / frequency_.QuadPart);
-  }
-
- private:
-  LARGE_INTEGER frequency_{};
-};
 
 struct Session {
   std::mutex lock;

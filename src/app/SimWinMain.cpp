@@ -14,6 +14,7 @@
 #include "platform/sim/SimulatedWorkThreads.h"
 #include "platform/win32/ModulePath.h"
 #include "platform/win32/NvapiGpuSource.h"
+#include "platform/win32/PerformanceCounterTime.h"
 #include "platform/win32/Win32ProfileStore.h"
 #include "platform/win32/Win32Processor.h"
 #include "platform/win32/Win32Threads.h"
@@ -22,23 +23,6 @@
 namespace {
 
 constexpr int kNoMachineExitCode = 2;
-
-// The simulated counters follow the real performance counter.
-class RealMachineTime : public korvath::MachineTime {
- public:
-  RealMachineTime() {
-    QueryPerformanceFrequency(&frequency_);
-    if (frequency_.QuadPart <= 0) frequency_.QuadPart = 1;
-  }
-  int64_t NowMicroseconds() const override {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<int64_t>(static_cast<long double>(now.QuadPart) * 1e6L / frequency_.QuadPart);
-  }
-
- private:
-  LARGE_INTEGER frequency_;
-};
 
 // [driver] real_drivers: the register calls take the road korvath.exe takes
 // (the library beside the executable, else the read-only driver), where the
@@ -71,7 +55,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return kNoMachineExitCode;
   }
   korvath::Win32TimeSource time;
-  RealMachineTime machineTime;
+  korvath::PerformanceCounterTime machineTime;
   std::unique_ptr<korvath::SimulatedProcessor> ownProcessor =
       machine.machine->realDrivers ? std::make_unique<RealDriverProcessor>(*machine.machine, &machineTime)
                                    : std::make_unique<korvath::SimulatedProcessor>(*machine.machine, &machineTime);
