@@ -32,17 +32,25 @@ void ClockModulation::ApplyAtStartup(uint32_t clockMod) {
   if (access_.readOnly()) return;
   clockMod &= kDefinedBits;
   if (clockMod == 0) return;
-  access_.SetClockModulation(NormaliseClockModulation(clockMod));
+  Write(NormaliseClockModulation(clockMod));
 }
 
 uint32_t ClockModulation::ReadProcessor0() {
   // Processor 0 stands for all: every write goes to every processor.
-  access_.PinToCpu(1);
   uint32_t low = 0;
   uint32_t high = 0;
-  access_.ReadMsr(kMsrClockModulation, &low, &high);
+  bool read = access_.PinToCpu(1) && access_.ReadMsr(kMsrClockModulation, &low, &high);
   access_.RestoreAffinity();
+  // A refused read is no value: 0 would switch modulation off in the dialog
+  // and be saved over the user's setting at exit.
+  if (!read) return lastKnown_;
+  lastKnown_ = low;
   return low;
+}
+
+void ClockModulation::Write(uint32_t value) {
+  access_.SetClockModulation(value);
+  lastKnown_ = value;
 }
 
 CoreVidView ClockModulation::ReadCoreVid() {
@@ -70,7 +78,7 @@ ClockModulationView ClockModulation::Open() {
   if (access_.readOnly()) return {false, DutyCycleText(kClockModulationOff), false};
   heldForCancel_ = ReadProcessor0();
   uint32_t value = NormaliseClockModulation(heldForCancel_);
-  access_.SetClockModulation(value);
+  Write(value);
   return {(value & kClockModulationEnabled) != 0, DutyCycleText(value)};
 }
 
@@ -78,7 +86,7 @@ ClockModulationView ClockModulation::SetEnabled(bool enabled) {
   uint32_t value = ReadProcessor0();
   if ((value & kDutyBits) < 2) value = kClockModulationOff;
   value = enabled ? (value | kClockModulationEnabled) : (value & ~kClockModulationEnabled);
-  access_.SetClockModulation(value);
+  Write(value);
   return {enabled, DutyCycleText(value)};
 }
 
@@ -95,18 +103,18 @@ ClockModulationView ClockModulation::StepDown() {
 }
 
 ClockModulationView ClockModulation::Defaults() {
-  access_.SetClockModulation(kClockModulationOff);
+  Write(kClockModulationOff);
   return {false, DutyCycleText(kClockModulationOff)};
 }
 
-void ClockModulation::Cancel() { access_.SetClockModulation(heldForCancel_); }
+void ClockModulation::Cancel() { Write(heldForCancel_); }
 
 uint32_t ClockModulation::ReadForSaving() { return access_.readOnly() ? fromFile_ : ReadProcessor0(); }
 
 void ClockModulation::SwitchOff() { access_.SetClockModulation(kClockModulationOff); }
 
 ClockModulationView ClockModulation::WriteAndShow(uint32_t value) {
-  access_.SetClockModulation(value);
+  Write(value);
   return {true, DutyCycleText(value)};
 }
 

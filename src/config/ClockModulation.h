@@ -62,15 +62,19 @@ class ClockModulation {
   uint32_t ReadForSaving();
   void SwitchOff();
 
+  // Processor 0's register; when the read is refused, the value last read or
+  // written here.
   uint32_t ReadProcessor0();
   uint32_t heldForCancel() const { return heldForCancel_; }
 
  private:
   ClockModulationView WriteAndShow(uint32_t value);
+  void Write(uint32_t value);
 
   MsrAccess& access_;
   uint32_t heldForCancel_ = 0;
   uint32_t fromFile_ = 0;
+  uint32_t lastKnown_ = 0;
 };
 
 }  // namespace korvath

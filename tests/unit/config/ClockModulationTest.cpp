@@ -201,5 +201,15 @@ TEST(ClockModulation, DefaultsAndExit) {
   EXPECT_EQ(exiting.Writes(), Rig::WritesOf("0x2"));
 }
 
+// A driver that refuses the read gives no value: the dialog steps from what
+// was last written and the exit saves that, not 0 over the user's setting.
+TEST(ClockModulation, RefusedReadsKeepTheLastKnownValue) {
+  Rig rig("[driver]\nread_fails_every = 1\n");
+  rig.clock.ApplyAtStartup(0x1C);
+  EXPECT_EQ(rig.clock.ReadForSaving(), 0x1Cu);
+  EXPECT_EQ(rig.clock.StepUp().dutyText, "87.5 %");
+  EXPECT_EQ(rig.clock.ReadForSaving(), 0x1Eu);
+}
+
 }  // namespace
 }  // namespace korvath
