@@ -191,7 +191,8 @@ void Monitor::MetricsStep() {
   const TemperatureStats& stats = temperatures_.stats();
   MetricsReadings readings;
   for (int slot = 0; slot < kCoreSlots; ++slot) {
-    if (cpu_.coreSlotMask[slot] == 0) continue;
+    // A core never read yet has no number in the window, nor here.
+    if (cpu_.coreSlotMask[slot] == 0 || !temperatures_.hasReading(slot)) continue;
     const ThermalSample& sample = temperatures_.sample(slot);
     CoreMetrics& core = readings.cores[static_cast<size_t>(readings.coreCount++)];
     core.slot = slot;

@@ -560,12 +560,13 @@ TEST(Monitor, FailedRegisterReadsChangeNothingShown) {
   MachineDescription machine = testing::LoadMachine("e8400");
   machine.activity.loadPercent = 50;
   machine.activity.busRatio = 9.0;
-  const std::string settings = "LogFile=1\nLogInterval=1\nHDWrite=1\nAlarm=1\nAlarm1=60\n";
+  const std::string settings = "LogFile=1\nLogInterval=1\nHDWrite=1\nAlarm=1\nAlarm1=60\nMetricsFile=korvath.prom\n";
   MonitorRig clean(machine, settings);
   machine.readFailsEvery = 5;
   MonitorRig failing(machine, settings);
   ASSERT_FALSE(clean.StartUp().has_value());
   ASSERT_FALSE(failing.StartUp().has_value());
+  const std::string metrics = "C:\\Korvath\\korvath.prom";
   const int shown[] = {IDC_TEMPERATURE0, IDC_TEMPERATURE1, IDC_MINIMUM0, IDC_MAXIMUM0, IDC_MAXIMUM1,
                        IDC_LOAD,         IDC_BUS_MULTIPLIER, IDC_CLOCK_SPEED};
   for (int cycle = 1; cycle <= 60; ++cycle) {
@@ -573,11 +574,18 @@ TEST(Monitor, FailedRegisterReadsChangeNothingShown) {
     failing.Tick();
     for (int id : shown) EXPECT_EQ(failing.Text(id), clean.Text(id)) << "cycle " << cycle << ", control " << id;
     EXPECT_EQ(failing.desktop.TakeEvents(), clean.desktop.TakeEvents()) << "cycle " << cycle;
+    EXPECT_EQ(failing.metricsFiles.Read(metrics), clean.metricsFiles.Read(metrics)) << "cycle " << cycle;
   }
   EXPECT_EQ(clean.Text(IDC_BUS_MULTIPLIER), "333.33 x 9.0");
   EXPECT_EQ(failing.files.writes, clean.files.writes);
   EXPECT_EQ(failing.monitor->temperatures().stats().AverageTemperature(0),
             clean.monitor->temperatures().stats().AverageTemperature(0));
+  // A sensor never read has no number in the window, nor in the file.
+  machine.readFailsEvery = 1;
+  MonitorRig unread(machine, settings);
+  ASSERT_FALSE(unread.StartUp().has_value());
+  unread.Tick();
+  EXPECT_EQ(unread.metricsFiles.Read(metrics).find("korvath_core_temperature_celsius{"), std::string::npos);
 }
 
 TEST(Monitor, AnchorNeverSetIsTheOrigin) {
