@@ -129,6 +129,7 @@ AppSettings ReadSettings(ProfileStore& store, const StartupFacts& facts, ClockMo
   s.anchorXY = static_cast<uint32_t>(ReadNumber(store, key::kAnchorXY));
   s.miniMode = ReadNumber(store, key::kMiniMode);
   s.taskBar = ReadNumber(store, key::kTaskBar);
+  s.taskBarInFile = s.taskBar;
   s.startMinimized = ReadNumber(store, key::kStartMinimized);
   s.csv = ReadNumber(store, key::kCsv);
   s.onTop = ReadNumber(store, key::kOnTop);
