@@ -86,6 +86,12 @@ uint32_t PackWindowPosition(ScreenPoint topLeft) {
   return PackPosition(topLeft);
 }
 
+ScreenPoint UnpackWindowPosition(uint32_t packed) {
+  ScreenPoint point = UnpackPosition(packed);
+  if (point == ScreenPoint{0, -1}) point.y = 0;
+  return point;
+}
+
 int ConvertIdleText(std::string_view text) {
   double scaled = ParseLeadingDecimal(text) * 100.0;
   // Anything this far out is out of range anyway; it must not reach the cast.

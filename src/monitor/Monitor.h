@@ -159,7 +159,9 @@ class Monitor {
   std::array<bool, kTrayIconCount> PresentIcons() const;
   StartupFacts CollectStartupFacts() const;
   void ApplyWindowSettings();
-  bool SavedPointOnScreen(ScreenPoint point);
+  // Whether the window, moved to put its top-left corner there, could be
+  // taken hold of (WindowReachable).
+  bool ReachableAt(ScreenPoint topLeft);
 
   MonitorSeams seams_;
   MainWindowView& view_;

@@ -588,6 +588,30 @@ TEST(Monitor, FailedRegisterReadsChangeNothingShown) {
   EXPECT_EQ(unread.metricsFiles.Read(metrics).find("korvath_core_temperature_celsius{"), std::string::npos);
 }
 
+// A saved corner is used wherever a 32 x 32 square of the title bar lies on
+// a work area: a few pixels off the left edge, under a task bar at the top,
+// and (0, 0), which the file holds as (0, -1), reopens at (0, 0).
+TEST(Monitor, SavedPositionReopensWhereTheTitleBarCanBeTakenHoldOf) {
+  auto openedAt = [](ScreenPoint saved, std::vector<WindowRect> workAreas) {
+    MonitorRig rig(testing::LoadMachine("e8400"), "WindowXY=" + std::to_string(PackWindowPosition(saved)) + "\n");
+    rig.window.workAreas = std::move(workAreas);
+    EXPECT_FALSE(rig.StartUp().has_value());
+    return ScreenPoint{rig.window.rect.left, rig.window.rect.top};
+  };
+  const std::vector<WindowRect> primary = {{0, 0, 1280, 984}};
+  const std::vector<WindowRect> topTaskBar = {{0, 40, 1280, 1024}};
+  const std::vector<WindowRect> leftTaskBar = {{48, 0, 1280, 1024}};
+  EXPECT_EQ(openedAt({-3, 200}, primary), (ScreenPoint{-3, 200}));
+  EXPECT_EQ(openedAt({-7, 0}, primary), (ScreenPoint{-7, 0}));  // flush, invisible borders included
+  EXPECT_EQ(openedAt({0, 0}, primary), (ScreenPoint{0, 0}));
+  EXPECT_EQ(openedAt({300, 10}, topTaskBar), (ScreenPoint{300, 10}));
+  EXPECT_EQ(openedAt({0, 300}, leftTaskBar), (ScreenPoint{0, 300}));
+  // Unreachable: the title bar wholly under the top task bar, or all but 31
+  // pixels of the window beyond the screen's right edge.
+  EXPECT_EQ(openedAt({300, 0}, {{0, 40, 1280, 1024}}), (ScreenPoint{100, 100}));
+  EXPECT_EQ(openedAt({1249, 300}, primary), (ScreenPoint{100, 100}));
+}
+
 TEST(Monitor, AnchorNeverSetIsTheOrigin) {
   MonitorRig rig(testing::LoadMachine("e8400"));
   ASSERT_FALSE(rig.StartUp().has_value());
