@@ -2,25 +2,13 @@
 
 #include <utility>
 
+#include "platform/FolderPath.h"
+
 namespace korvath {
-namespace {
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool IsAbsolute(std::string_view path) {
-  if (!path.empty() && IsSeparator(path[0])) return true;  // a root or a network path
-  bool letter = !path.empty() && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-  return letter && path.size() >= 2 && path[1] == ':';
-}
-
-}  // namespace
 
 std::string ResolveMetricsPath(std::string_view setting, std::string_view executableFolder) {
   if (setting.empty()) return {};
-  if (IsAbsolute(setting) || executableFolder.empty()) return std::string(setting);
-  std::string path(executableFolder);
-  if (!IsSeparator(path.back())) path += path.find('\\') != std::string::npos ? '\\' : '/';
-  return path.append(setting);
+  return PathInFolder(setting, executableFolder);
 }
 
 MetricsFile::MetricsFile(FileWriter& files, std::string path, std::string head)

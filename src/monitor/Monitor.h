@@ -61,8 +61,9 @@ struct MonitorSeams {
   std::function<void()> onClockThreadStart;
   // Where the metrics file is written; without it MetricsFile is ignored.
   FileWriter* metricsFiles = nullptr;
-  // The executable's folder, ending with a separator: a relative MetricsFile
-  // starts there.
+  // The executable's folder, ending with a separator: the log, the warning
+  // sound, a relative MetricsFile and a relative AlarmFile are taken from
+  // there. Empty in simulated runs, which keep the bare names.
   std::string executableFolder = {};
 };
 

@@ -588,6 +588,30 @@ TEST(Monitor, FailedRegisterReadsChangeNothingShown) {
   EXPECT_EQ(unread.metricsFiles.Read(metrics).find("korvath_core_temperature_celsius{"), std::string::npos);
 }
 
+// Everything Korvath writes or opens by a name of its own lies in the
+// program's folder, fixed at start-up: a file picker that moves the current
+// folder moves none of them. An AlarmFile with a folder of its own stays as
+// chosen.
+TEST(Monitor, FilesKorvathNamesLieInItsFolder) {
+  MonitorRig rig(testing::LoadMachine("e8400"),
+                 "LogFile=1\nLogInterval=1\nHDWrite=1\nAlarm=1\nAlarm1=0\nAlarmFile=alarm.bat\n");
+  rig.desktop.shellFinds = true;
+  ASSERT_FALSE(rig.StartUp().has_value());
+  for (int cycle = 1; cycle <= 6; ++cycle) rig.Tick();
+  ASSERT_EQ(rig.files.writes.size(), 6u);
+  for (const std::string& write : rig.files.writes) {
+    EXPECT_EQ(write.rfind("C:\\Korvath\\KorvathLog.txt: ", 0), 0u) << write;
+  }
+  EXPECT_EQ(rig.desktop.TakeEvents(),
+            (std::vector<std::string>{"open C:\\Korvath\\alarm.bat", "sound C:\\Korvath\\KVWarning.wav"}));
+
+  MonitorRig chosen(testing::LoadMachine("e8400"), "Alarm=1\nAlarm1=0\nAlarmFile=D:\\tools\\alarm.bat\n");
+  chosen.desktop.shellFinds = true;
+  ASSERT_FALSE(chosen.StartUp().has_value());
+  chosen.Tick();
+  EXPECT_EQ(chosen.desktop.TakeEvents(), (std::vector<std::string>{"open D:\\tools\\alarm.bat"}));
+}
+
 // A saved corner is used wherever a 32 x 32 square of the title bar lies on
 // a work area: a few pixels off the left edge, under a task bar at the top,
 // and (0, 0), which the file holds as (0, -1), reopens at (0, 0).
