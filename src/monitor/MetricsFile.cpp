@@ -17,6 +17,15 @@ MetricsFile::MetricsFile(FileWriter& files, std::string path, std::string head)
 bool MetricsFile::Write(const MetricsReadings& readings) {
   text_.assign(head_);
   AppendMetricsReadings(readings, text_);
+  return PutInPlace();
+}
+
+bool MetricsFile::WriteStopped() {
+  text_ = MetricsStoppedText();
+  return PutInPlace();
+}
+
+bool MetricsFile::PutInPlace() {
   if (files_.WriteWhole(temporaryPath_, text_) && files_.MoveReplacing(temporaryPath_, path_)) return true;
   // A part written to a full disk, or a whole file that could not take the
   // target's place, must not stay behind.

@@ -3,6 +3,7 @@
 // is its Win32 view; korvath-sim drives it on a simulated machine.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -183,6 +184,10 @@ class Monitor {
   TrayIcons tray_;
   std::unique_ptr<MetricsFile> metrics_;
   uint64_t metricsCycles_ = 0;  // since start: Reset leaves it alone
+  // Per slot: whether this cycle's sensor read succeeded, and the refused
+  // reads since the start.
+  std::array<bool, kCoreSlots> coreReadNow_ = {};
+  std::array<uint64_t, kCoreSlots> coreReadFailures_ = {};
 
   bool gpuReading_ = false;
   uintptr_t timerId_ = kMonitorTimerId;
