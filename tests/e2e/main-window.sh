@@ -3,8 +3,8 @@
 # simulated machines, the GPU text from the fourth cycle with the driver
 # double (and the signature without it), Enter leaving the window open, Esc
 # ending it with the window state written, a saved position far off every
-# screen opening the window on screen, and one just off the left edge or
-# under a top task bar reopening in place. Then the real korvath.exe with the
+# screen opening the window on screen, and one just off the left edge
+# reopening in place. Then the real korvath.exe with the
 # hardware-access double on this host's own processor. Last, mini mode at
 # 120, 144 and 192 DPI: the temperatures wholly inside the mini window, and
 # three restarts in mini mode leaving it where it was; and a first start in
@@ -106,9 +106,10 @@ remove_nvapi_double
 run_machine q9550 "Quad Q9550" 1067A 55 56 45 "$(pack 9000 9000)"
 
 # A saved corner is used wherever the title bar can be taken hold of: a few
-# pixels past the screen's left edge, and under a task bar at the top (the
-# display's work area, _NET_WORKAREA, starting 40 pixels down), reopen in
-# place rather than at Windows' default place.
+# pixels past the screen's left edge reopens in place rather than at Windows'
+# default place. (A task bar at the top cannot be had here: Wine on Xvfb
+# without a window manager ignores _NET_WORKAREA, so its work area is the
+# whole screen; the unit tests cover that case.)
 reopens_at() {  # reopens_at NAME X Y: the window's top-left corner after a start with WindowXY there
   local folder=$E2E_TEMP/$1 pid window corner=
   install "$folder" e8400
@@ -125,10 +126,6 @@ reopens_at() {  # reopens_at NAME X Y: the window's top-left corner after a star
   echo "${corner:-no window}"
 }
 check_eq "WindowXY (-3, 200) reopens in place" "-3 200" "$(reopens_at left-edge -3 200)"
-if xprop -root -format _NET_WORKAREA 32c -set _NET_WORKAREA '0, 40, 1280, 984' 2>/dev/null; then
-  check_eq "WindowXY under a top task bar reopens in place" "300 10" "$(reopens_at top-task-bar 300 10)"
-  xprop -root -remove _NET_WORKAREA 2>/dev/null
-fi
 
 # The real program reads this host's own CPUID.
 folder=$E2E_TEMP/real
