@@ -19,6 +19,7 @@ class SimulatedMainWindow : public MainWindowView {
   WindowRect FullWindowRect() override;
   bool IsMinimized() override { return minimized; }
   bool IsOnWorkArea(int x, int y) override;
+  std::vector<WindowRect> WorkAreas() override { return workAreas; }
   void SetTitle(const std::string& text) override { title = text; }
   void ApplyZOrder(const WindowRect&, bool isTopmost) override { topmost = isTopmost; }
   void MoveWindowBy(int dx, int dy) override;

@@ -102,10 +102,15 @@ class ScratchSettingsFile {
   std::string path_;
 };
 
-// The log of a simulated run goes into the report, not onto the disk.
+// The log of a simulated run goes into the report, not onto the disk. Each
+// report takes the writes made since the previous one, and at most the last
+// kKeptWrites of them wait for it, so a long run with logging on keeps no
+// more than a short tail.
 class CapturedLogFiles : public FileAppender {
  public:
+  static constexpr size_t kKeptWrites = 16;
   bool Append(const std::string& path, std::string_view bytes) override {
+    if (writes.size() >= kKeptWrites) writes.erase(writes.begin());
     writes.push_back({path, std::string(bytes)});
     return true;
   }
@@ -146,10 +151,7 @@ class SimulatedKorvath {
   void RunCycle() {
     if (monitor_.firstTickPending()) clock_.AdvanceMilliseconds(kFirstTickMs);
     else clock_.AdvanceMilliseconds(kCyclePeriodMs);
-    size_t logWritesBefore = logFiles_.writes.size();
     monitor_.OnMonitorTimer();
-    cycleLogWrites_.assign(logFiles_.writes.begin() + static_cast<std::ptrdiff_t>(logWritesBefore),
-                           logFiles_.writes.end());
   }
 
   void ShutDown() { monitor_.ShutDown(); }
@@ -180,7 +182,7 @@ class SimulatedKorvath {
         .Add("title", window_.title)
         .Add("trayTip", monitor_.trayTipText())
         .Add("tray", TrayReport())
-        .Add("log", LogReport(cycleLogWrites_))
+        .Add("log", TakeLogReport())
         .Add("desktop", desktop_.TakeEvents());
     // The metrics file stays in memory; its path is the setting as written.
     if (const MetricsFile* metrics = monitor_.metrics()) report.Add("metricsFile", metricsFiles_.Read(metrics->path()));
@@ -190,11 +192,11 @@ class SimulatedKorvath {
   JsonObject ShutdownReport() {
     JsonObject report;
     report.Add("type", "shutdown")
-        .Add("log", LogReport(std::vector<CapturedLogFiles::Write>(
-                        logFiles_.writes.begin() + static_cast<std::ptrdiff_t>(logWritesReported_),
-                        logFiles_.writes.end())))
+        .Add("log", TakeLogReport())
         .Add("liveIcons", static_cast<int64_t>(tray_.LiveIcons()))
         .Add("settingsFile", settingsFile_.Contents());
+    // The file as Korvath leaves it behind.
+    if (const MetricsFile* metrics = monitor_.metrics()) report.Add("metricsFile", metricsFiles_.Read(metrics->path()));
     return report;
   }
 
@@ -209,10 +211,10 @@ class SimulatedKorvath {
     return icons;
   }
 
-  std::vector<std::string> LogReport(const std::vector<CapturedLogFiles::Write>& writes) {
+  std::vector<std::string> TakeLogReport() {
     std::vector<std::string> lines;
-    for (const CapturedLogFiles::Write& write : writes) lines.push_back(write.path + ": " + write.bytes);
-    logWritesReported_ = logFiles_.writes.size();
+    for (const CapturedLogFiles::Write& write : logFiles_.writes) lines.push_back(write.path + ": " + write.bytes);
+    logFiles_.writes.clear();
     return lines;
   }
 
@@ -229,8 +231,6 @@ class SimulatedKorvath {
   IniProfileStore profile_;
   SimulatedMainWindow window_;
   Monitor monitor_;
-  std::vector<CapturedLogFiles::Write> cycleLogWrites_;
-  size_t logWritesReported_ = 0;
 };
 
 }  // namespace

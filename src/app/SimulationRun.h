@@ -25,7 +25,8 @@ std::optional<std::string> ParseSimulationOptions(int argc, const char* const* a
 // then one object per cycle; returns the exit code of the simulated process.
 // settingsText is the content of the settings file; without one every
 // setting has its default. After the cycles the shutdown runs, and its
-// report holds the settings file as the shutdown left it.
+// report holds the settings file as the shutdown left it and, with
+// MetricsFile set, the metrics file as Korvath leaves it ("metricsFile").
 int RunSimulation(const MachineDescription& machine, const std::optional<std::string>& settingsText, int cycles,
                   std::ostream& out);
 

@@ -121,6 +121,9 @@ struct AppSettings {
   uint32_t anchorXY = 0;
   int miniMode = 0;
   int taskBar = 0;
+  // TaskBar as the file holds it: the run may force the task bar on (no
+  // tray icon to go back by), which is the run's state, not the user's choice.
+  int taskBarInFile = 0;
   int startMinimized = 0;
   int csv = 0;
   int onTop = 0;

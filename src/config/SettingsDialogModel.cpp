@@ -331,7 +331,10 @@ void SettingsDialogModel::OnClicked(int id) {
       window_.SetTopmost(onTop_ != 0);
       break;
     case IDC_MINIMIZED: settings_.startMinimized = startMinimized_; break;
-    case IDC_TASK_BAR: settings_.taskBar = taskBar_; break;
+    case IDC_TASK_BAR:
+      settings_.taskBar = taskBar_;
+      taskBarChosen_ = true;
+      break;
     case IDC_EXCEL_CSV_FORMAT: settings_.csv = csv_; break;
     case IDC_TRAY_INFO:
       settings_.trayInfo = trayInfo_;
@@ -477,8 +480,13 @@ void SettingsDialogModel::OnOK() {
   if (customGuiMini_ && links_.replaceMiniBrush) links_.replaceMiniBrush(settings_.guiMiniColor);
   settings_.customGui = customGui_;
   settings_.customGuiMini = customGuiMini_;
+  // A task bar the run forced on (no tray icon) is not the user's choice:
+  // the file keeps its TaskBar unless it was chosen here.
+  if (taskBarChosen_) settings_.taskBarInFile = settings_.taskBar;
+  AppSettings written = settings_;
+  written.taskBar = settings_.taskBarInFile;
   // The dialog's keys first, the colours last.
-  WriteDialogSettings(links_.settingsFile, settings_);
+  WriteDialogSettings(links_.settingsFile, written);
   End(true);
 }
 
@@ -526,8 +534,10 @@ void SettingsDialogModel::OnDefaults() {
   settings_.logFile = logFile_ = 0;
   settings_.trayInfo = trayInfo_ = 0;
   settings_.startMinimized = startMinimized_ = 0;
-  // Off only while an icon in the tray leads back to the window.
+  // Off only while an icon in the tray leads back to the window; forced on
+  // otherwise, which is the run's state and not the file's.
   settings_.taskBar = taskBar_ = TrayIconShown() ? 0 : 1;
+  if (TrayIconShown()) taskBarChosen_ = true;
   settings_.alarm = alarm_ = 0;
   settings_.onTop = onTop_ = 0;
   settings_.csv = csv_ = 0;

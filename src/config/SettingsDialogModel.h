@@ -145,6 +145,9 @@ class SettingsDialogModel {
   // Set once OK or Cancel ended the dialog: notifications still on their
   // way, and the answer of a picker still open, are dropped.
   bool ended_ = false;
+  // The user clicked Task Bar (or Defaults chose it) in this dialog: only
+  // then does OK write the live TaskBar over the file's.
+  bool taskBarChosen_ = false;
 
   // The values the controls exchange.
   std::string idleText_[kCoreSlots];

@@ -86,6 +86,12 @@ uint32_t PackWindowPosition(ScreenPoint topLeft) {
   return PackPosition(topLeft);
 }
 
+ScreenPoint UnpackWindowPosition(uint32_t packed) {
+  ScreenPoint point = UnpackPosition(packed);
+  if (point == ScreenPoint{0, -1}) point.y = 0;
+  return point;
+}
+
 int ConvertIdleText(std::string_view text) {
   double scaled = ParseLeadingDecimal(text) * 100.0;
   // Anything this far out is out of range anyway; it must not reach the cast.
@@ -129,6 +135,7 @@ AppSettings ReadSettings(ProfileStore& store, const StartupFacts& facts, ClockMo
   s.anchorXY = static_cast<uint32_t>(ReadNumber(store, key::kAnchorXY));
   s.miniMode = ReadNumber(store, key::kMiniMode);
   s.taskBar = ReadNumber(store, key::kTaskBar);
+  s.taskBarInFile = s.taskBar;
   s.startMinimized = ReadNumber(store, key::kStartMinimized);
   s.csv = ReadNumber(store, key::kCsv);
   s.onTop = ReadNumber(store, key::kOnTop);

@@ -36,6 +36,8 @@ uint32_t PackPosition(ScreenPoint point);
 ScreenPoint UnpackPosition(uint32_t packed);
 // A window at (0, 0) is stored as (0, -1), because 0 means "no position".
 uint32_t PackWindowPosition(ScreenPoint topLeft);
+// The reverse: (0, -1) is how (0, 0) was stored, and is read back as (0, 0).
+ScreenPoint UnpackWindowPosition(uint32_t packed);
 
 // The leading decimal number of text (spaces, a sign, digits with a point),
 // as the C runtime's atof reads decimal text; NaN when the text does not

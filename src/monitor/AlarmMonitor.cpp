@@ -2,7 +2,17 @@
 
 #include <string>
 
+#include "platform/FolderPath.h"
+
 namespace korvath {
+
+AlarmMonitor::AlarmMonitor(const AppSettings& settings, Desktop& desktop, std::function<void()> flashWindow,
+                           std::string_view folder)
+    : settings_(settings),
+      desktop_(desktop),
+      flashWindow_(std::move(flashWindow)),
+      folder_(folder),
+      warningSoundPath_(PathInFolder(kWarningSoundFile, folder)) {}
 
 void AlarmMonitor::CheckCpu(int temperature) {
   if (settings_.alarm && temperature >= settings_.alarm1) alarmThisCycle_ = cpuAlarmThisCycle_ = true;
@@ -19,13 +29,15 @@ void AlarmMonitor::RunActions(uint64_t cycleCount) {
     // Set before the shell is asked: the message box below lets nested cycles
     // run, and they must not open the file or show the box again.
     alarmProgramStarted_ = true;
+    // The box names the file as the settings do; the shell gets it whole,
+    // never to be looked for in the current folder or on PATH.
     std::string file = settings_.alarmFile;
-    if (!file.empty() && !desktop_.ShellOpen(file)) {
+    if (!file.empty() && !desktop_.ShellOpen(PathInFolder(file, folder_))) {
       desktop_.ShowMessageBox("Alarm file not found.\n\n" + file + "   ", "Error", MessageBoxIcon::kError,
                               MessageBoxButtons::kOk);
     }
   }
-  if (cycleCount % 6 == 0) desktop_.PlayWaveFile(kWarningSoundFile);
+  if (cycleCount % 6 == 0) desktop_.PlayWaveFile(warningSoundPath_);
 }
 
 }  // namespace korvath

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "config/AppSettings.h"
 #include "platform/Desktop.h"
@@ -15,8 +17,11 @@ inline constexpr const char* kWarningSoundFile = "KVWarning.wav";
 class AlarmMonitor {
  public:
   // flashWindow flashes the main window once (caption and task-bar button).
-  AlarmMonitor(const AppSettings& settings, Desktop& desktop, std::function<void()> flashWindow)
-      : settings_(settings), desktop_(desktop), flashWindow_(std::move(flashWindow)) {}
+  // folder: the executable's folder, where the warning sound lies and where
+  // an AlarmFile without a folder of its own is looked for; empty keeps the
+  // bare names (simulated runs).
+  AlarmMonitor(const AppSettings& settings, Desktop& desktop, std::function<void()> flashWindow,
+               std::string_view folder = {});
 
   void BeginCycle() { alarmThisCycle_ = cpuAlarmThisCycle_ = gpuAlarmThisCycle_ = false; }
   void CheckCpu(int temperature);
@@ -39,6 +44,8 @@ class AlarmMonitor {
   const AppSettings& settings_;
   Desktop& desktop_;
   std::function<void()> flashWindow_;
+  std::string folder_;
+  std::string warningSoundPath_;
   bool alarmThisCycle_ = false;
   bool cpuAlarmThisCycle_ = false;
   bool gpuAlarmThisCycle_ = false;

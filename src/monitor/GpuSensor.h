@@ -30,6 +30,9 @@ class GpuSensor {
   int status() const { return status_; }
   uint32_t gpuCount() const { return gpuCount_; }
   int lastGpuTemperature() const { return lastGpuTemperature_; }
+  // Whether the last ReadGpuTemperature got a temperature from a GPU, rather
+  // than the value held from before (or 0 before any).
+  bool lastReadAnswered() const { return lastReadAnswered_; }
   int displayIndex() const { return displayIndex_; }
 
  private:
@@ -40,6 +43,7 @@ class GpuSensor {
   int displayIndex_ = 0;
   uint32_t gpuCount_ = 0;
   int lastGpuTemperature_ = 0;
+  bool lastReadAnswered_ = false;
   uintptr_t displayHandles_[kGpuMaxDisplayHandles] = {};  // only entry 0 is used
   uintptr_t gpuHandles_[kGpuMaxPhysicalGpus] = {};
 };

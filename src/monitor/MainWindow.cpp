@@ -56,6 +56,16 @@ SIZE DialogBaseUnits(HDC dc, HFONT font) {
   return {(extent.cx / 26 + 1) / 2, metrics.tmHeight};
 }
 
+BOOL CALLBACK CollectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoW(monitor, &info)) {
+    reinterpret_cast<std::vector<WindowRect>*>(areas)->push_back(
+        {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(const MainWindowSeams& seams) : Dialog(IDD_MAIN, nullptr), seams_(seams) {}
@@ -512,6 +522,12 @@ bool MainWindow::IsOnWorkArea(int x, int y) {
   if (!GetMonitorInfoW(monitor, &info)) return false;
   POINT point = {x, y};
   return PtInRect(&info.rcWork, point) != FALSE;
+}
+
+std::vector<WindowRect> MainWindow::WorkAreas() {
+  std::vector<WindowRect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, CollectWorkArea, reinterpret_cast<LPARAM>(&areas));
+  return areas;
 }
 
 void MainWindow::SetTitle(const std::string& title) { SetWindowTextW(Handle(), Widen(title).c_str()); }

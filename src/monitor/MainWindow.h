@@ -101,6 +101,7 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   WindowRect FullWindowRect() override;
   bool IsMinimized() override;
   bool IsOnWorkArea(int x, int y) override;
+  std::vector<WindowRect> WorkAreas() override;
   void SetTitle(const std::string& title) override;
   void ApplyZOrder(const WindowRect& rect, bool topmost) override;
   void MoveWindowBy(int dx, int dy) override;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ui/WindowRect.h"
 
@@ -29,6 +30,8 @@ class MainWindowView {
   virtual bool IsMinimized() = 0;
   // Whether the screen point lies on a connected monitor's work area.
   virtual bool IsOnWorkArea(int x, int y) = 0;
+  // The work areas of the connected monitors (the screen less the task bar).
+  virtual std::vector<WindowRect> WorkAreas() = 0;
   virtual void SetTitle(const std::string& title) = 0;
   // SetWindowPos to the same rectangle, topmost or not, without activating.
   virtual void ApplyZOrder(const WindowRect& rect, bool topmost) = 0;

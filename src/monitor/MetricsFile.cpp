@@ -2,25 +2,13 @@
 
 #include <utility>
 
+#include "platform/FolderPath.h"
+
 namespace korvath {
-namespace {
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool IsAbsolute(std::string_view path) {
-  if (!path.empty() && IsSeparator(path[0])) return true;  // a root or a network path
-  bool letter = !path.empty() && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-  return letter && path.size() >= 2 && path[1] == ':';
-}
-
-}  // namespace
 
 std::string ResolveMetricsPath(std::string_view setting, std::string_view executableFolder) {
   if (setting.empty()) return {};
-  if (IsAbsolute(setting) || executableFolder.empty()) return std::string(setting);
-  std::string path(executableFolder);
-  if (!IsSeparator(path.back())) path += path.find('\\') != std::string::npos ? '\\' : '/';
-  return path.append(setting);
+  return PathInFolder(setting, executableFolder);
 }
 
 MetricsFile::MetricsFile(FileWriter& files, std::string path, std::string head)
@@ -29,6 +17,15 @@ MetricsFile::MetricsFile(FileWriter& files, std::string path, std::string head)
 bool MetricsFile::Write(const MetricsReadings& readings) {
   text_.assign(head_);
   AppendMetricsReadings(readings, text_);
+  return PutInPlace();
+}
+
+bool MetricsFile::WriteStopped() {
+  text_ = MetricsStoppedText();
+  return PutInPlace();
+}
+
+bool MetricsFile::PutInPlace() {
   if (files_.WriteWhole(temporaryPath_, text_) && files_.MoveReplacing(temporaryPath_, path_)) return true;
   // A part written to a full disk, or a whole file that could not take the
   // target's place, must not stay behind.

@@ -27,12 +27,18 @@ class MetricsFile {
   // skipped and no temporary file is left behind; the next cycle tries again.
   // The text is built in a buffer kept from cycle to cycle.
   bool Write(const MetricsReadings& readings);
+  // At exit: the file says korvath_up 0 and nothing more, so that an
+  // exporter that goes on serving it shows no reading of a program that has
+  // ended. Put in place as every cycle's file is.
+  bool WriteStopped();
 
   const std::string& path() const { return path_; }
   // The text of the last Write, whether or not it reached the disk.
   const std::string& Text() const { return text_; }
 
  private:
+  bool PutInPlace();
+
   FileWriter& files_;
   std::string path_;
   std::string temporaryPath_;

@@ -46,12 +46,16 @@ void AppendCoreSample(std::string& out, std::string_view name, int core, int64_t
   out += '\n';
 }
 
+// The family only when some core has the sample: a family without samples
+// would be a series that says nothing.
 void AppendCoreGauge(std::string& out, const MetricsReadings& readings, std::string_view name,
-                     std::string_view help, int CoreMetrics::*field) {
-  if (readings.coreCount == 0) return;
-  AppendFamily(out, name, "gauge", help);
+                     std::string_view help, int CoreMetrics::*field, bool CoreMetrics::*when) {
+  bool any = false;
   for (int i = 0; i < readings.coreCount; ++i) {
     const CoreMetrics& core = readings.cores[static_cast<size_t>(i)];
+    if (!(core.*when)) continue;
+    if (!any) AppendFamily(out, name, "gauge", help);
+    any = true;
     AppendCoreSample(out, name, core.slot, core.*field);
   }
 }
@@ -143,11 +147,20 @@ const char* StateName(ThermalState state) {
   return "OK";
 }
 
+constexpr std::string_view kUpHelp = "1 while Korvath writes this file.";
+
 }  // namespace
+
+std::string MetricsStoppedText() {
+  std::string text;
+  AppendFamily(text, "korvath_up", "gauge", kUpHelp);
+  AppendSample(text, "korvath_up", int64_t{0});
+  return text;
+}
 
 std::string MetricsHead(std::string_view model, std::string_view signature, std::string_view version) {
   std::string head;
-  AppendFamily(head, "korvath_up", "gauge", "1 while Korvath writes this file.");
+  AppendFamily(head, "korvath_up", "gauge", kUpHelp);
   AppendSample(head, "korvath_up", int64_t{1});
   AppendFamily(head, "korvath_info", "gauge", "The processor's model and signature and the version of Korvath.");
   head.append("korvath_info{model=\"");
@@ -161,31 +174,47 @@ std::string MetricsHead(std::string_view model, std::string_view signature, std:
 }
 
 void AppendMetricsReadings(const MetricsReadings& readings, std::string& out) {
+  constexpr bool CoreMetrics::*kReadNow = &CoreMetrics::readNow;
+  constexpr bool CoreMetrics::*kHasRecords = &CoreMetrics::hasRecords;
   AppendCoreGauge(out, readings, "korvath_core_temperature_celsius", "Core temperature in degrees Celsius.",
-                  &CoreMetrics::temperature);
+                  &CoreMetrics::temperature, kReadNow);
   AppendCoreGauge(out, readings, "korvath_core_tjmax_celsius",
-                  "Maximum junction temperature (TjMax) of the core in degrees Celsius.", &CoreMetrics::tjMax);
+                  "Maximum junction temperature (TjMax) of the core in degrees Celsius.", &CoreMetrics::tjMax,
+                  kReadNow);
   AppendCoreGauge(out, readings, "korvath_core_distance_to_tjmax_celsius",
-                  "Degrees Celsius the core runs below its TjMax; negative above it.", &CoreMetrics::distance);
+                  "Degrees Celsius the core runs below its TjMax; negative above it.", &CoreMetrics::distance,
+                  kReadNow);
   AppendCoreGauge(out, readings, "korvath_core_temperature_min_celsius",
                   "Lowest core temperature since the start or the last Reset, in degrees Celsius.",
-                  &CoreMetrics::minimum);
+                  &CoreMetrics::minimum, kHasRecords);
   AppendCoreGauge(out, readings, "korvath_core_temperature_max_celsius",
                   "Highest core temperature since the start or the last Reset, in degrees Celsius.",
-                  &CoreMetrics::maximum);
+                  &CoreMetrics::maximum, kHasRecords);
+
+  constexpr std::string_view kStatus = "korvath_core_thermal_status";
+  bool statusFamily = false;
+  for (int i = 0; i < readings.coreCount; ++i) {
+    const CoreMetrics& core = readings.cores[static_cast<size_t>(i)];
+    if (!core.readNow) continue;
+    if (!statusFamily) {
+      AppendFamily(out, kStatus, "gauge", "Thermal status of the core: 1 for the one it has (OK, LOG or HOT).");
+    }
+    statusFamily = true;
+    for (ThermalState state : {ThermalState::kOk, ThermalState::kLog, ThermalState::kHot}) {
+      out.append(kStatus).append("{core=\"");
+      AppendInteger(out, core.slot);
+      out.append("\",status=\"").append(StateName(state)).append("\"} ");
+      out += core.state == state ? '1' : '0';
+      out += '\n';
+    }
+  }
 
   if (readings.coreCount > 0) {
-    constexpr std::string_view kStatus = "korvath_core_thermal_status";
-    AppendFamily(out, kStatus, "gauge", "Thermal status of the core: 1 for the one it has (OK, LOG or HOT).");
+    constexpr std::string_view kFailures = "korvath_core_sensor_read_failures_total";
+    AppendFamily(out, kFailures, "counter", "Sensor reads of the core refused since Korvath started.");
     for (int i = 0; i < readings.coreCount; ++i) {
       const CoreMetrics& core = readings.cores[static_cast<size_t>(i)];
-      for (ThermalState state : {ThermalState::kOk, ThermalState::kLog, ThermalState::kHot}) {
-        out.append(kStatus).append("{core=\"");
-        AppendInteger(out, core.slot);
-        out.append("\",status=\"").append(StateName(state)).append("\"} ");
-        out += core.state == state ? '1' : '0';
-        out += '\n';
-      }
+      AppendCoreSample(out, kFailures, core.slot, static_cast<int64_t>(core.readFailures));
     }
   }
 

@@ -18,6 +18,13 @@ enum class ThermalState { kOk, kLog, kHot };
 
 struct CoreMetrics {
   int slot = 0;  // display core slot 0-3, the "core" label
+  // The sensor answered in this cycle: temperature, TjMax, distance and
+  // status are written only then, as a failed read is no new reading.
+  bool readNow = true;
+  // The window shows a minimum and a maximum (not after a Reset until the
+  // next good reading).
+  bool hasRecords = true;
+  uint64_t readFailures = 0;  // refused sensor reads since the start
   int temperature = 0;
   int tjMax = 0;
   int distance = 0;  // degrees below TjMax; negative above it
@@ -29,14 +36,14 @@ struct CoreMetrics {
 // Everything one cycle's file says beyond its head, as the window shows it.
 struct MetricsReadings {
   std::array<CoreMetrics, kCoreSlots> cores{};
-  int coreCount = 0;  // the present slots, in slot order
+  int coreCount = 0;  // the present slots, in slot order, read or not
   // The clock line's texts as the window shows them ("%.2f MHz",
   // "%.2f x %.1f", "Load %5.1f%%"); a series whose number is not there yet
   // (no clock measured) is left out.
   std::string_view clockText;
   std::string_view busMultiplierText;
   std::string_view loadText;
-  bool gpuRead = false;
+  bool gpuRead = false;  // the GPU gave a temperature in this cycle
   int gpuTemperature = 0;
   int gpuMinimum = 0;
   int gpuMaximum = 0;
@@ -48,6 +55,10 @@ struct MetricsReadings {
 
 // korvath_up and korvath_info, the same for the whole run.
 std::string MetricsHead(std::string_view model, std::string_view signature, std::string_view version);
+
+// The file left behind when Korvath ends: korvath_up 0 and nothing else, so
+// that no reading outlives the program that took it.
+std::string MetricsStoppedText();
 
 // Appends the series of one cycle to out, which keeps what it holds (the
 // head) and its capacity.

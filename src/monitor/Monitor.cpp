@@ -13,8 +13,8 @@ Monitor::Monitor(const MonitorSeams& seams, MainWindowView& view)
       temperatures_(access_, seams.time, settings_.tjMax, texts_),
       clockModulation_(access_),
       clockThread_(seams.clockProcessor, seams.clockTime, clockMeasurements_),
-      alarms_(settings_, seams.desktop, [this] { view_.FlashOnce(); }),
-      log_(settings_, seams.logFiles),
+      alarms_(settings_, seams.desktop, [this] { view_.FlashOnce(); }, seams.executableFolder),
+      log_(settings_, seams.logFiles, seams.executableFolder),
       tray_(settings_, seams.trayShell, seams.trayPainter, seams.applicationIcon) {}
 
 // Stops the clock thread even when the window never got to its shutdown

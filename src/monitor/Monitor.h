@@ -3,6 +3,7 @@
 // is its Win32 view; korvath-sim drives it on a simulated machine.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -61,8 +62,9 @@ struct MonitorSeams {
   std::function<void()> onClockThreadStart;
   // Where the metrics file is written; without it MetricsFile is ignored.
   FileWriter* metricsFiles = nullptr;
-  // The executable's folder, ending with a separator: a relative MetricsFile
-  // starts there.
+  // The executable's folder, ending with a separator: the log, the warning
+  // sound, a relative MetricsFile and a relative AlarmFile are taken from
+  // there. Empty in simulated runs, which keep the bare names.
   std::string executableFolder = {};
 };
 
@@ -159,7 +161,9 @@ class Monitor {
   std::array<bool, kTrayIconCount> PresentIcons() const;
   StartupFacts CollectStartupFacts() const;
   void ApplyWindowSettings();
-  bool SavedPointOnScreen(ScreenPoint point);
+  // Whether the window, moved to put its top-left corner there, could be
+  // taken hold of (WindowReachable).
+  bool ReachableAt(ScreenPoint topLeft);
 
   MonitorSeams seams_;
   MainWindowView& view_;
@@ -180,6 +184,10 @@ class Monitor {
   TrayIcons tray_;
   std::unique_ptr<MetricsFile> metrics_;
   uint64_t metricsCycles_ = 0;  // since start: Reset leaves it alone
+  // Per slot: whether this cycle's sensor read succeeded, and the refused
+  // reads since the start.
+  std::array<bool, kCoreSlots> coreReadNow_ = {};
+  std::array<uint64_t, kCoreSlots> coreReadFailures_ = {};
 
   bool gpuReading_ = false;
   uintptr_t timerId_ = kMonitorTimerId;

@@ -109,7 +109,8 @@ void Monitor::SampleCores() {
   titleText_.clear();
   for (int slot = 0; slot < kCoreSlots; ++slot) {
     if (cpu_.coreSlotMask[slot] == 0) continue;
-    temperatures_.SampleCoreTemperature(slot);
+    coreReadNow_[slot] = temperatures_.SampleCoreTemperature(slot);
+    if (!coreReadNow_[slot]) ++coreReadFailures_[slot];
     // A failed read leaves the last good reading, which is shown and checked
     // again; a core never read yet has nothing to show or check.
     if (!temperatures_.hasReading(slot)) continue;
@@ -191,11 +192,17 @@ void Monitor::MetricsStep() {
   const TemperatureStats& stats = temperatures_.stats();
   MetricsReadings readings;
   for (int slot = 0; slot < kCoreSlots; ++slot) {
-    // A core never read yet has no number in the window, nor here.
-    if (cpu_.coreSlotMask[slot] == 0 || !temperatures_.hasReading(slot)) continue;
-    const ThermalSample& sample = temperatures_.sample(slot);
+    if (cpu_.coreSlotMask[slot] == 0) continue;
     CoreMetrics& core = readings.cores[static_cast<size_t>(readings.coreCount++)];
     core.slot = slot;
+    core.readFailures = coreReadFailures_[slot];
+    // A read refused in this cycle is no reading, though the window goes on
+    // showing the last one; a core never read yet has no number at all.
+    core.readNow = coreReadNow_[slot];
+    // The records exist once a reading set them; a Reset empties them, and
+    // the statistics' empty markers are no temperatures.
+    core.hasRecords = temperatures_.hasReading(slot) && stats.minTemp[slot] <= stats.maxTemp[slot];
+    const ThermalSample& sample = temperatures_.sample(slot);
     core.temperature = sample.temperature;
     core.tjMax = settings_.tjMax[slot];
     // The window shows the sensor's readout. Above TjMax the readout has
@@ -210,8 +217,10 @@ void Monitor::MetricsStep() {
   readings.clockText = texts_.Get(IDC_CLOCK_SPEED);
   readings.busMultiplierText = texts_.Get(IDC_BUS_MULTIPLIER);
   readings.loadText = texts_.Get(IDC_LOAD);
-  readings.gpuRead = gpuReading_;
-  if (gpuReading_) {
+  // Only a temperature the GPU gave in this cycle: before its first answer
+  // the sensor holds 0, and after a missed one the last value.
+  readings.gpuRead = gpuReading_ && gpu_.lastReadAnswered();
+  if (readings.gpuRead) {
     readings.gpuTemperature = gpu_.lastGpuTemperature();
     readings.gpuMinimum = stats.minTemp[kGpuEntry];
     readings.gpuMaximum = stats.maxTemp[kGpuEntry];

@@ -4,15 +4,18 @@
 
 namespace korvath {
 
-bool Monitor::SavedPointOnScreen(ScreenPoint point) {
-  return SavedPositionOnScreen(point, [this](ScreenPoint p) { return view_.IsOnWorkArea(p.x, p.y); });
+bool Monitor::ReachableAt(ScreenPoint topLeft) {
+  WindowRect rect = view_.GetWindowRect();
+  WindowRect there{topLeft.x, topLeft.y, topLeft.x + rect.Width(), topLeft.y + rect.Height()};
+  return WindowReachable(there, view_.WorkAreas());
 }
 
-// Going to an anchor that no work area shows any more leaves the window where it is.
+// Going to an anchor where the window could not be taken hold of any more
+// leaves the window where it is.
 std::optional<std::string> Monitor::OnAnchorDoubleClick(bool shift) {
   WindowRect rect = view_.GetWindowRect();
   if (!shift) {
-    if (SavedPointOnScreen(anchorPoint)) {
+    if (ReachableAt(anchorPoint)) {
       view_.MoveWindowBy(anchorPoint.x - rect.left, anchorPoint.y - rect.top);
     }
     return std::nullopt;

@@ -57,6 +57,8 @@ void Monitor::ShutDown() {
     access_.Close();
   });
   RunShutdown(steps);
+  // Last, once nothing reads a sensor any more.
+  if (metrics_) metrics_->WriteStopped();
 }
 
 }  // namespace korvath

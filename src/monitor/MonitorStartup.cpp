@@ -67,13 +67,13 @@ StartupFacts Monitor::CollectStartupFacts() const {
 }
 
 // "WindowXY" is the screen position of the window's top-left corner, used
-// only where some monitor's work area shows it: a monitor since disconnected
-// must not open the window out of sight.
+// only where the window can be taken hold of there: a monitor since
+// disconnected must not open the window out of reach.
 void Monitor::ApplyWindowSettings() {
   if (settings_.windowXY != 0) {
-    ScreenPoint saved = UnpackPosition(settings_.windowXY);
+    ScreenPoint saved = UnpackWindowPosition(settings_.windowXY);
     WindowRect rect = view_.GetWindowRect();
-    if (SavedPointOnScreen(saved)) {
+    if (ReachableAt(saved)) {
       view_.MoveWindowBy(saved.x - rect.left, saved.y - rect.top);
     } else {
       keepSavedPosition_ = true;

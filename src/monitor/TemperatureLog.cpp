@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/FolderPath.h"
+
 namespace korvath {
 namespace {
 
@@ -15,6 +17,12 @@ void CopyWithCrLf(const std::string& text, std::string& out) {
 }
 
 }  // namespace
+
+TemperatureLog::TemperatureLog(const AppSettings& settings, FileAppender& files, std::string_view folder)
+    : settings_(settings),
+      files_(files),
+      textPath_(PathInFolder(kTextLogName, folder)),
+      csvPath_(PathInFolder(kCsvLogName, folder)) {}
 
 // Straight into the buffer: a line is longer than a string keeps without
 // the heap, and the log step runs every second.
@@ -43,16 +51,16 @@ void TemperatureLog::Step(const std::tm& now, std::span<const int> presentTemper
 
 void TemperatureLog::WriteLogBuffer() {
   if (logBuffer_.empty()) return;
-  const char* name;
+  const std::string* path;
   if (settings_.csv) {
     std::replace(logBuffer_.begin(), logBuffer_.end(), ' ', ',');
-    name = kCsvLogName;
+    path = &csvPath_;
   } else {
     std::replace(logBuffer_.begin(), logBuffer_.end(), ',', ' ');
-    name = kTextLogName;
+    path = &textPath_;
   }
   CopyWithCrLf(logBuffer_, diskBlock_);
-  if (files_.Append(name, diskBlock_)) logBuffer_.clear();
+  if (files_.Append(*path, diskBlock_)) logBuffer_.clear();
 }
 
 }  // namespace korvath

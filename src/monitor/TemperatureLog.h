@@ -1,10 +1,11 @@
 // The temperature log: one line per logging second kept in memory, written in
-// blocks to "KorvathLog.txt" or "KorvathLog.csv" in the current folder.
+// blocks to "KorvathLog.txt" or "KorvathLog.csv" beside the executable.
 #pragma once
 
 #include <ctime>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "config/AppSettings.h"
 #include "platform/FileAppender.h"
@@ -16,8 +17,9 @@ inline constexpr const char* kCsvLogName = "KorvathLog.csv";
 
 class TemperatureLog {
  public:
-  TemperatureLog(const AppSettings& settings, FileAppender& files)
-      : settings_(settings), files_(files) {}
+  // folder: the executable's folder, where the two files live; empty keeps
+  // the bare names (simulated runs).
+  TemperatureLog(const AppSettings& settings, FileAppender& files, std::string_view folder = {});
 
   // The log step of a monitor cycle: on whole multiples of LogInterval seconds
   // of the day, appends a line with the temperatures of the present core slots
@@ -30,6 +32,8 @@ class TemperatureLog {
   void WriteLogBuffer();
 
   const std::string& Buffer() const { return logBuffer_; }
+  const std::string& textPath() const { return textPath_; }
+  const std::string& csvPath() const { return csvPath_; }
 
   // Appends one line ("%x %H:%M:%S" and " %d" per temperature, then "\n").
   static void AppendLine(std::string& out, const std::tm& now, std::span<const int> presentTemperatures);
@@ -37,6 +41,10 @@ class TemperatureLog {
  private:
   const AppSettings& settings_;
   FileAppender& files_;
+  // Made whole at start-up: a file picker changes the current folder while
+  // the monitor keeps logging.
+  std::string textPath_;
+  std::string csvPath_;
   std::string logBuffer_;  // lines end with "\n"; CR LF only on disk
   // The block as it goes to disk; kept between writes so that its storage
   // is reused rather than allocated anew for every block.

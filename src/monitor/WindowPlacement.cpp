@@ -1,5 +1,7 @@
 #include "monitor/WindowPlacement.h"
 
+#include <algorithm>
+
 #include "platform/TextFormat.h"
 
 namespace korvath {
@@ -60,6 +62,20 @@ WindowRect RestoreFullWindow(const WindowRect& full, const WindowRect& miniAtEnt
 bool SavedPositionOnScreen(ScreenPoint saved, const WorkAreaTest& onWorkArea) {
   if (saved == ScreenPoint{0, -1}) saved = {0, 0};
   return onWorkArea(saved);
+}
+
+bool WindowReachable(const WindowRect& rect, std::span<const WindowRect> workAreas) {
+  for (const WindowRect& area : workAreas) {
+    int left = std::max(rect.left, area.left);
+    int right = std::min(rect.right, area.right);
+    if (right - left < kGrabSquare) continue;
+    // The highest row of the window on this area: the square starts there,
+    // and that row must still be in the title bar.
+    int top = std::max(rect.top, area.top);
+    if (top >= rect.top + kGrabSquare) continue;
+    if (std::min(rect.bottom, area.bottom) - top >= kGrabSquare) return true;
+  }
+  return false;
 }
 
 WindowRect KeepOnScreen(const WindowRect& wanted, const WindowRect& fallback, const WorkAreaTest& onWorkArea) {

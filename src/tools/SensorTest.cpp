@@ -92,8 +92,7 @@ void SensorTest::OnInitDialog() {
   ReadCoreDistances(idle);
   dialog_.Enable(IDC_STOP, false);
 
-  uint32_t high = 0;
-  access_.ReadMsr(kMsrClockModulation, &savedClockModulation_, &high);
+  SaveClockModulation();
 
   // The load runs until the loaded reading is in, however fast the processor
   // gets through one run of the work.
@@ -174,7 +173,7 @@ void SensorTest::OnStart() {
 void SensorTest::StopTest() {
   if (timerId_ != 0) timer_.KillTimer(timerId_);
   running_ = false;
-  SetClockModulation(savedClockModulation_);
+  RestoreClockModulation();
   TerminatePrime95();
   texts_.table.status = texts_.table.coreCells[kCoolDownRows - 1][0].empty() ? "CPU Cool Down Test Stopped."
                                                                               : "CPU Cool Down Test Completed";
@@ -200,7 +199,7 @@ void SensorTest::OnDestroy() {
   EndLoad();
   if (timerId_ != 0) timer_.KillTimer(timerId_);
   running_ = false;
-  SetClockModulation(savedClockModulation_);
+  RestoreClockModulation();
   TerminatePrime95();
 }
 
@@ -215,6 +214,27 @@ double SensorTest::MeanProcessorLoad() {
 }
 
 void SensorTest::SetClockModulation(uint32_t value) { access_.SetClockModulation(value); }
+
+// Clock modulation is set alike on every processor, so the first present
+// one's register stands for all. Unpinned, the read would report whichever
+// processor the thread happens to be on.
+void SensorTest::SaveClockModulation() {
+  const CpuInfo& cpu = access_.cpu();
+  uint32_t high = 0;
+  for (int i = 0; i < kMaxProcessors; ++i) {
+    if (!cpu.HasProcessor(i)) continue;
+    clockModulationSaved_ =
+        access_.PinToCpu(1u << i) && access_.ReadMsr(kMsrClockModulation, &savedClockModulation_, &high);
+    break;
+  }
+  access_.RestoreAffinity();
+}
+
+// A refused read gave 0, which written back would be no modulation setting
+// the user ever chose.
+void SensorTest::RestoreClockModulation() {
+  if (clockModulationSaved_) SetClockModulation(savedClockModulation_);
+}
 
 void SensorTest::TerminatePrime95() {
   if (!prime95Launched_) return;

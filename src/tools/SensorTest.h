@@ -82,6 +82,9 @@ class SensorTest : private CoolDownHost {
   const CoolDownTest& coolDown() const { return coolDown_; }
   bool running() const { return running_; }
   uint32_t savedClockModulation() const { return savedClockModulation_; }
+  // Whether the register was read at opening; a value not read is never
+  // written back.
+  bool clockModulationSaved() const { return clockModulationSaved_; }
   // The stress program this dialog launched last; 0 before any.
   ProcessId prime95() const { return prime95_; }
 
@@ -96,6 +99,8 @@ class SensorTest : private CoolDownHost {
   void ShowError(const std::string& text) override;
 
   void SetStatus(const std::string& status);
+  void SaveClockModulation();
+  void RestoreClockModulation();
   // Tells the load threads to end, then waits until they have.
   void EndLoad();
 
@@ -108,6 +113,7 @@ class SensorTest : private CoolDownHost {
   SensorTestTexts texts_;
   CoolDownTest coolDown_;
   uint32_t savedClockModulation_ = 0;
+  bool clockModulationSaved_ = false;
   int lastDistance_[kCoreSlots] = {};
   // The movement test's load: set once its second reading is taken.
   std::atomic<bool> loadDone_{false};

@@ -172,15 +172,21 @@ for cycle in cycles:
 PY
 
 # The metrics file (kept in memory by the simulation): promtool accepts every
-# cycle's text, with a GPU (e8400) and without one (n270), and its
-# temperatures are the window's; the alert rules under docs/ load.
+# cycle's text, with a GPU (e8400) and without one (n270), and the one left at
+# exit; its temperatures are the window's; the alert rules under docs/ load
+# and pass their tests.
 if command -v promtool >/dev/null; then
   printf '[Korvath]\nMetricsFile=korvath.prom\n' >"$work/metrics.ini"
   for name in e8400 n270; do
     "$sim" --machine "sim/machines/$name.ini" --settings "$work/metrics.ini" --cycles 2 >"$work/metrics-$name.jsonl"
     python3 - "$work/metrics-$name.jsonl" "$work/metrics-$name" <<'PY' || fail "$name: metrics file"
 import json, re, sys
-cycles = [line for line in map(json.loads, open(sys.argv[1], encoding="utf-8")) if line["type"] == "cycle"]
+lines = list(map(json.loads, open(sys.argv[1], encoding="utf-8")))
+cycles = [line for line in lines if line["type"] == "cycle"]
+# Korvath leaves a file that says it has ended, and nothing else.
+stopped = "# HELP korvath_up 1 while Korvath writes this file.\n# TYPE korvath_up gauge\nkorvath_up 0\n"
+assert lines[-1]["type"] == "shutdown" and lines[-1]["metricsFile"] == stopped, lines[-1]
+open(f"{sys.argv[2]}-stopped.prom", "w", encoding="utf-8").write(lines[-1]["metricsFile"])
 for number, cycle in enumerate(cycles, start=1):
     text = cycle["metricsFile"]
     open(f"{sys.argv[2]}-{number}.prom", "w", encoding="utf-8").write(text)
@@ -194,6 +200,8 @@ PY
     done
   done
   promtool check rules docs/korvath-alerts.yml >"$work/promtool.out" 2>&1 || fail "alert rules: $(cat "$work/promtool.out")"
+  # KorvathStopped on a machine with a skewed clock, a hung Korvath and an ended one.
+  promtool test rules tests/e2e/korvath-alerts.test.yml >"$work/promtool.out" 2>&1 || fail "alert rule tests: $(cat "$work/promtool.out")"
 else
   fail "promtool is not installed (scripts/install-packages.sh installs it)"
 fi

@@ -15,7 +15,10 @@
 # metrics file's folder is missing, which costs nothing else.
 # Run 3: a minimised start with neither tray icon nor task-bar button asked
 # for still leaves a window the user can reach and restore.
-# Run 4: the session ends (wineboot --end-session) with the log buffered:
+# Run 3 also opens Settings and presses OK: the file keeps TaskBar=0.
+# Run 4: a line a second while the alarm-program picker has been browsed to
+# another folder: every line goes into the log beside the program.
+# Run 5: the session ends (wineboot --end-session) with the log buffered:
 # the lines and the window state are on disk all the same.
 #
 # The tray is Wine's own notification area for a display without a system
@@ -95,8 +98,8 @@ wait_main_window() {
   return 1
 }
 
-# start_run N: korvath-sim.exe started in the log folder (its current
-# folder, where the log goes); sets pid and window, or ends the script.
+# start_run N: korvath-sim.exe started from its own folder, where the log
+# goes; sets pid and window, or ends the script.
 start_run() {
   cd "$folder"
   pid=$(wine_launch "$folder/korvath-sim.exe") || { check_eq "run $1: started" yes no; e2e_finish; exit; }
@@ -266,6 +269,17 @@ for i in $(seq 1 30); do
   sleep 0.3
 done
 check_eq "run 3: the window restores from its task-bar button" "Korvath 2.90" "$title"
+# Settings' OK in a run without tray icons: the dialog shows the task bar
+# the run forced on, and the file keeps the user's TaskBar=0.
+probe click "$window" 1082 >/dev/null
+if wait_window Settings 20 "$pid" >/dev/null; then
+  check_eq "run 3: Settings shows the task bar forced on" 1 "$(probe check Settings 1083)"
+  probe click Settings 1 >/dev/null
+  probe wait-closed Settings 20 || check_eq "run 3: OK closes Settings" closed open
+else
+  check_eq "run 3: Settings dialog" shown "none; windows: $(probe list --all "$pid")"
+fi
+check_eq "run 3: Settings OK keeps the file's TaskBar" "TaskBar=0" "$(grep -a '^TaskBar=' "$ini" | tr -d '\r')"
 # Closing is timed inside one probe, from Esc to the window gone and from
 # there to the process end. Under Wine on a display without a window manager
 # hiding any shown window waits two seconds for an acknowledgement that never
@@ -283,12 +297,48 @@ check_eq "run 3: the user's choice stays as written" "TaskBar=0 IconShow=0" \
   "$(grep -a '^TaskBar=' "$ini" | tr -d '\r') $(grep -a '^IconShow=' "$ini" | tr -d '\r')"
 
 # --- Run 4 -----------------------------------------------------------------
+# A line a second while Settings' alarm-program picker is open and has been
+# browsed to another folder, which becomes the process's current folder
+# (Windows and Wine alike): every line still goes into the log beside the
+# program, none into the folder browsed to.
+elsewhere=$E2E_TEMP/elsewhere
+mkdir -p "$elsewhere"
+rm -f "$txt"
+printf '[Korvath]\r\nLogFile=1\r\nLogInterval=1\r\nHDWrite=1\r\nIconShow=1\r\nWindowXY=%s\r\n' "$away" >"$ini"
+start_run 4
+wait_lines "$txt" 2 30
+picker="Open File to Run on Alarm"
+probe click "$window" 1082 >/dev/null
+if wait_window Settings 20 "$pid" >/dev/null && probe click Settings 1142 >/dev/null &&
+  wait_window "$picker" 20 "$pid" >/dev/null; then
+  # A folder typed into the file name box and opened is browsed to.
+  probe set-text "$picker" 1148/Edit "$(wine_path "$elsewhere")" >/dev/null
+  probe click "$picker" 1/Button >/dev/null
+  for i in $(seq 1 20); do [ "$(probe text "$picker" 1137)" = elsewhere ] && break; sleep 0.25; done
+  check_eq "run 4: the picker shows the folder browsed to" elsewhere "$(probe text "$picker" 1137)"
+  lines_before=$(line_count "$txt")
+  sleep 5
+  check_eq "run 4: lines reach the log while the picker is open" yes \
+    "$([ $(($(line_count "$txt") - lines_before)) -ge 4 ] && echo yes || echo "no: $(($(line_count "$txt") - lines_before)) lines in 5 s")"
+  probe click "$picker" 2/Button >/dev/null
+  probe wait-closed "$picker" 20 || check_eq "run 4: Cancel closes the picker" closed open
+  probe click Settings 2 >/dev/null
+  probe wait-closed Settings 20 || check_eq "run 4: Cancel closes Settings" closed open
+else
+  check_eq "run 4: the alarm-program picker" shown "none; windows: $(probe list --all "$pid")"
+fi
+probe key "$window" Esc >/dev/null
+check_eq "run 4: Esc ends the program with 0" 0 "$(wait_exit "$pid" 30)"
+check_eq "run 4: no line went into the folder browsed to" "" "$(ls "$elsewhere")"
+check_eq "run 4: every line well formed" "" "$(bad_lines "$txt" "$stamp 62 62")"
+
+# --- Run 5 -----------------------------------------------------------------
 # Log-off: the session ends with lines still buffered (written to disk only
 # at midnight). Every logged second reaches KorvathLog.txt and the window
 # state reaches the settings file before Wine ends the process.
 rm -f "$txt"
 printf '[Korvath]\r\nLogFile=1\r\nLogInterval=1\r\nHDWrite=86400\r\nIconShow=1\r\nWindowXY=%s\r\n' "$away" >"$ini"
-start_run 4
+start_run 5
 for i in $(seq 1 40); do
   elapsed=$(probe text "$window" 1158 2>/dev/null)
   [ -n "$elapsed" ] && [ "${elapsed##*:}" -ge 6 ] 2>/dev/null && break
@@ -297,7 +347,7 @@ done
 seen=${elapsed##*:}
 seen=$((10#${seen:-0}))
 if [ "$(date +%j)" = "$day" ]; then
-  check_eq "run 4: nothing on disk before the session ends" no "$([ -e "$txt" ] && echo yes || echo no)"
+  check_eq "run 5: nothing on disk before the session ends" no "$([ -e "$txt" ] && echo yes || echo no)"
 fi
 timeout 60 "$WINE64" wineboot.exe --end-session >/dev/null 2>&1
 echo "     wineboot --end-session: $?"
@@ -309,11 +359,11 @@ case $? in
   *) ended="still running" ;;
 esac
 echo "     the process after the session end: $ended"
-check_eq "run 4: the program ends with the session" ended "${ended%% *}"
-check_eq "run 4: every logged second is on disk" yes \
+check_eq "run 5: the program ends with the session" ended "${ended%% *}"
+check_eq "run 5: every logged second is on disk" yes \
   "$([ "$(line_count "$txt")" -ge "$seen" ] && [ "$seen" -ge 6 ] && echo yes || echo "no: $(line_count "$txt") lines for $seen seconds")"
-check_eq "run 4: the lines carry the readings shown" "" "$(bad_lines "$txt" "$stamp 62 62")"
-check_eq "run 4: the window state is saved" yes \
+check_eq "run 5: the lines carry the readings shown" "" "$(bad_lines "$txt" "$stamp 62 62")"
+check_eq "run 5: the window state is saved" yes \
   "$(grep -aq '^WindowXY=' "$ini" && grep -aq '^MiniMode=0' "$ini" && grep -aq '^APICID=' "$ini" && grep -aq '^ClockMod=' "$ini" && echo yes || echo no)"
 
 e2e_finish

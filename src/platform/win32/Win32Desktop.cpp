@@ -45,8 +45,10 @@ std::wstring FilterText(const std::string& filter) {
 }
 
 // The file dialog makes the folder the user browses the process's current
-// folder, and Windows ignores OFN_NOCHANGEDIR for GetOpenFileName. The log
-// file is named relative to the current folder, so it is put back.
+// folder, and Windows ignores OFN_NOCHANGEDIR for GetOpenFileName. Korvath
+// names its own files whole, but the folder is put back all the same, so
+// that nothing else the process does afterwards starts from where the user
+// happened to browse.
 class CurrentFolderKept {
  public:
   CurrentFolderKept() {

@@ -70,8 +70,11 @@ constexpr char kUsage[] =
     "                                  \"hide N tray-delete N\" (milliseconds)\n"
     "  kill <pid>                      end a process with exit code 1\n"
     "  stats <pid>                     the process's kernel handles, GDI and USER\n"
-    "                                  objects, private bytes, working set and\n"
-    "                                  GDI handle-table entries\n"
+    "                                  objects, private bytes, working set,\n"
+    "                                  GDI handle-table entries and its entries in\n"
+    "                                  the system handle list (server-handles)\n"
+    "  handles-self-check              \"ok\" when server-handles follows this\n"
+    "                                  process's own handles exactly\n"
     "A <window> is its exact caption or 0x<handle>; a <control-id> may name the\n"
     "class too, as 1148/Edit, when several controls share the identifier.\n"
     "Exit code 0 on success, 1 on failure, 2 on a timeout.\n";
@@ -634,8 +637,9 @@ int Kill(const std::vector<std::wstring>& args) {
   return ok ? kExitOk : Fail(L"cannot end process " + args[0]);
 }
 
-// One line, "handles N gdi N user N private N working-set N gdi-table N"; a
-// figure the system cannot give reads -1 (gdi-table: see ResourceCounts).
+// One line, "handles N gdi N user N private N working-set N gdi-table N
+// server-handles N"; a figure the system cannot give reads -1 (gdi-table:
+// see ResourceCounts; server-handles: CountKernelHandles).
 int Stats(const std::vector<std::wstring>& args) {
   if (args.size() != 1) return Fail(L"stats needs <pid>");
   HANDLE process = OpenProcessById(args[0], PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
@@ -654,10 +658,18 @@ int Stats(const std::vector<std::wstring>& args) {
     privateBytes = static_cast<long long>(memory.PrivateUsage);
     workingSet = static_cast<long long>(memory.WorkingSetSize);
   }
+  std::optional<DWORD> listed = CountKernelHandles(GetProcessId(process));
   CloseHandle(process);
+  long long serverHandles = listed ? static_cast<long long>(*listed) : -1;
   Print(L"handles " + std::to_wstring(handleCount) + L" gdi " + std::to_wstring(gdi) + L" user " +
         std::to_wstring(user) + L" private " + std::to_wstring(privateBytes) + L" working-set " +
-        std::to_wstring(workingSet) + L" gdi-table " + std::to_wstring(gdiTable) + L"\n");
+        std::to_wstring(workingSet) + L" gdi-table " + std::to_wstring(gdiTable) + L" server-handles " +
+        std::to_wstring(serverHandles) + L"\n");
+  return kExitOk;
+}
+
+int HandlesSelfCheck(const std::vector<std::wstring>&) {
+  Print(KernelHandleCountWorks() ? L"ok\n" : L"no\n");
   return kExitOk;
 }
 
@@ -689,7 +701,8 @@ int wmain(int argc, wchar_t** argv) {
                    {L"wait-menu", WaitMenu},  {L"wait-window", WaitWindow},
                    {L"wait-closed", WaitClosed}, {L"wait", Wait},
                    {L"close-time", CloseTime}, {L"close-cost", CloseCost},
-                   {L"kill", Kill},       {L"stats", Stats}};
+                   {L"kill", Kill},       {L"stats", Stats},
+                   {L"handles-self-check", HandlesSelfCheck}};
   for (const auto& entry : kCommands) {
     if (command == entry.name) return entry.run(args);
   }

@@ -2,6 +2,7 @@
 
 #include <winternl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace probe {
@@ -53,7 +54,60 @@ std::optional<DWORD> CountGdiTable(HANDLE process) {
   return live;
 }
 
+// The layout of SystemHandleInformation (class 16), on 64 bits.
+struct SystemHandleEntry {
+  ULONG ownerProcessId;
+  UCHAR objectType;
+  UCHAR flags;
+  USHORT handle;
+  PVOID object;
+  ACCESS_MASK access;
+};
+struct SystemHandleList {
+  ULONG count;
+  SystemHandleEntry entries[1];
+};
+constexpr ULONG kSystemHandleInformation = 16;
+constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+
+using QuerySystemInformation = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+
 }  // namespace
+
+std::optional<DWORD> CountKernelHandles(DWORD processId) {
+  auto query = reinterpret_cast<QuerySystemInformation>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (query == nullptr) return std::nullopt;
+  std::vector<BYTE> buffer(1 << 16);
+  for (;;) {
+    ULONG needed = 0;
+    NTSTATUS status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    if (status == kInfoLengthMismatch) {
+      if (buffer.size() >= (size_t{1} << 28)) return std::nullopt;
+      buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
+      continue;
+    }
+    if (status != 0) return std::nullopt;
+    break;
+  }
+  const auto* list = reinterpret_cast<const SystemHandleList*>(buffer.data());
+  DWORD count = 0;
+  for (ULONG i = 0; i < list->count; ++i) {
+    if (list->entries[i].ownerProcessId == processId) ++count;
+  }
+  return count;
+}
+
+bool KernelHandleCountWorks() {
+  constexpr DWORD kBatch = 32;
+  std::optional<DWORD> before = CountKernelHandles(GetCurrentProcessId());
+  std::vector<HANDLE> events;
+  for (DWORD i = 0; i < kBatch; ++i) events.push_back(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::optional<DWORD> during = CountKernelHandles(GetCurrentProcessId());
+  for (HANDLE event : events) CloseHandle(event);
+  std::optional<DWORD> after = CountKernelHandles(GetCurrentProcessId());
+  return before && during && after && *during == *before + kBatch && *after == *before;
+}
 
 std::optional<ResourceCounts> CountResources(DWORD processId) {
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);

@@ -21,6 +21,16 @@ struct ResourceCounts {
 // Nothing when the process cannot be opened.
 std::optional<ResourceCounts> CountResources(DWORD processId);
 
+// The process's entries in the system's handle list
+// (NtQuerySystemInformation, SystemHandleInformation). Wine's server keeps
+// that list and answers it, where GetProcessHandleCount of another process
+// gives 0; nothing when the list cannot be had.
+std::optional<DWORD> CountKernelHandles(DWORD processId);
+
+// Whether that count follows this process's own handles exactly: opening and
+// closing a batch of events must move it by the batch size.
+bool KernelHandleCountWorks();
+
 // Whether the table count follows this process's own objects exactly:
 // creating and deleting a batch of bitmaps must move it by the batch size.
 bool GdiTableCountWorks();

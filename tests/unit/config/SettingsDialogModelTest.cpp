@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "TestMachines.h"
 #include "config/ClockModulation.h"
 #include "hw/MsrAccess.h"
@@ -248,6 +250,26 @@ TEST(SettingsDialogModel, TrayIconsKeepTheirOrderAndTheTaskBarFallback) {
   rig.model->OnClicked(1073);
   EXPECT_TRUE(rig.controls.IsEnabled(1083));
   EXPECT_EQ(rig.settings.taskBar, 1);
+}
+
+// The task bar a run forced on (no tray icon) is the run's, not the user's:
+// OK writes back the file's TaskBar, unless Task Bar was clicked.
+TEST(SettingsDialogModel, OkWritesTaskBarOnlyWhenChosenInTheDialog) {
+  Rig forced;
+  forced.tray.DeleteIcon(0);
+  forced.settings.taskBar = 1;  // forced on at start-up; the file says 0
+  forced.Open();
+  EXPECT_EQ(forced.controls.GetCheck(1083), 1);
+  forced.model->OnOK();
+  EXPECT_NE(std::find(forced.store.writes.begin(), forced.store.writes.end(), "TaskBar=0"), forced.store.writes.end());
+  EXPECT_EQ(forced.settings.taskBar, 1);  // still forced for the run
+
+  Rig chosen;
+  chosen.Open();
+  chosen.Click(1083, 1);
+  chosen.model->OnOK();
+  EXPECT_NE(std::find(chosen.store.writes.begin(), chosen.store.writes.end(), "TaskBar=1"), chosen.store.writes.end());
+  EXPECT_EQ(chosen.settings.taskBarInFile, 1);
 }
 
 TEST(SettingsDialogModel, EditsValidateWhenTheyLoseFocus) {

@@ -188,6 +188,10 @@ std::string MetricsHeadE8400() {
          "korvath_core_thermal_status{core=\"1\",status=\"OK\"} 0\n"
          "korvath_core_thermal_status{core=\"1\",status=\"LOG\"} 0\n"
          "korvath_core_thermal_status{core=\"1\",status=\"HOT\"} 1\n"
+         "# HELP korvath_core_sensor_read_failures_total Sensor reads of the core refused since Korvath started.\n"
+         "# TYPE korvath_core_sensor_read_failures_total counter\n"
+         "korvath_core_sensor_read_failures_total{core=\"0\"} 0\n"
+         "korvath_core_sensor_read_failures_total{core=\"1\"} 0\n"
          "# HELP korvath_cpu_clock_mhz Processor clock speed in MHz.\n"
          "# TYPE korvath_cpu_clock_mhz gauge\n"
          "korvath_cpu_clock_mhz 3000.00\n"
@@ -553,6 +557,24 @@ TEST(Monitor, HoverReportsOnlyOutsideMiniMode) {
   EXPECT_EQ(rig.monitor->HoverReportAt(40, 200, 312), std::nullopt);
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+// The series a core has only in a cycle whose sensor read succeeded.
+bool IsCoreReading(const std::string& line) {
+  for (const char* name : {"korvath_core_temperature_celsius{", "korvath_core_tjmax_celsius{",
+                           "korvath_core_distance_to_tjmax_celsius{", "korvath_core_thermal_status{"}) {
+    if (line.rfind(name, 0) == 0) return true;
+  }
+  return false;
+}
+
 // read_fails_every: now and then a register read fails. A refused read is no
 // reading: the monitor shows, records, alarms and logs exactly what it does on
 // the same machine without failures, only from its last good readings.
@@ -574,7 +596,21 @@ TEST(Monitor, FailedRegisterReadsChangeNothingShown) {
     failing.Tick();
     for (int id : shown) EXPECT_EQ(failing.Text(id), clean.Text(id)) << "cycle " << cycle << ", control " << id;
     EXPECT_EQ(failing.desktop.TakeEvents(), clean.desktop.TakeEvents()) << "cycle " << cycle;
-    EXPECT_EQ(failing.metricsFiles.Read(metrics), clean.metricsFiles.Read(metrics)) << "cycle " << cycle;
+    // The failing run's file says no number the clean one does not; it only
+    // leaves out a core's readings in a cycle whose read was refused.
+    std::vector<std::string> failingLines = Lines(failing.metricsFiles.Read(metrics));
+    std::vector<std::string> cleanLines = Lines(clean.metricsFiles.Read(metrics));
+    auto in = [](const std::vector<std::string>& lines, const std::string& line) {
+      return std::find(lines.begin(), lines.end(), line) != lines.end();
+    };
+    for (const std::string& line : failingLines) {
+      if (line.rfind("korvath_core_sensor_read_failures_total{", 0) == 0) continue;
+      EXPECT_TRUE(in(cleanLines, line)) << "cycle " << cycle << ": " << line;
+    }
+    for (const std::string& line : cleanLines) {
+      if (line[0] == '#' || IsCoreReading(line) || line.rfind("korvath_core_sensor", 0) == 0) continue;
+      EXPECT_TRUE(in(failingLines, line)) << "cycle " << cycle << ": " << line;
+    }
   }
   EXPECT_EQ(clean.Text(IDC_BUS_MULTIPLIER), "333.33 x 9.0");
   EXPECT_EQ(failing.files.writes, clean.files.writes);
@@ -586,6 +622,115 @@ TEST(Monitor, FailedRegisterReadsChangeNothingShown) {
   ASSERT_FALSE(unread.StartUp().has_value());
   unread.Tick();
   EXPECT_EQ(unread.metricsFiles.Read(metrics).find("korvath_core_temperature_celsius{"), std::string::npos);
+}
+
+// After a Reset and a refused read the window shows no records and no new
+// reading of that core; a GPU that has not answered yet, or missed this
+// cycle, gives no number; and once Korvath ends only korvath_up 0 is left.
+TEST(Monitor, MetricsFileSaysNothingTheWindowDoesNot) {
+  const std::string path = "C:\\Korvath\\korvath.prom";
+  MonitorRig rig(testing::LoadMachine("e8400"), "MetricsFile=korvath.prom\n");
+  rig.gpu.SetTemperature(0, 0);
+  rig.gpu.SetTemperature(1, 0);
+  ASSERT_FALSE(rig.StartUp().has_value());
+  rig.Tick();
+  EXPECT_EQ(rig.metricsFiles.Read(path).find("korvath_gpu"), std::string::npos);  // silent so far
+  rig.gpu.SetTemperature(1, 61);
+  rig.Tick();
+  EXPECT_NE(rig.metricsFiles.Read(path).find("\nkorvath_gpu_temperature_celsius 61\n"), std::string::npos);
+  rig.gpu.SetTemperature(1, 0);  // missed: the window holds 61, which is no reading
+  rig.monitor->ResetStatistics();
+  rig.processor.RefuseThreadAffinity(0x2);  // core 1's sensor cannot be read
+  rig.Tick();
+  EXPECT_EQ(rig.Text(IDC_TEMPERATURE1), "62");
+  EXPECT_EQ(rig.Text(IDC_MINIMUM1), "");
+  EXPECT_EQ(rig.Text(IDC_MINIMUM0), "62\xC2\xB0" "C");
+  const std::string text = rig.metricsFiles.Read(path);
+  EXPECT_EQ(text.find("korvath_gpu"), std::string::npos);
+  size_t cores = text.find("# HELP korvath_core_temperature_celsius");
+  size_t clock = text.find("# HELP korvath_cpu_clock_mhz");
+  ASSERT_LT(cores, clock);
+  EXPECT_EQ(text.substr(cores, clock - cores),
+            "# HELP korvath_core_temperature_celsius Core temperature in degrees Celsius.\n"
+            "# TYPE korvath_core_temperature_celsius gauge\n"
+            "korvath_core_temperature_celsius{core=\"0\"} 62\n"
+            "# HELP korvath_core_tjmax_celsius Maximum junction temperature (TjMax) of the core in degrees Celsius.\n"
+            "# TYPE korvath_core_tjmax_celsius gauge\n"
+            "korvath_core_tjmax_celsius{core=\"0\"} 100\n"
+            "# HELP korvath_core_distance_to_tjmax_celsius Degrees Celsius the core runs below its TjMax; negative "
+            "above it.\n"
+            "# TYPE korvath_core_distance_to_tjmax_celsius gauge\n"
+            "korvath_core_distance_to_tjmax_celsius{core=\"0\"} 38\n"
+            "# HELP korvath_core_temperature_min_celsius Lowest core temperature since the start or the last Reset, "
+            "in degrees Celsius.\n"
+            "# TYPE korvath_core_temperature_min_celsius gauge\n"
+            "korvath_core_temperature_min_celsius{core=\"0\"} 62\n"
+            "# HELP korvath_core_temperature_max_celsius Highest core temperature since the start or the last Reset, "
+            "in degrees Celsius.\n"
+            "# TYPE korvath_core_temperature_max_celsius gauge\n"
+            "korvath_core_temperature_max_celsius{core=\"0\"} 62\n"
+            "# HELP korvath_core_thermal_status Thermal status of the core: 1 for the one it has (OK, LOG or HOT).\n"
+            "# TYPE korvath_core_thermal_status gauge\n"
+            "korvath_core_thermal_status{core=\"0\",status=\"OK\"} 1\n"
+            "korvath_core_thermal_status{core=\"0\",status=\"LOG\"} 0\n"
+            "korvath_core_thermal_status{core=\"0\",status=\"HOT\"} 0\n"
+            "# HELP korvath_core_sensor_read_failures_total Sensor reads of the core refused since Korvath started.\n"
+            "# TYPE korvath_core_sensor_read_failures_total counter\n"
+            "korvath_core_sensor_read_failures_total{core=\"0\"} 0\n"
+            "korvath_core_sensor_read_failures_total{core=\"1\"} 1\n");
+
+  rig.monitor->ShutDown();
+  EXPECT_EQ(rig.metricsFiles.Read(path),
+            "# HELP korvath_up 1 while Korvath writes this file.\n# TYPE korvath_up gauge\nkorvath_up 0\n");
+  EXPECT_EQ(rig.metricsFiles.Files().size(), 1u);
+}
+
+// Everything Korvath writes or opens by a name of its own lies in the
+// program's folder, fixed at start-up: a file picker that moves the current
+// folder moves none of them. An AlarmFile with a folder of its own stays as
+// chosen.
+TEST(Monitor, FilesKorvathNamesLieInItsFolder) {
+  MonitorRig rig(testing::LoadMachine("e8400"),
+                 "LogFile=1\nLogInterval=1\nHDWrite=1\nAlarm=1\nAlarm1=0\nAlarmFile=alarm.bat\n");
+  rig.desktop.shellFinds = true;
+  ASSERT_FALSE(rig.StartUp().has_value());
+  for (int cycle = 1; cycle <= 6; ++cycle) rig.Tick();
+  ASSERT_EQ(rig.files.writes.size(), 6u);
+  for (const std::string& write : rig.files.writes) {
+    EXPECT_EQ(write.rfind("C:\\Korvath\\KorvathLog.txt: ", 0), 0u) << write;
+  }
+  EXPECT_EQ(rig.desktop.TakeEvents(),
+            (std::vector<std::string>{"open C:\\Korvath\\alarm.bat", "sound C:\\Korvath\\KVWarning.wav"}));
+
+  MonitorRig chosen(testing::LoadMachine("e8400"), "Alarm=1\nAlarm1=0\nAlarmFile=D:\\tools\\alarm.bat\n");
+  chosen.desktop.shellFinds = true;
+  ASSERT_FALSE(chosen.StartUp().has_value());
+  chosen.Tick();
+  EXPECT_EQ(chosen.desktop.TakeEvents(), (std::vector<std::string>{"open D:\\tools\\alarm.bat"}));
+}
+
+// A saved corner is used wherever a 32 x 32 square of the title bar lies on
+// a work area: a few pixels off the left edge, under a task bar at the top,
+// and (0, 0), which the file holds as (0, -1), reopens at (0, 0).
+TEST(Monitor, SavedPositionReopensWhereTheTitleBarCanBeTakenHoldOf) {
+  auto openedAt = [](ScreenPoint saved, std::vector<WindowRect> workAreas) {
+    MonitorRig rig(testing::LoadMachine("e8400"), "WindowXY=" + std::to_string(PackWindowPosition(saved)) + "\n");
+    rig.window.workAreas = std::move(workAreas);
+    EXPECT_FALSE(rig.StartUp().has_value());
+    return ScreenPoint{rig.window.rect.left, rig.window.rect.top};
+  };
+  const std::vector<WindowRect> primary = {{0, 0, 1280, 984}};
+  const std::vector<WindowRect> topTaskBar = {{0, 40, 1280, 1024}};
+  const std::vector<WindowRect> leftTaskBar = {{48, 0, 1280, 1024}};
+  EXPECT_EQ(openedAt({-3, 200}, primary), (ScreenPoint{-3, 200}));
+  EXPECT_EQ(openedAt({-7, 0}, primary), (ScreenPoint{-7, 0}));  // flush, invisible borders included
+  EXPECT_EQ(openedAt({0, 0}, primary), (ScreenPoint{0, 0}));
+  EXPECT_EQ(openedAt({300, 10}, topTaskBar), (ScreenPoint{300, 10}));
+  EXPECT_EQ(openedAt({0, 300}, leftTaskBar), (ScreenPoint{0, 300}));
+  // Unreachable: the title bar wholly under the top task bar, or all but 31
+  // pixels of the window beyond the screen's right edge.
+  EXPECT_EQ(openedAt({300, 0}, {{0, 40, 1280, 1024}}), (ScreenPoint{100, 100}));
+  EXPECT_EQ(openedAt({1249, 300}, primary), (ScreenPoint{100, 100}));
 }
 
 TEST(Monitor, AnchorNeverSetIsTheOrigin) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "tools/SensorTestRig.h"
 
 namespace korvath {
@@ -168,6 +171,41 @@ TEST(SensorTest, SecondStartEmptiesTheCoreCellsButKeepsTheLoadColumn) {
   EXPECT_EQ(rig.LoadCell(0), heatUpLoad);
   EXPECT_EQ(rig.LoadCell(9), "Idle");
   EXPECT_EQ(rig.test.coolDown().tick(), 0);
+}
+
+// The register is read pinned to the first processor and the read is
+// checked: one that fails leaves nothing to put back, so neither Stop nor
+// closing writes the register.
+TEST(SensorTest, ClockModulationIsReadPinnedAndOnlyWhatWasReadGoesBack) {
+  SensorTestRig rig;
+  rig.processor.PokeMsr(0, kMsrClockModulation, 0x1A);
+  rig.test.OnInitDialog();
+  std::vector<std::string> events = rig.processor.EventStrings();
+  auto read = std::find(events.begin(), events.end(), "read cpu0 0x19A");
+  ASSERT_NE(read, events.end());
+  auto pin = std::find_if(std::make_reverse_iterator(read), events.rend(),
+                          [](const std::string& event) { return event.rfind("thread-affinity", 0) == 0; });
+  ASSERT_NE(pin, events.rend());
+  EXPECT_EQ(*pin, "thread-affinity 0x1");
+  EXPECT_EQ(*(read + 1), "thread-affinity 0x3");
+  EXPECT_TRUE(rig.test.clockModulationSaved());
+  EXPECT_EQ(rig.test.savedClockModulation(), 0x1Au);
+  rig.test.OnDestroy();
+
+  // The movement test's two sensor reads come first; the third read fails.
+  MachineDescription machine = testing::LoadMachine("e8400");
+  machine.readFailsEvery = 3;
+  SensorTestRig failing(machine);
+  failing.processor.PokeMsr(0, kMsrClockModulation, 0x1A);
+  failing.processor.PokeMsr(1, kMsrClockModulation, 0x1A);
+  failing.test.OnInitDialog();
+  EXPECT_FALSE(failing.test.clockModulationSaved());
+  failing.test.OnStart();
+  failing.processor.ClearEvents();
+  failing.test.OnStop();
+  failing.test.OnDestroy();
+  EXPECT_TRUE(failing.ModulationWrites().empty());
+  EXPECT_EQ(failing.processor.PeekMsr(1, kMsrClockModulation), 2u);  // as Start left it
 }
 
 TEST(SensorTest, StopEndsPrime95AndRestoresTheSavedModulation) {
