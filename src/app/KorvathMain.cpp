@@ -1,6 +1,7 @@
 // korvath.exe / korvath32.exe: the composition root of the real program.
 #include <windows.h>
 
+#include "app/SingleInstance.h"
 #include "app/StartUp.h"
 #include "config/SettingsPath.h"
 #include "monitor/MainWindow.h"
@@ -9,11 +10,22 @@
 #include "platform/win32/NvapiGpuSource.h"
 #include "platform/win32/Win32ProfileStore.h"
 #include "platform/win32/Win32Processor.h"
+#include "platform/win32/Win32TaskScheduler.h"
 #include "platform/win32/Win32Threads.h"
 #include "platform/win32/Win32TimeSource.h"
 
+namespace {
+
+// korvath.exe and korvath32.exe alike: both would reach the same registers.
+constexpr const char* kProgram = "Korvath";
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   korvath::RestrictDllSearchToSystem();
+  korvath::Win32TaskScheduler scheduler;
+  if (std::optional<int> exitCode = korvath::RunCommandLineSwitches(kProgram, scheduler)) return *exitCode;
+  if (std::optional<int> exitCode = korvath::ClaimSingleInstance(kProgram)) return *exitCode;
   korvath::Win32Processor processor;
   korvath::Win32TimeSource time;
   korvath::NvapiGpuSource gpu;
@@ -22,7 +34,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       korvath::SettingsPathForModule(korvath::Narrow(korvath::ModuleFileName(nullptr))), "Korvath");
   // The clock thread only reads the time-stamp counter and pins itself,
   // which the real processor seam allows from any thread.
-  korvath::MainWindow window({processor, time, processor, time, gpu, settings, threads});
+  korvath::MainWindow window({processor, time, processor, time, gpu, settings, threads, &scheduler,
+                              korvath::RestoreMessageName(kProgram)});
   window.RunModal();
   return 0;
 }

@@ -5,10 +5,12 @@
 
 #include <memory>
 
+#include "app/SingleInstance.h"
 #include "app/StartUp.h"
 #include "config/SettingsPath.h"
 #include "monitor/MainWindow.h"
 #include "platform/TextFormat.h"
+#include "platform/sim/KeptDefinitionScheduler.h"
 #include "platform/sim/MachineDescription.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "platform/sim/SimulatedWorkThreads.h"
@@ -17,12 +19,15 @@
 #include "platform/win32/PerformanceCounterTime.h"
 #include "platform/win32/Win32ProfileStore.h"
 #include "platform/win32/Win32Processor.h"
+#include "platform/win32/Win32TaskScheduler.h"
 #include "platform/win32/Win32Threads.h"
 #include "platform/win32/Win32TimeSource.h"
 
 namespace {
 
 constexpr int kNoMachineExitCode = 2;
+// Its own name: a test run beside a real Korvath is no second instance of it.
+constexpr const char* kProgram = "Korvath-sim";
 
 // [driver] real_drivers: the register calls take the road korvath.exe takes
 // (the library beside the executable, else the read-only driver), where the
@@ -48,6 +53,11 @@ class RealDriverProcessor : public korvath::SimulatedProcessor {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   korvath::RestrictDllSearchToSystem();
+  korvath::Win32TaskScheduler realScheduler;
+  korvath::KeptDefinitionScheduler scheduler(
+      realScheduler, korvath::Narrow(korvath::ExecutableFolder()) + "scheduled-task.xml");
+  if (std::optional<int> exitCode = korvath::RunCommandLineSwitches(kProgram, scheduler)) return *exitCode;
+  if (std::optional<int> exitCode = korvath::ClaimSingleInstance(kProgram)) return *exitCode;
   std::string machinePath = korvath::Narrow(korvath::ExecutableFolder()) + "simulated-machine.ini";
   korvath::MachineParseResult machine = korvath::LoadMachineDescription(machinePath);
   if (!machine.machine) {
@@ -70,7 +80,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   korvath::SimulatedWorkThreads threads(win32Threads, processor);
   korvath::Win32ProfileStore settings(
       korvath::SettingsPathForModule(korvath::Narrow(korvath::ModuleFileName(nullptr))), "Korvath");
-  korvath::MainWindow window({processor, time, clockProcessor, time, gpu, settings, threads});
+  korvath::MainWindow window(
+      {processor, time, clockProcessor, time, gpu, settings, threads, &scheduler,
+       korvath::RestoreMessageName(kProgram)});
   window.RunModal();
   return 0;
 }

@@ -1,10 +1,15 @@
-// Start-up glue of the Windows executables: the DLL search order and the
-// fatal start-up message box.
+// Start-up glue of the Windows executables: the DLL search order, the
+// command line, one instance per session and the fatal start-up message box.
 #pragma once
+
+#include <optional>
+#include <string>
 
 #include "hw/FatalError.h"
 
 namespace korvath {
+
+class TaskScheduler;
 
 // Keeps every later library load out of the current folder and PATH; the
 // first thing wWinMain does.
@@ -13,5 +18,14 @@ void RestrictDllSearchToSystem();
 // The error-icon message box of a fatal start-up condition, with no owner
 // window; returns the exit code the process ends with.
 int ShowFatalError(const FatalError& error);
+
+// Runs the command line's switches, writing to the console of the program
+// that started this one; nothing when there are none and the window starts.
+std::optional<int> RunCommandLineSwitches(const std::string& program, TaskScheduler& scheduler);
+
+// Takes this session's place for program ("Korvath", "Korvath-sim"), or,
+// when another instance holds it, brings that one's window up (or says it
+// runs in another session) and gives the exit code.
+std::optional<int> ClaimSingleInstance(const std::string& program);
 
 }  // namespace korvath

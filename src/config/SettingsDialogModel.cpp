@@ -6,6 +6,7 @@
 
 #include "config/ClockModulation.h"
 #include "config/SettingsFile.h"
+#include "config/StartWithWindows.h"
 #include "platform/ControlSurface.h"
 #include "platform/Desktop.h"
 #include "platform/TextFormat.h"
@@ -96,6 +97,7 @@ bool SettingsDialogModel::Transfer(bool save) {
     dx.ExchangeCheck(IDC_CLOCK_MODULATION, clockModulationOn_);
     dx.ExchangeText(IDC_CLOCK_MODULATION_DUTY, dutyText_);
     dx.ExchangeText(IDC_ALARM_FILE, alarmPath_);
+    if (links_.startWithWindows) dx.ExchangeCheck(IDC_START_WITH_WINDOWS, startWithWindows_);
   });
 }
 
@@ -211,6 +213,9 @@ void SettingsDialogModel::OnInitDialog() {
     controls_.Enable(id, clock.enabled);
   }
   dutyText_ = clock.dutyText;
+  if (links_.startWithWindows) {
+    startWithWindows_ = startWithWindowsShown_ = links_.startWithWindows->IsOn() ? 1 : 0;
+  }
 
   Place();
   Transfer(false);
@@ -304,7 +309,7 @@ void SettingsDialogModel::OnClicked(int id) {
   for (int radio : kFontRadios) fontRadio = fontRadio || radio == id;
   if (!fontRadio && id != IDC_SET_TJ_MAX && id != IDC_LOG_FILE && id != IDC_ON_TOP && id != IDC_MINIMIZED &&
       id != IDC_TASK_BAR && id != IDC_EXCEL_CSV_FORMAT && id != IDC_TRAY_INFO && id != IDC_ALARMS &&
-      id != IDC_CUSTOM_NORMAL && id != IDC_CUSTOM_MINI_MODE) {
+      id != IDC_CUSTOM_NORMAL && id != IDC_CUSTOM_MINI_MODE && id != IDC_START_WITH_WINDOWS) {
     return;
   }
 
@@ -444,8 +449,23 @@ void SettingsDialogModel::OnClockModulationStep(bool up) {
   Transfer(false);
 }
 
+bool SettingsDialogModel::ApplyStartWithWindows() {
+  StartWithWindows* startup = links_.startWithWindows;
+  if (!startup) return true;
+  // Only a box the user changed changes the task: one that shows off because
+  // the task could not be read must not delete it.
+  if (startWithWindows_ == startWithWindowsShown_) return true;
+  bool wanted = startWithWindows_ != 0;
+  bool done = startup->Change(wanted, window_.AsOwner());
+  bool now = done ? wanted : startup->IsOn();
+  startWithWindows_ = startWithWindowsShown_ = now ? 1 : 0;
+  controls_.SetCheck(IDC_START_WITH_WINDOWS, startWithWindows_);
+  return done;
+}
+
 void SettingsDialogModel::OnApply() {
   Transfer(true);
+  ApplyStartWithWindows();
   settings_.logInterval = static_cast<int>(logInterval_);
   settings_.taskBar = taskBar_;
   settings_.guiColor = guiColor_;
@@ -472,6 +492,9 @@ void SettingsDialogModel::OnOK() {
     return;
   }
   Transfer(true);
+  // A refused change leaves the dialog open, with the box showing the task
+  // as it is, and nothing written yet.
+  if (!ApplyStartWithWindows() || ended_) return;
   settings_.guiColor = guiColor_;
   settings_.guiText = guiText_;
   if (customGui_ && links_.replaceNormalBrush) links_.replaceNormalBrush(settings_.guiColor);

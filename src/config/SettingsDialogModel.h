@@ -20,6 +20,7 @@ namespace korvath {
 class ClockModulation;
 class ControlSurface;
 class ProfileStore;
+class StartWithWindows;
 
 // The dialog manager's own ids of the OK and Cancel buttons.
 inline constexpr int kOkButton = 1;
@@ -63,6 +64,8 @@ struct SettingsDialogLinks {
   // owns it and deletes the one it replaces.
   std::function<void(uint32_t colour)> replaceNormalBrush;
   std::function<void(uint32_t colour)> replaceMiniBrush;
+  // The "Start with Windows" check box works when given.
+  StartWithWindows* startWithWindows = nullptr;
 };
 
 // The state Cancel returns to: taken at opening and at every Apply.
@@ -128,6 +131,10 @@ class SettingsDialogModel {
   void PickAlarmProgram();
   void OnClockModulationEnable();
   void OnClockModulationStep(bool up);
+  // The check box against the task, changed on Apply and OK like the
+  // dialog colours; false when the scheduler refused, and the box then
+  // shows the task as it is.
+  bool ApplyStartWithWindows();
   void OnApply();
   void OnDefaults();
   void TakeSnapshot();
@@ -177,6 +184,8 @@ class SettingsDialogModel {
   uint32_t guiMiniColor_ = 0;
   uint32_t guiText_ = 0;
   uint32_t guiMiniText_ = 0;
+  int startWithWindows_ = 0;
+  int startWithWindowsShown_ = 0;  // what the task was when last read or changed
 };
 
 }  // namespace korvath

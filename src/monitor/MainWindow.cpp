@@ -4,6 +4,7 @@
 
 #include "about/AboutDialog.h"
 #include "config/SettingsDialog.h"
+#include "config/StartWithWindows.h"
 #include "hw/CoreRatios.h"
 #include "monitor/ControlColours.h"
 #include "platform/TextFormat.h"
@@ -78,6 +79,11 @@ std::optional<intptr_t> MainWindow::HandleMessage(const WindowMessage& message) 
     if (monitor_) monitor_->OnTaskbarCreated();
     return 0;
   }
+  // As the tray menu's Restore: shown even when it lives in the tray only.
+  if (restoreMessage_ != 0 && message.id == restoreMessage_) {
+    if (monitor_) ShowRestored();
+    return 0;
+  }
   static constexpr MessageEntry<MainWindow> kMessageMap[] = {
       OnMessage(WM_SYSCOMMAND, &MainWindow::OnSysCommand),
       OnMessage(WM_PAINT, &MainWindow::OnPaint),
@@ -147,6 +153,17 @@ bool MainWindow::OnInitDialog() {
   CreateBrushes();
   trayInteraction_ = std::make_unique<TrayInteraction>(monitor_->settings(), *this);
   taskbarCreatedMessage_ = ListenForTaskbarCreated(Handle());
+  if (seams_.scheduler != nullptr) {
+    startWithWindows_ =
+        std::make_unique<StartWithWindows>(*seams_.scheduler, desktop_, Narrow(ModuleFileName(nullptr)));
+    trayInteraction_->SetStartWithWindows(startWithWindows_.get());
+  }
+  if (!seams_.restoreMessageName.empty()) {
+    restoreMessage_ = RegisterWindowMessageW(Widen(seams_.restoreMessageName).c_str());
+  }
+  // A second start runs with the same rights, but an unelevated one (a
+  // shortcut without its administrator flag) must reach this window too.
+  if (restoreMessage_ != 0) ChangeWindowMessageFilterEx(Handle(), restoreMessage_, MSGFLT_ALLOW, nullptr);
   return true;
 }
 
@@ -490,7 +507,8 @@ void MainWindow::OnSettings() {
                             [this] { monitor_->ApplyTemperatureSettings(); },
                             [this] { monitor_->RequestRepaint(); },
                             [this](uint32_t colour) { normalBrush_.For(colour); },
-                            [this](uint32_t colour) { miniBrush_.For(colour); }};
+                            [this](uint32_t colour) { miniBrush_.For(colour); },
+                            startWithWindows_.get()};
   SettingsDialog dialog(Handle(), links);
   // The alarm program may run again at the next alarm.
   if (dialog.RunModal() == IDOK) monitor_->alarms().Rearm();

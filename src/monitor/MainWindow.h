@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "monitor/MainWindowView.h"
 #include "monitor/Monitor.h"
@@ -28,6 +29,8 @@ class GpuSource;
 class Processor;
 class ProfileStore;
 class ShellTray;
+class StartWithWindows;
+class TaskScheduler;
 class Threads;
 class TimeSource;
 
@@ -40,6 +43,10 @@ struct MainWindowSeams {
   GpuSource& gpu;
   ProfileStore& settingsFile;
   Threads& threads;
+  // "Start with Windows" is offered when there is a scheduler.
+  TaskScheduler* scheduler = nullptr;
+  // The registered message by which a second start brings the window up.
+  std::string restoreMessageName;
 };
 
 class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
@@ -149,6 +156,8 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   SolidBrush miniBrush_;
   bool gdiObjectsDeleted_ = false;
   UINT taskbarCreatedMessage_ = 0;
+  UINT restoreMessage_ = 0;  // a second start asks for the window
+  std::unique_ptr<StartWithWindows> startWithWindows_;
   bool mayShow_ = false;
   WindowPlacement placement_;  // mini mode's rectangles, style and limits
   POINT dragOrigin_ = {};      // client coordinates of the left button going down

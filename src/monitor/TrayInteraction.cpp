@@ -1,5 +1,7 @@
 #include "monitor/TrayInteraction.h"
 
+#include "config/StartWithWindows.h"
+
 namespace korvath {
 namespace {
 
@@ -34,8 +36,13 @@ std::vector<TrayMenuItem> TrayInteraction::BuildMenu() {
       {"Average", kTrayCommandAverage, (show & kIconShowAverage) != 0},
       {},
       {"Reset", kTrayCommandReset},
-      {},
   };
+  // Read from the task each time, so that it is right after a move or a
+  // change made elsewhere.
+  if (startWithWindows_) {
+    items.push_back({kStartWithWindowsText, kTrayCommandStartWithWindows, startWithWindows_->IsOn()});
+  }
+  items.push_back({});
   bool visible = window_.IsVisible();
   if (visible) items.push_back({"Minimize", kTrayCommandMinimize});
   if (!visible || !windowRestored) items.push_back({"Restore", kTrayCommandRestore});
@@ -53,6 +60,9 @@ void TrayInteraction::RunCommand(int command) {
     case kTrayCommandAverage: show = (show & kKeepWithoutStatistic) | kIconShowAverage; break;
     case kTrayCommandCurrent: show &= kKeepWithoutStatistic; break;
     case kTrayCommandReset: window_.ResetStatistics(); break;
+    case kTrayCommandStartWithWindows:
+      if (startWithWindows_) startWithWindows_->Change(!startWithWindows_->IsOn());
+      break;
     case kTrayCommandMinimize:
       if (windowRestored) {
         window_.Minimize();

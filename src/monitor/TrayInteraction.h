@@ -11,6 +11,8 @@
 
 namespace korvath {
 
+class StartWithWindows;
+
 inline constexpr const char* kRestoredWindowTitle = "Korvath 2.90";
 
 enum TrayCommand : int {
@@ -24,6 +26,7 @@ enum TrayCommand : int {
   kTrayCommandReset = 32776,
   kTrayCommandTemperature = 32777,
   kTrayCommandDistance = 32778,
+  kTrayCommandStartWithWindows = 32801,
 };
 
 inline constexpr uint32_t kMouseRightButtonDown = 0x204;
@@ -35,6 +38,9 @@ class TrayInteraction {
 
   // The tray callback message; mouseMessage is its second parameter.
   void OnTrayNotification(uint32_t mouseMessage);
+
+  // The menu offers "Start with Windows" once it is given.
+  void SetStartWithWindows(StartWithWindows* startWithWindows) { startWithWindows_ = startWithWindows; }
 
   std::vector<TrayMenuItem> BuildMenu();
   void RunCommand(int command);
@@ -53,6 +59,7 @@ class TrayInteraction {
  private:
   AppSettings& settings_;
   TrayWindow& window_;
+  StartWithWindows* startWithWindows_ = nullptr;
 };
 
 }  // namespace korvath

@@ -118,6 +118,8 @@
 #define IDC_TRAY_INFO 1095
 #define IDC_DEFAULTS 1063
 #define IDC_APPLY 1088
+// Below the dialog's bottom buttons.
+#define IDC_START_WITH_WINDOWS 1271
 
 // Sensor Test (dialog 148): the movement row, then the cool down table by
 // row caption, four core cells and the CPU Load cell of each row.

@@ -20,6 +20,12 @@
 # another folder: every line goes into the log beside the program.
 # Run 5: the session ends (wineboot --end-session) with the log buffered:
 # the lines and the window state are on disk all the same.
+# Run 6: "/startup on|off" adds and removes the Task Scheduler task (read
+# back from the file Wine's scheduler keeps), a wrong switch fails with a
+# line on stderr; with the program minimised to the tray, its menu's "Start
+# with Windows" adds and removes the task, and a second start brings the
+# window back and ends with 0, writing no log of its own; one that finds a
+# Korvath of another session (the probe holds its machine-wide mutex) says so.
 #
 # The tray is Wine's own notification area for a display without a system
 # tray (a "Wine System Tray" window; a virtual desktop is not needed): the
@@ -365,5 +371,112 @@ check_eq "run 5: every logged second is on disk" yes \
 check_eq "run 5: the lines carry the readings shown" "" "$(bad_lines "$txt" "$stamp 62 62")"
 check_eq "run 5: the window state is saved" yes \
   "$(grep -aq '^WindowXY=' "$ini" && grep -aq '^MiniMode=0' "$ini" && grep -aq '^APICID=' "$ini" && grep -aq '^ClockMod=' "$ini" && echo yes || echo no)"
+
+# --- Run 6 -----------------------------------------------------------------
+# Wine's scheduler keeps each task as a file under system32\tasks with its
+# settings but without its trigger, principal and program (its taskschd
+# reads and writes none); korvath-sim.exe keeps the definition it registered
+# beside itself (scheduled-task.xml) and reads the program back from there.
+# So the settings are checked in Wine's file and the rest in the kept one.
+task_file=$WINEPREFIX/drive_c/windows/system32/tasks/Korvath/Korvath
+kept_file=$folder/scheduled-task.xml
+field() { sed -n "s|.*<$2>\(.*\)</$2>.*|\1|p" "$1" 2>/dev/null | head -1; }
+wait_task() {  # wait_task present|absent
+  local i
+  for i in $(seq 1 40); do
+    if [ -f "$task_file" ]; then [ "$1" = present ] && return 0; else [ "$1" = absent ] && return 0; fi
+    sleep 0.5
+  done
+  return 1
+}
+sim_windows_path=$(wine_path "$folder/korvath-sim.exe")
+run_switches() {  # run_switches ARGS...: "exit code|stdout|stderr"
+  local code
+  (cd "$folder" && "$WINE64" "$folder/korvath-sim.exe" "$@" >"$E2E_TEMP/switch.out" 2>"$E2E_TEMP/switch.err")
+  code=$?
+  printf '%s|%s|%s' "$code" "$(tr -d '\r' <"$E2E_TEMP/switch.out")" "$(tr -d '\r' <"$E2E_TEMP/switch.err")"
+}
+rm -f "$txt" "$ini"
+check_eq "run 6: /startup on exits with 0 and says nothing" "0||" "$(run_switches /startup on)"
+wine_task="$(field "$task_file" ExecutionTimeLimit) $(field "$task_file" DisallowStartIfOnBatteries)"
+wine_task+=" $(field "$task_file" StopIfGoingOnBatteries)"
+check_eq "run 6: Wine's scheduler keeps the task: no time limit, started and kept on battery" "PT0S false false" \
+  "$wine_task"
+user=$(field "$kept_file" UserId)
+kept="$(field "$kept_file" Command)|$(field "$kept_file" WorkingDirectory)|$(field "$kept_file" RunLevel)"
+kept+="|$(grep -o '<LogonTrigger>' "$kept_file" | tr -d '<>') $(field "$kept_file" Delay)|$(field "$kept_file" LogonType)"
+check_eq "run 6: the task starts korvath-sim.exe from its folder at logon, with the highest rights" \
+  "$sim_windows_path|${sim_windows_path%\\*}|HighestAvailable|LogonTrigger PT15S|InteractiveToken" "$kept"
+check_eq "run 6: for the user who asked" yes "$([[ "$user" == *\\* ]] && echo yes || echo "no: $user")"
+check_eq "run 6: a wrong switch exits with 2 and one line on stderr" \
+  '2||korvath-sim.exe: unknown command line "/startup maybe"; korvath-sim.exe /? lists the switches' \
+  "$(run_switches /startup maybe)"
+check_eq "run 6: /? lists the switches" "0|Usage: korvath-sim.exe [/startup on|off | /?]" \
+  "$(run_switches "/?" | head -1)"
+check_eq "run 6: /startup off exits with 0 and removes the task" "0|| absent" \
+  "$(run_switches /startup off) $([ -f "$task_file" ] && echo present || echo absent)"
+check_eq "run 6: no switch wrote a log or settings" "no no" \
+  "$([ -e "$txt" ] && echo yes || echo no) $([ -e "$ini" ] && echo yes || echo no)"
+
+# Minimised to the tray: hidden, with one icon.
+cp sim/machines/e8400.ini "$folder/simulated-machine.ini"
+printf '[Korvath]\r\nLogFile=1\r\nLogInterval=1\r\nHDWrite=1\r\nStartMinimized=1\r\nTaskBar=0\r\nIconShow=1\r\nWindowXY=%s\r\n' "$away" >"$ini"
+cd "$folder"
+pid=$(wine_launch "$folder/korvath-sim.exe") || { check_eq "run 6: started" yes no; e2e_finish; exit; }
+cd "$E2E_ROOT"
+window=
+for i in $(seq 1 80); do
+  window=$(probe list --all "$pid" | sed -n 's/^window \(0x[0-9A-Fa-f]*\) .* class "#32770" .*/\1/p' | head -1)
+  [ -n "$window" ] && [ "$(tray_icons | wc -l)" -ge 1 ] && break
+  sleep 0.5
+done
+check_eq "run 6: minimised to the tray" "1 0" "$(tray_icons | wc -l) $(visible)"
+
+# "Start with Windows" is the eighth item of the tray menu.
+toggle_startup() {
+  if open_tray_menu "$window" "$pid" >/dev/null; then
+    for i in 1 2 3 4 5 6 7 8; do probe key "$window" Down >/dev/null; done
+    probe key "$window" Enter >/dev/null
+  fi
+}
+toggle_startup
+check_eq "run 6: the tray item adds the task for this copy" "present $sim_windows_path" \
+  "$(wait_task present && echo present || echo absent) $(field "$kept_file" Command)"
+toggle_startup
+check_eq "run 6: the tray item again removes it" absent "$(wait_task absent && echo absent || echo present)"
+
+# A second start from another folder: the first's window comes back, the
+# second ends with 0 within 5 seconds and writes no log where it started.
+mkdir -p "$E2E_TEMP/second"
+lines_before=$(line_count "$txt")
+second=$(cd "$E2E_TEMP/second" && wine_launch "$folder/korvath-sim.exe")
+check_eq "run 6: a second start ends with 0 within 5 seconds" 0 "$(wait_exit "$second" 5)"
+check_eq "run 6: and brings the first's window out of the tray" yes "$(wait_visible 1 && echo yes || echo no)"
+check_eq "run 6: restored" "Korvath 2.90" \
+  "$(probe list --all "$pid" | grep "^window $window " | sed 's/.* caption "\([^"]*\)" .*/\1/')"
+wait_lines "$txt" $((lines_before + 2)) 10
+check_eq "run 6: one log, the first's, still written" "no yes" \
+  "$([ -e "$E2E_TEMP/second/KorvathLog.txt" ] && echo yes || echo no) $([ "$(line_count "$txt")" -ge $((lines_before + 2)) ] && echo yes || echo no)"
+probe key "$window" Esc >/dev/null
+check_eq "run 6: Esc ends the first with 0" 0 "$(wait_exit "$pid" 30)"
+
+# Another session's Korvath holds the machine-wide mutex.
+"$WINE64" "$E2E_PROBE" hold-mutex 'Global\Korvath-sim.MachineInstance' 20 >"$E2E_TEMP/held" 2>&1 &
+holder=$!
+for i in $(seq 1 40); do grep -q held "$E2E_TEMP/held" && break; sleep 0.25; done
+rm -f "$txt"
+cd "$folder"
+other=$(wine_launch "$folder/korvath-sim.exe")
+cd "$E2E_ROOT"
+if wait_window Korvath-sim 20 "$other" >/dev/null; then
+  check_eq "run 6: another session's Korvath is told apart" \
+    "Korvath-sim|Korvath is already running in another session" "$(read_message_box Korvath-sim)"
+  probe key Korvath-sim Enter >/dev/null
+else
+  check_eq "run 6: another session's Korvath is told apart" shown "none; windows: $(probe list --all "$other")"
+fi
+check_eq "run 6: and the start ends with 0, writing no log" "0 no" \
+  "$(wait_exit "$other" 20) $([ -e "$txt" ] && echo yes || echo no)"
+wait "$holder" 2>/dev/null
 
 e2e_finish

@@ -3,7 +3,9 @@
 # main window's button beside it, live changes showing in the main window at
 # the next cycle, Enter validating the focused edit, OK writing exactly the
 # dialog's keys in their order, Cancel and Esc putting the opening state
-# back (Esc from an edit too), the colour picker owned by the dialog; then mini mode entered and left by double-clicks (client area read
+# back (Esc from an edit too), the colour picker owned by the dialog, "Start
+# with Windows" showing the scheduler's task and changing it on OK only;
+# then mini mode entered and left by double-clicks (client area read
 # back) and the anchor set with Shift + right double-click. Screenshots of
 # the main window, the dialog and mini mode go to build/e2e-artifacts.
 set -uo pipefail
@@ -23,6 +25,16 @@ mkdir -p "$folder"
 cp "$sim" "$folder/"
 cp sim/machines/e8400.ini "$folder/simulated-machine.ini"
 settings=$folder/korvath-sim.ini
+# "Start with Windows": Wine's scheduler keeps the task as a file in the
+# prefix with its settings but without its program, trigger or principal;
+# korvath-sim.exe keeps the definition it registered beside itself and
+# reads the program back from there.
+task_file=$WINEPREFIX/drive_c/windows/system32/tasks/Korvath/Korvath
+task_state() {
+  if [ -f "$task_file" ]; then echo "present $(sed -n 's|.*<Command>\(.*\)</Command>.*|\1|p' "$folder/scheduled-task.xml")"
+  else echo absent; fi
+}
+"$WINE64" "$folder/korvath-sim.exe" /startup off >/dev/null 2>&1
 
 # wait_text WINDOW ID EXPECTED SECONDS: polls a control until it reads
 # EXPECTED, then prints what it read last.
@@ -168,6 +180,9 @@ if wait_window Settings 20 "$pid" >/dev/null; then
   check_eq "Enter in an edit leaves the dialog open" 1 "$(probe list "$pid" | grep -c 'caption "Settings"')"
   probe click Settings 1107 >/dev/null  # Excel .CSV Format
   check_eq "CSV ticked" 1 "$(probe check Settings 1107)"
+  check_eq "Start with Windows clear without the task" 0 "$(probe check Settings 1271)"
+  probe click Settings 1271 >/dev/null
+  check_eq "Start with Windows waits for OK" absent "$(task_state)"
 
   probe click Settings 1 >/dev/null
   probe wait-closed Settings 20 || check_eq "OK closes the dialog" closed open
@@ -177,6 +192,7 @@ if wait_window Settings 20 "$pid" >/dev/null; then
   check_eq "tray state after OK" "1 0" "$icon_show $task_bar"
   check_eq "OK writes the dialog's keys in order" "$(expected_file 1 0)" "$(tr -d '\r' <"$settings")"
   check_eq "Settings button enabled again" "enabled 1" "$(control_state "$pid" "$main" 1082)"
+  check_eq "OK adds the task for this copy" "present $(wine_path "$folder/korvath-sim.exe")" "$(task_state)"
 else
   check_eq "Settings dialog" shown "none; windows: $(probe list --all "$pid")"
 fi
@@ -186,6 +202,8 @@ cp "$settings" "$E2E_TEMP/after-ok.ini" 2>/dev/null
 probe click "$main" 1082 >/dev/null
 if wait_window Settings 20 "$pid" >/dev/null; then
   check_eq "TjMax kept from the OK" 120 "$(probe text Settings 1064)"
+  check_eq "Start with Windows read from the task" 1 "$(probe check Settings 1271)"
+  probe click Settings 1271 >/dev/null
   probe click Settings 1086 >/dev/null
   wait_enabled "$pid" Settings 1064 || true
   probe focus Settings 1064 >/dev/null
@@ -197,6 +215,7 @@ if wait_window Settings 20 "$pid" >/dev/null; then
   probe wait-closed Settings 20 || check_eq "Cancel closes the dialog" closed open
   check_eq "Cancel: main window back at TjMax 120" 82 "$(wait_text "$main" 1001 82 10)"
   check_eq "Cancel writes nothing" same "$(cmp -s "$settings" "$E2E_TEMP/after-ok.ini" && echo same || echo changed)"
+  check_eq "Cancel keeps the task" "present $(wine_path "$folder/korvath-sim.exe")" "$(task_state)"
 else
   check_eq "Settings dialog again" shown "none; windows: $(probe list --all "$pid")"
 fi
@@ -273,5 +292,9 @@ probe key "$main" Esc >/dev/null
 check_eq "Esc ends the program with 0" 0 "$(wait_exit "$pid" 30)"
 check_eq "window state written after the dialog's keys" "MiniMode=0 AnchorXY=$(( (top + 8192) * 65536 + left + 8192 ))" \
   "$(grep -E '^MiniMode=' "$settings" | tr -d '\r') $(grep -E '^AnchorXY=' "$settings" | tr -d '\r')"
+
+# The prefix is shared with the other scripts: the task goes.
+"$WINE64" "$folder/korvath-sim.exe" /startup off >/dev/null 2>&1
+check_eq "the task removed at the end" absent "$(task_state)"
 
 e2e_finish

@@ -69,6 +69,8 @@ constexpr char kUsage[] =
     "                                  deleting a tray icon of its own take here:\n"
     "                                  \"hide N tray-delete N\" (milliseconds)\n"
     "  kill <pid>                      end a process with exit code 1\n"
+    "  hold-mutex <name> <seconds>     create a named mutex, print \"held\", keep it\n"
+    "                                  that long (run it in the background)\n"
     "  stats <pid>                     the process's kernel handles, GDI and USER\n"
     "                                  objects, private bytes, working set,\n"
     "                                  GDI handle-table entries and its entries in\n"
@@ -637,6 +639,18 @@ int Kill(const std::vector<std::wstring>& args) {
   return ok ? kExitOk : Fail(L"cannot end process " + args[0]);
 }
 
+// Holds a named mutex as a program of another session holds its own.
+int HoldMutex(const std::vector<std::wstring>& args) {
+  DWORD timeout = 0;
+  if (args.size() != 2 || !ParseSeconds(args[1], &timeout)) return Fail(L"hold-mutex needs <name> <seconds>");
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, args[0].c_str());
+  if (mutex == nullptr) return Fail(L"cannot create mutex " + args[0]);
+  Print(L"held\n");
+  Sleep(timeout);
+  CloseHandle(mutex);
+  return kExitOk;
+}
+
 // One line, "handles N gdi N user N private N working-set N gdi-table N
 // server-handles N"; a figure the system cannot give reads -1 (gdi-table:
 // see ResourceCounts; server-handles: CountKernelHandles).
@@ -702,7 +716,7 @@ int wmain(int argc, wchar_t** argv) {
                    {L"wait-closed", WaitClosed}, {L"wait", Wait},
                    {L"close-time", CloseTime}, {L"close-cost", CloseCost},
                    {L"kill", Kill},       {L"stats", Stats},
-                   {L"handles-self-check", HandlesSelfCheck}};
+                   {L"handles-self-check", HandlesSelfCheck}, {L"hold-mutex", HoldMutex}};
   for (const auto& entry : kCommands) {
     if (command == entry.name) return entry.run(args);
   }

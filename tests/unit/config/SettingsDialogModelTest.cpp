@@ -6,12 +6,14 @@
 
 #include "TestMachines.h"
 #include "config/ClockModulation.h"
+#include "config/StartWithWindows.h"
 #include "hw/MsrAccess.h"
 #include "monitor/TrayIcons.h"
 #include "platform/ProfileStore.h"
 #include "platform/TextFormat.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedProcessor.h"
+#include "platform/sim/SimulatedTaskScheduler.h"
 #include "platform/sim/SimulatedTray.h"
 #include "resources/resource.h"
 #include "ui/InMemoryControlSurface.h"
@@ -485,6 +487,56 @@ TEST(SettingsDialogModel, AlarmProgramPickerShowsAShortenedPath) {
   rig.model->OnClicked(1142);
   EXPECT_EQ(rig.settings.alarmFile, "");
   EXPECT_EQ(rig.controls.GetText(1143), "");
+}
+
+}  // namespace
+}  // namespace korvath
+
+namespace korvath {
+namespace {
+
+// The check box waits for Apply or OK, as the dialog colours do; a refusal
+// keeps the dialog open with the box showing the task as it is.
+TEST(SettingsDialogModel, StartWithWindowsChangesTheTaskOnApplyOrOk) {
+  Rig rig;
+  SimulatedTaskScheduler scheduler;
+  StartWithWindows startup(scheduler, rig.desktop, "C:\\Korvath\\korvath.exe");
+  rig.links.startWithWindows = &startup;
+  rig.controls.Add(IDC_START_WITH_WINDOWS);
+  rig.Open();
+  EXPECT_EQ(rig.controls.GetCheck(IDC_START_WITH_WINDOWS), 0);
+  rig.Click(IDC_START_WITH_WINDOWS, 1);
+  EXPECT_TRUE(rig.controls.IsEnabled(1088));
+  EXPECT_TRUE(scheduler.tasks.empty());
+  rig.model->OnCancel();
+  EXPECT_EQ(scheduler.calls, (std::vector<std::string>{"find \\Korvath\\Korvath"}));
+  EXPECT_TRUE(scheduler.tasks.empty());
+
+  rig.Open();
+  rig.Click(IDC_START_WITH_WINDOWS, 1);
+  rig.model->OnClicked(1088);
+  EXPECT_EQ(scheduler.tasks.size(), 1u);
+  rig.model->OnCancel();
+  EXPECT_EQ(scheduler.tasks.size(), 1u);
+
+  rig.Open();
+  EXPECT_EQ(rig.controls.GetCheck(IDC_START_WITH_WINDOWS), 1);
+  rig.Click(IDC_START_WITH_WINDOWS, 0);
+  scheduler.failure = {SchedulerFailure::kServiceNotRunning, 0x80041315};
+  rig.store.writes.clear();
+  rig.window.ended.reset();
+  rig.model->OnOK();
+  EXPECT_EQ(rig.window.ended, std::nullopt);
+  EXPECT_TRUE(rig.store.writes.empty());
+  EXPECT_EQ(rig.desktop.messages.size(), 1u);
+  EXPECT_EQ(rig.desktop.owners.back(), FakeDialogWindow::kWindow);
+  // The task cannot be read while the service is down: the box shows off.
+  EXPECT_EQ(rig.controls.GetCheck(IDC_START_WITH_WINDOWS), 0);
+  scheduler.failure = {};
+  rig.model->OnOK();
+  EXPECT_EQ(rig.window.ended, true);
+  EXPECT_EQ(scheduler.tasks.size(), 1u);  // the box showed off, as the task read then
+  EXPECT_FALSE(rig.store.writes.empty());
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "config/StartWithWindows.h"
 #include "monitor/ShutdownSequence.h"
 #include "platform/TextFormat.h"
+#include "platform/sim/SimulatedDesktop.h"
+#include "platform/sim/SimulatedTaskScheduler.h"
 
 namespace korvath {
 namespace {
@@ -75,6 +78,24 @@ TEST(TrayInteraction, MenuShowsModeChecksAndWindowItems) {
   rig.Choose(0);
   std::string hidden = rig.window.MenuText();
   EXPECT_EQ(hidden.substr(hidden.find("Reset")), "Reset|-|Restore|Exit~|");
+}
+
+TEST(TrayInteraction, StartWithWindowsShowsAndTogglesTheTask) {
+  InteractionRig rig;
+  SimulatedTaskScheduler scheduler;
+  SimulatedDesktop desktop;
+  StartWithWindows startup(scheduler, desktop, "C:\\Korvath\\korvath.exe");
+  rig.tray.SetStartWithWindows(&startup);
+  rig.Choose(kTrayCommandStartWithWindows);
+  EXPECT_EQ(rig.window.MenuText(),
+            "Core Temperature*|Distance to TJ Max|-|Current*|Minimum|Maximum|Average|-|Reset|Start with Windows|-|"
+            "Minimize|Exit|");
+  EXPECT_EQ(scheduler.tasks.count("\\Korvath\\Korvath"), 1u);
+  rig.Choose(0);
+  EXPECT_NE(rig.window.MenuText().find("|Start with Windows*|"), std::string::npos);
+  rig.Choose(kTrayCommandStartWithWindows);
+  EXPECT_TRUE(scheduler.tasks.empty());
+  EXPECT_TRUE(desktop.messages.empty());
 }
 
 TEST(TrayInteraction, ModeCommandsKeepTheIconBits) {
