@@ -28,6 +28,7 @@ bool GpuSensor::Open() {
 }
 
 int GpuSensor::ReadGpuTemperature() {
+  lastReadFresh_ = false;
   if (status_ != 0) return lastGpuTemperature_;
   uint32_t best = 0;
   for (uint32_t i = 0; i < gpuCount_; ++i) {
@@ -41,6 +42,7 @@ int GpuSensor::ReadGpuTemperature() {
   }
   // A GPU that really reports 0 is taken as a missed reading, like a failure.
   if (best == 0) return lastGpuTemperature_;
+  lastReadFresh_ = true;
   return static_cast<int>(best);
 }
 

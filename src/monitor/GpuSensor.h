@@ -30,6 +30,9 @@ class GpuSensor {
   int status() const { return status_; }
   uint32_t gpuCount() const { return gpuCount_; }
   int lastGpuTemperature() const { return lastGpuTemperature_; }
+  // Whether the last ReadGpuTemperature had a reading of its own, not the
+  // last one kept.
+  bool lastReadFresh() const { return lastReadFresh_; }
   int displayIndex() const { return displayIndex_; }
 
  private:
@@ -40,6 +43,7 @@ class GpuSensor {
   int displayIndex_ = 0;
   uint32_t gpuCount_ = 0;
   int lastGpuTemperature_ = 0;
+  bool lastReadFresh_ = false;
   uintptr_t displayHandles_[kGpuMaxDisplayHandles] = {};  // only entry 0 is used
   uintptr_t gpuHandles_[kGpuMaxPhysicalGpus] = {};
 };

@@ -7,10 +7,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/AppSettings.h"
 #include "config/ClockModulation.h"
 #include "config/SettingsFile.h"
+#include "history/HistoryStore.h"
 #include "hw/CpuInfo.h"
 #include "hw/FatalError.h"
 #include "hw/MsrAccess.h"
@@ -123,6 +125,8 @@ class Monitor {
   TrayIcons& tray() { return tray_; }
   TemperatureLog& log() { return log_; }
   AlarmMonitor& alarms() { return alarms_; }
+  // Every reading since start-up; made by StartUp, so null before it.
+  const HistoryStore* history() const { return history_.get(); }
   // Null unless MetricsFile is set.
   const MetricsFile* metrics() const { return metrics_.get(); }
   ClockModulation& clockModulation() { return clockModulation_; }
@@ -156,6 +160,8 @@ class Monitor {
   void RememberNormalWindow(const WindowRect& rect);
   void LogStep();
   void MetricsStep();
+  void CreateHistory();
+  void HistoryStep();
   std::array<bool, kTrayIconCount> PresentIcons() const;
   StartupFacts CollectStartupFacts() const;
   void ApplyWindowSettings();
@@ -180,6 +186,16 @@ class Monitor {
   TrayIcons tray_;
   std::unique_ptr<MetricsFile> metrics_;
   uint64_t metricsCycles_ = 0;  // since start: Reset leaves it alone
+  // The history, what feeds each of its series, and the values of one
+  // second, all sized once at start-up.
+  struct HistorySource {
+    SeriesKind kind;
+    int slot;  // cores: the display core slot
+  };
+  std::unique_ptr<HistoryStore> history_;
+  std::vector<HistorySource> historySources_;
+  std::vector<int16_t> historyValues_;
+  bool slotReadThisCycle_[kCoreSlots] = {};
 
   bool gpuReading_ = false;
   uintptr_t timerId_ = kMonitorTimerId;

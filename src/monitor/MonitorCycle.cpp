@@ -94,6 +94,7 @@ void Monitor::UpdateMonitor() {
   UpdateClockDisplay(access_, clockMeasurements_.tscMhz.load(), temperatures_.stats().cycleCount, texts_);
   if (settings_.logFile) LogStep();
   if (metrics_) MetricsStep();
+  HistoryStep();
   if (repaintRequested_) {
     view_.InvalidateAll();
     repaintRequested_ = false;
@@ -108,8 +109,9 @@ void Monitor::SampleCores() {
   trayTipText_.clear();
   titleText_.clear();
   for (int slot = 0; slot < kCoreSlots; ++slot) {
+    slotReadThisCycle_[slot] = false;
     if (cpu_.coreSlotMask[slot] == 0) continue;
-    temperatures_.SampleCoreTemperature(slot);
+    slotReadThisCycle_[slot] = temperatures_.SampleCoreTemperature(slot);
     // A failed read leaves the last good reading, which is shown and checked
     // again; a core never read yet has nothing to show or check.
     if (!temperatures_.hasReading(slot)) continue;
