@@ -44,7 +44,7 @@ int64_t ChooseTimeStep(int64_t rangeSeconds, int plotWidth, int minSpacing) {
   return kTimeSteps[std::size(kTimeSteps) - 1];
 }
 
-void HistoryChart::Prepare(HistoryRange range, std::span<const bool> shown, const PlotArea& area,
+void HistoryChart::Prepare(HistoryRange range, const std::vector<bool>& shown, const PlotArea& area,
                            int minSpacingY, int alarmDegrees, int tjMaxDegrees) {
   range_ = range;
   area_ = area;
@@ -220,7 +220,7 @@ std::string TenthsText(int tenths, bool alwaysDecimal) {
                 (tenths < 0 ? -tenths : tenths) % 10);
 }
 
-std::string HistoryChart::ReadoutAt(int x, std::span<const bool> shown, const std::string& degreeSuffix,
+std::string HistoryChart::ReadoutAt(int x, const std::vector<bool>& shown, const std::string& degreeSuffix,
                                     int64_t localOffset) const {
   int step = StepAt(x);
   std::string text = ClockText(StepTime(step), localOffset, range_ != HistoryRange::kDay);

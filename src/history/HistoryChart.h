@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -70,7 +69,7 @@ class HistoryChart {
   // Fixes the span (ending with the newest step recorded), the plot area and
   // the temperature axis for the shown series, with the alarm threshold and
   // TjMax on it (0 for none).
-  void Prepare(HistoryRange range, std::span<const bool> shown, const PlotArea& area, int minSpacingY,
+  void Prepare(HistoryRange range, const std::vector<bool>& shown, const PlotArea& area, int minSpacingY,
                int alarmDegrees, int tjMaxDegrees);
 
   HistoryRange range() const { return range_; }
@@ -104,7 +103,7 @@ class HistoryChart {
   // The hover read-out at pixel column x: the time ("14:05:09", or "14:05"
   // for the day) and each shown series' value at that step, one per line:
   // "Core 0  45°C", "Load  12.5%", "GPU  --" for a gap.
-  std::string ReadoutAt(int x, std::span<const bool> shown, const std::string& degreeSuffix,
+  std::string ReadoutAt(int x, const std::vector<bool>& shown, const std::string& degreeSuffix,
                         int64_t localOffset) const;
 
  private:

@@ -5,7 +5,7 @@
 namespace korvath {
 
 // Lines end in CR LF, as spreadsheets on Windows expect them.
-std::string HistoryCsvText(const HistoryChart& chart, const HistoryStore& store, std::span<const bool> shown,
+std::string HistoryCsvText(const HistoryChart& chart, const HistoryStore& store, const std::vector<bool>& shown,
                            int64_t localOffset) {
   std::string text = "Time";
   for (size_t s = 0; s < store.SeriesCount() && s < shown.size(); ++s) {

@@ -4,15 +4,15 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <string>
+#include <vector>
 
 #include "history/HistoryChart.h"
 
 namespace korvath {
 
 // The chart must have been prepared for the span to write.
-std::string HistoryCsvText(const HistoryChart& chart, const HistoryStore& store, std::span<const bool> shown,
+std::string HistoryCsvText(const HistoryChart& chart, const HistoryStore& store, const std::vector<bool>& shown,
                            int64_t localOffset);
 
 }  // namespace korvath

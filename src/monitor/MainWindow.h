@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "history/HistoryWindow.h"
 #include "monitor/MainWindowView.h"
 #include "monitor/Monitor.h"
 #include "monitor/TrayInteraction.h"
@@ -83,6 +84,12 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   std::optional<intptr_t> OnScalingMayHaveChanged(const WindowMessage& message);
 
   void AddAboutToSystemMenu();
+  void AddHistoryToSystemMenu();
+  // A double-click on a temperature opens the History window: the edits
+  // take their own clicks, so each is subclassed for that one message.
+  void ListenForTemperatureDoubleClicks();
+  static LRESULT CALLBACK TemperatureEditProcedure(HWND edit, UINT id, WPARAM wParam, LPARAM lParam,
+                                                   UINT_PTR subclassId, DWORD_PTR self);
   LayoutScale MeasureLayoutScale();
   void CreateFonts();
   void CreateDisplayFont();
@@ -114,6 +121,7 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   void SetMayShow(bool mayShow) override { mayShow_ = mayShow; }
   void ShowInTaskBar() override;
   void DeleteGdiObjects() override;
+  void HistoryRecorded() override;
 
   // TrayWindow.
   bool IsVisible() override;
@@ -122,6 +130,7 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   int RunTrayMenu(const std::vector<TrayMenuItem>& items) override;
   void EndWindow() override;
   void ResetStatistics() override;
+  void ShowHistory() override;
 
   // Draws with the tray fonts once they exist (after the settings are read).
   class LateTrayPainter : public TrayIconPainter {
@@ -139,6 +148,7 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   std::unique_ptr<ShellTray> trayShell_;
   std::unique_ptr<Monitor> monitor_;
   std::unique_ptr<TrayInteraction> trayInteraction_;
+  std::unique_ptr<HistoryWindow> history_;
   HICON icon_ = nullptr;       // shared resource icon: not destroyed
   HICON smallIcon_ = nullptr;  // shared resource icon: not destroyed
   FontHolder displayFont_;     // edits 1001-1008, made for scale_

@@ -34,6 +34,7 @@ std::vector<TrayMenuItem> TrayInteraction::BuildMenu() {
       {"Average", kTrayCommandAverage, (show & kIconShowAverage) != 0},
       {},
       {"Reset", kTrayCommandReset},
+      {"History...", kTrayCommandHistory},
       {},
   };
   bool visible = window_.IsVisible();
@@ -53,6 +54,7 @@ void TrayInteraction::RunCommand(int command) {
     case kTrayCommandAverage: show = (show & kKeepWithoutStatistic) | kIconShowAverage; break;
     case kTrayCommandCurrent: show &= kKeepWithoutStatistic; break;
     case kTrayCommandReset: window_.ResetStatistics(); break;
+    case kTrayCommandHistory: window_.ShowHistory(); break;
     case kTrayCommandMinimize:
       if (windowRestored) {
         window_.Minimize();

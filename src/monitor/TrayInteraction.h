@@ -24,6 +24,7 @@ enum TrayCommand : int {
   kTrayCommandReset = 32776,
   kTrayCommandTemperature = 32777,
   kTrayCommandDistance = 32778,
+  kTrayCommandHistory = 32800,
 };
 
 inline constexpr uint32_t kMouseRightButtonDown = 0x204;

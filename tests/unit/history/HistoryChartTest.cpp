@@ -59,7 +59,7 @@ TEST(HistoryChart, PlacesEachSecondAndSplitsLinesAtGaps) {
     store.Record(kT0 + i, values);
   }
   HistoryChart chart(store);
-  const bool shown[] = {true, true, true};
+  const std::vector<bool> shown = {true, true, true};
   chart.Prepare(HistoryRange::kTenMinutes, shown, {40, 10, 639, 310}, 20, 100, 105);
   EXPECT_EQ(chart.start(), kT0);
   EXPECT_EQ(chart.axis(), (ValueAxis{40, 105, 5}));  // the alarm and TjMax stay on the axis
@@ -93,7 +93,7 @@ TEST(HistoryChart, CrowdedColumnsKeepTheirExtremesAndTheBandSpansAllCores) {
     store.Record(kT0 + i, values);
   }
   HistoryChart chart(store);
-  const bool shown[] = {true, false, false};
+  const std::vector<bool> shown = {true, false, false};
   chart.Prepare(HistoryRange::kHour, shown, {0, 0, 300, 100}, 20, 0, 0);
   EXPECT_EQ(chart.axis(), (ValueAxis{40, 90, 10}));
   ChartLine line;
@@ -118,13 +118,13 @@ TEST(HistoryCsv, WritesTheShownSeriesOfEveryRecordedStep) {
   store.Record(kT0, first);
   store.Record(kT0 + 2, second);  // kT0 + 1 was missed
   HistoryChart chart(store);
-  const bool shown[] = {true, true, true};
+  const std::vector<bool> shown = {true, true, true};
   chart.Prepare(HistoryRange::kTenMinutes, shown, {0, 0, 600, 300}, 20, 0, 0);
   EXPECT_EQ(HistoryCsvText(chart, store, shown, 0),
             "Time,Core 0,Core 1,Load\r\n"
             "2025-12-06 05:47:00,45,,12.5\r\n"
             "2025-12-06 05:47:02,46,50,100.0\r\n");
-  const bool coreOnly[] = {false, true, false};
+  const std::vector<bool> coreOnly = {false, true, false};
   chart.Prepare(HistoryRange::kDay, coreOnly, {0, 0, 600, 300}, 20, 0, 0);
   EXPECT_EQ(HistoryCsvText(chart, store, coreOnly, 0), "Time,Core 1\r\n2025-12-06 05:47:00,50\r\n");
 }
