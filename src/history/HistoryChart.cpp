@@ -80,6 +80,11 @@ int16_t HistoryChart::StepValue(size_t series, int step) const {
   return store_.SecondValue(series, time);
 }
 
+bool HistoryChart::StepRecorded(int step) const {
+  int64_t time = StepTime(step);
+  return range_ == HistoryRange::kDay ? store_.HasMinute(FloorDiv(time, 60)) : store_.HasSecond(time);
+}
+
 int HistoryChart::XOfStep(int step) const {
   int steps = StepCount(range_);
   if (steps <= 1) return area_.left;
@@ -153,13 +158,19 @@ void HistoryChart::BuildLine(size_t series, ChartLine& line) const {
     }
     columnX = INT_MIN;
   };
+  int unrecorded = 0;
   for (int i = 0; i < StepCount(range_); ++i) {
-    int16_t value = StepValue(series, i);
-    if (value == kHistoryGap) {
-      flush();
-      inRun = false;
+    if (!StepRecorded(i)) {
+      ++unrecorded;
       continue;
     }
+    int16_t value = StepValue(series, i);
+    if (value == kHistoryGap || unrecorded > kBridgedSteps) {
+      flush();
+      inRun = false;
+    }
+    unrecorded = 0;
+    if (value == kHistoryGap) continue;
     int x = XOfStep(i);
     int y = load ? YOfLoad(value) : YOfTemperature(value);
     if (x != columnX) {
@@ -191,7 +202,14 @@ void HistoryChart::BuildCoreBand(ChartLine& band) const {
     band.runs.back() += static_cast<int>(lower.size());
     lower.clear();
   };
+  int unrecorded = 0;
   for (int i = 0; i < StepCount(range_); ++i) {
+    if (!StepRecorded(i)) {
+      ++unrecorded;
+      continue;
+    }
+    if (unrecorded > kBridgedSteps) close();
+    unrecorded = 0;
     int low = INT_MAX;
     int high = INT_MIN;
     for (size_t s = 0; s < store_.SeriesCount(); ++s) {

@@ -14,6 +14,8 @@
 
 namespace korvath {
 
+inline constexpr int kBridgedSteps = 3;
+
 struct PlotArea {
   int left = 0;
   int top = 0;
@@ -80,6 +82,8 @@ class HistoryChart {
   int64_t StepTime(int step) const { return start_ + step * StepSeconds(range_); }
   // A series' value at a step: the second, or the minute's average; in tenths.
   int16_t StepValue(size_t series, int step) const;
+  // Whether anything was recorded at the step (a cycle ran in that second).
+  bool StepRecorded(int step) const;
 
   int XOfStep(int step) const;
   // The step under a pixel column, clamped to the span.
@@ -93,7 +97,9 @@ class HistoryChart {
   std::vector<TimeTick> TimeTicks(int minSpacing, int64_t localOffset) const;
 
   // The series' line over the span, at most two points per pixel column
-  // (the lowest and highest there, in the order they came), split at gaps.
+  // (the lowest and highest there, in the order they came), split at gaps:
+  // a failed reading, or more than kBridgedSteps steps with no cycle at all.
+  // A cycle late by a second or two (a busy machine) leaves the line whole.
   void BuildLine(size_t series, ChartLine& line) const;
   // The band from the lowest to the highest core at each step, as closed
   // outlines (upper edge left to right, then lower edge back), split where

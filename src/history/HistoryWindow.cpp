@@ -101,12 +101,17 @@ void HistoryWindow::Show() {
   if (place.rect) {
     rect = *place.rect;
   } else {
-    // Beside the main window's top-left corner, kept on its work area.
+    // Right of the main window, so that both show; over it where the screen
+    // ends there, and at the screen's corner where the main window is off it.
     RECT ownerRect = {};
     GetWindowRect(owner_, &ownerRect);
-    rect = {ownerRect.left + scale_.X(40), ownerRect.top + scale_.Y(40), 0, 0};
+    int width = scale_.X(kDefaultWidth);
+    rect = {ownerRect.right + scale_.X(kMargin), ownerRect.top, 0, 0};
+    if (!OnWorkArea(rect.left + width - 1, rect.top)) {
+      rect = {ownerRect.left + scale_.X(40), ownerRect.top + scale_.Y(40), 0, 0};
+    }
     if (!OnWorkArea(rect.left, rect.top)) rect.left = rect.top = 0;
-    rect.right = rect.left + scale_.X(kDefaultWidth);
+    rect.right = rect.left + width;
     rect.bottom = rect.top + scale_.Y(kDefaultHeight);
   }
   normalRect_ = rect;
@@ -376,10 +381,10 @@ void HistoryWindow::Draw(HDC dc, int width, int height) {
     PenHolder none(CreatePen(PS_NULL, 0, 0));
     SelectionScope brush(dc, band.Get());
     SelectionScope pen(dc, none.Get());
-    std::vector<INT> polygonCounts(line_.runs.begin(), line_.runs.end());
-    if (!polygonCounts.empty()) {
-      PolyPolygon(dc, reinterpret_cast<const POINT*>(line_.points.data()), polygonCounts.data(),
-                  static_cast<int>(polygonCounts.size()));
+    const POINT* points = reinterpret_cast<const POINT*>(line_.points.data());
+    for (int run : line_.runs) {
+      if (run >= 3) Polygon(dc, points, run);
+      points += run;
     }
   }
   DrawGrid(dc, ticks, offset);
@@ -451,11 +456,19 @@ void HistoryWindow::DrawLoad(HDC dc) {
   }
 }
 
-void HistoryWindow::PolyPolylineOf(HDC dc, const ChartLine& line) {
-  if (line.runs.empty()) return;
-  counts_.assign(line.runs.begin(), line.runs.end());
-  PolyPolyline(dc, reinterpret_cast<const POINT*>(line.points.data()), counts_.data(),
-               static_cast<DWORD>(counts_.size()));
+// One call per run: PolyPolyline draws nothing at all when any run has a
+// single point, and a lone reading between two gaps is drawn as a dot.
+void HistoryWindow::PolylinesOf(HDC dc, const ChartLine& line) {
+  const POINT* points = reinterpret_cast<const POINT*>(line.points.data());
+  for (int run : line.runs) {
+    if (run >= 2) {
+      Polyline(dc, points, run);
+    } else {
+      MoveToEx(dc, points->x, points->y, nullptr);
+      LineTo(dc, points->x + 1, points->y);
+    }
+    points += run;
+  }
 }
 
 // Cores in thin lines of their own colours, the package thick, the GPU dashed.
@@ -475,7 +488,7 @@ void HistoryWindow::DrawSeries(HDC dc) {
     }
     SelectionScope pen(dc, line.Get());
     chart_.BuildLine(s, line_);
-    PolyPolylineOf(dc, line_);
+    PolylinesOf(dc, line_);
   }
 }
 

@@ -85,7 +85,7 @@ class HistoryWindow {
   void DrawSeries(HDC dc);
   void DrawLegend(HDC dc, int width);
   void DrawReadout(HDC dc, int64_t offset);
-  void PolyPolylineOf(HDC dc, const ChartLine& line);
+  void PolylinesOf(HDC dc, const ChartLine& line);
 
   HWND owner_;
   HistoryWindowLinks links_;
@@ -106,7 +106,6 @@ class HistoryWindow {
   // Buffers kept from one drawing to the next.
   ChartLine line_;
   std::vector<POINT> polygon_;
-  std::vector<DWORD> counts_;
 };
 
 }  // namespace korvath
