@@ -1,5 +1,6 @@
 #include "monitor/MainWindow.h"
 
+#include <commctrl.h>
 #include <uxtheme.h>
 
 #include "about/AboutDialog.h"
@@ -19,6 +20,14 @@ namespace korvath {
 namespace {
 
 constexpr UINT kAboutCommand = 16;
+constexpr UINT kHistoryCommand = 0x0120;
+constexpr wchar_t kHistoryMenuText[] = L"History...";
+constexpr UINT_PTR kTemperatureSubclassId = 28;
+// The temperatures a double-click opens the History window from: the
+// current ones and their minimum and maximum.
+constexpr int kTemperatureControls[] = {IDC_TEMPERATURE0, IDC_TEMPERATURE1, IDC_TEMPERATURE2, IDC_TEMPERATURE3,
+                                        IDC_MINIMUM0,     IDC_MINIMUM1,     IDC_MINIMUM2,     IDC_MINIMUM3,
+                                        IDC_MAXIMUM0,     IDC_MAXIMUM1,     IDC_MAXIMUM2,     IDC_MAXIMUM3};
 constexpr UINT kTrayCallback = 0x8000;
 constexpr DWORD kHoverTimeMs = 3000;
 // Windows 8.1's message, named here for older headers.
@@ -152,6 +161,11 @@ bool MainWindow::OnInitDialog() {
   CreateFonts();
   CreateBrushes();
   trayInteraction_ = std::make_unique<TrayInteraction>(monitor_->settings(), *this);
+  history_ = std::make_unique<HistoryWindow>(
+      Handle(), HistoryWindowLinks{*monitor_->history(), monitor_->settings(), seams_.settingsFile, desktop_,
+                                   metricsFiles_, seams_.time});
+  AddHistoryToSystemMenu();
+  ListenForTemperatureDoubleClicks();
   taskbarCreatedMessage_ = ListenForTaskbarCreated(Handle());
   if (seams_.scheduler != nullptr) {
     startWithWindows_ =
@@ -177,6 +191,34 @@ void MainWindow::AddAboutToSystemMenu() {
   // Size, then Maximize (which has moved up by one).
   RemoveMenu(menu, 2, MF_BYPOSITION);
   RemoveMenu(menu, 3, MF_BYPOSITION);
+}
+
+// Below the About item, whether or not that one is there.
+void MainWindow::AddHistoryToSystemMenu() {
+  HMENU menu = GetSystemMenu(Handle(), FALSE);
+  if (menu == nullptr) return;
+  AppendMenuW(menu, MF_STRING, kHistoryCommand, kHistoryMenuText);
+}
+
+void MainWindow::ListenForTemperatureDoubleClicks() {
+  for (int id : kTemperatureControls) {
+    if (HWND edit = GetDlgItem(Handle(), id)) {
+      SetWindowSubclass(edit, &MainWindow::TemperatureEditProcedure, kTemperatureSubclassId,
+                        reinterpret_cast<DWORD_PTR>(this));
+    }
+  }
+}
+
+LRESULT CALLBACK MainWindow::TemperatureEditProcedure(HWND edit, UINT id, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                                      DWORD_PTR self) {
+  if (id == WM_LBUTTONDBLCLK) {
+    // Posted, so that the edit finishes its click before the window opens.
+    PostMessageW(GetParent(edit), WM_SYSCOMMAND, kHistoryCommand, 0);
+    return 0;
+  }
+  if (id == WM_NCDESTROY) RemoveWindowSubclass(edit, &MainWindow::TemperatureEditProcedure, kTemperatureSubclassId);
+  (void)self;
+  return DefSubclassProc(edit, id, wParam, lParam);
 }
 
 // The dialog's font now and the same font at 96 DPI, both measured here the
@@ -260,6 +302,10 @@ void MainWindow::OnOk() {
 }
 
 std::optional<intptr_t> MainWindow::OnSysCommand(const WindowMessage& message) {
+  if ((message.wParam & 0xFFF0) == kHistoryCommand) {
+    ShowHistory();
+    return 0;
+  }
   if ((message.wParam & 0xFFF0) != kAboutCommand) return std::nullopt;
   AboutDialog about(Handle(), desktop_, seams_.processor, monitor_->access().access());
   about.RunModal();
@@ -672,6 +718,14 @@ int MainWindow::RunTrayMenu(const std::vector<TrayMenuItem>& items) {
 void MainWindow::EndWindow() { EndDialog(IDCANCEL); }
 
 void MainWindow::ResetStatistics() { monitor_->ResetStatistics(); }
+
+void MainWindow::ShowHistory() {
+  if (history_) history_->Show();
+}
+
+void MainWindow::HistoryRecorded() {
+  if (history_) history_->Recorded();
+}
 
 IconHandle MainWindow::LateTrayPainter::DrawIcon(const std::string& text, uint32_t colour, int fontNumber) {
   return painter ? painter->DrawIcon(text, colour, fontNumber) : 0;

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "history/HistoryWindow.h"
 #include "monitor/MainWindowView.h"
 #include "monitor/Monitor.h"
 #include "monitor/TrayInteraction.h"
@@ -90,6 +91,12 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   std::optional<intptr_t> OnScalingMayHaveChanged(const WindowMessage& message);
 
   void AddAboutToSystemMenu();
+  void AddHistoryToSystemMenu();
+  // A double-click on a temperature opens the History window: the edits
+  // take their own clicks, so each is subclassed for that one message.
+  void ListenForTemperatureDoubleClicks();
+  static LRESULT CALLBACK TemperatureEditProcedure(HWND edit, UINT id, WPARAM wParam, LPARAM lParam,
+                                                   UINT_PTR subclassId, DWORD_PTR self);
   LayoutScale MeasureLayoutScale();
   void CreateFonts();
   void CreateDisplayFont();
@@ -122,6 +129,7 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   void SetMayShow(bool mayShow) override { mayShow_ = mayShow; }
   void ShowInTaskBar() override;
   void DeleteGdiObjects() override;
+  void HistoryRecorded() override;
 
   // TrayWindow.
   bool IsVisible() override;
@@ -130,6 +138,7 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   int RunTrayMenu(const std::vector<TrayMenuItem>& items) override;
   void EndWindow() override;
   void ResetStatistics() override;
+  void ShowHistory() override;
 
   // Draws with the tray fonts once they exist (after the settings are read).
   class LateTrayPainter : public TrayIconPainter {
@@ -147,6 +156,7 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   std::unique_ptr<ShellTray> trayShell_;
   std::unique_ptr<Monitor> monitor_;
   std::unique_ptr<TrayInteraction> trayInteraction_;
+  std::unique_ptr<HistoryWindow> history_;
   HICON icon_ = nullptr;       // shared resource icon: not destroyed
   HICON smallIcon_ = nullptr;  // shared resource icon: not destroyed
   FontHolder displayFont_;     // edits 1001-1008, made for scale_

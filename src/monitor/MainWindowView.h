@@ -55,6 +55,8 @@ class MainWindowView {
   virtual void ShowInTaskBar() = 0;
   // The fonts and brushes made at start-up, deleted at shutdown.
   virtual void DeleteGdiObjects() = 0;
+  // The history has one second more; a History window that shows redraws.
+  virtual void HistoryRecorded() {}
 };
 
 }  // namespace korvath

@@ -8,10 +8,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/AppSettings.h"
 #include "config/ClockModulation.h"
 #include "config/SettingsFile.h"
+#include "history/HistoryStore.h"
 #include "hw/CpuInfo.h"
 #include "hw/FatalError.h"
 #include "hw/MsrAccess.h"
@@ -125,6 +127,8 @@ class Monitor {
   TrayIcons& tray() { return tray_; }
   TemperatureLog& log() { return log_; }
   AlarmMonitor& alarms() { return alarms_; }
+  // Every reading since start-up; made by StartUp, so null before it.
+  const HistoryStore* history() const { return history_.get(); }
   // Null unless MetricsFile is set.
   const MetricsFile* metrics() const { return metrics_.get(); }
   ClockModulation& clockModulation() { return clockModulation_; }
@@ -158,6 +162,8 @@ class Monitor {
   void RememberNormalWindow(const WindowRect& rect);
   void LogStep();
   void MetricsStep();
+  void CreateHistory();
+  void HistoryStep();
   std::array<bool, kTrayIconCount> PresentIcons() const;
   StartupFacts CollectStartupFacts() const;
   void ApplyWindowSettings();
@@ -188,6 +194,15 @@ class Monitor {
   // reads since the start.
   std::array<bool, kCoreSlots> coreReadNow_ = {};
   std::array<uint64_t, kCoreSlots> coreReadFailures_ = {};
+  // The history, what feeds each of its series, and the values of one
+  // second, all sized once at start-up.
+  struct HistorySource {
+    SeriesKind kind;
+    int slot;  // cores: the display core slot
+  };
+  std::unique_ptr<HistoryStore> history_;
+  std::vector<HistorySource> historySources_;
+  std::vector<int16_t> historyValues_;
 
   bool gpuReading_ = false;
   uintptr_t timerId_ = kMonitorTimerId;

@@ -94,6 +94,7 @@ void Monitor::UpdateMonitor() {
   UpdateClockDisplay(access_, clockMeasurements_.tscMhz.load(), temperatures_.stats().cycleCount, texts_);
   if (settings_.logFile) LogStep();
   if (metrics_) MetricsStep();
+  HistoryStep();
   if (repaintRequested_) {
     view_.InvalidateAll();
     repaintRequested_ = false;
@@ -108,6 +109,7 @@ void Monitor::SampleCores() {
   trayTipText_.clear();
   titleText_.clear();
   for (int slot = 0; slot < kCoreSlots; ++slot) {
+    coreReadNow_[slot] = false;
     if (cpu_.coreSlotMask[slot] == 0) continue;
     coreReadNow_[slot] = temperatures_.SampleCoreTemperature(slot);
     if (!coreReadNow_[slot]) ++coreReadFailures_[slot];

@@ -44,6 +44,8 @@ std::optional<FatalError> Monitor::StartUp() {
                                                          kVersionText));
   }
 
+  CreateHistory();
+
   ReadIconShow(seams_.settingsFile, settings_);
   if (!gpuReading_) settings_.iconShow &= ~kIconShowGpu;
 

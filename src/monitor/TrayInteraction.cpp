@@ -36,6 +36,7 @@ std::vector<TrayMenuItem> TrayInteraction::BuildMenu() {
       {"Average", kTrayCommandAverage, (show & kIconShowAverage) != 0},
       {},
       {"Reset", kTrayCommandReset},
+      {"History...", kTrayCommandHistory},
   };
   // Read from the task each time, so that it is right after a move or a
   // change made elsewhere.
@@ -63,6 +64,7 @@ void TrayInteraction::RunCommand(int command) {
     case kTrayCommandStartWithWindows:
       if (startWithWindows_) startWithWindows_->Change(!startWithWindows_->IsOn());
       break;
+    case kTrayCommandHistory: window_.ShowHistory(); break;
     case kTrayCommandMinimize:
       if (windowRestored) {
         window_.Minimize();

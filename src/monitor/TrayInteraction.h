@@ -27,6 +27,7 @@ enum TrayCommand : int {
   kTrayCommandTemperature = 32777,
   kTrayCommandDistance = 32778,
   kTrayCommandStartWithWindows = 32801,
+  kTrayCommandHistory = 32800,
 };
 
 inline constexpr uint32_t kMouseRightButtonDown = 0x204;

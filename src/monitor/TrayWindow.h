@@ -32,6 +32,8 @@ class TrayWindow {
   // Ends the main window as Esc does; its destruction runs the shutdown.
   virtual void EndWindow() = 0;
   virtual void ResetStatistics() = 0;
+  // Opens the History window, or brings it forward.
+  virtual void ShowHistory() = 0;
 };
 
 }  // namespace korvath

@@ -32,6 +32,9 @@ struct OpenFileRequest {
   std::string filter;  // in the "Desc|pattern|Desc|pattern||" form
   bool mustExist = true;
   OwnerWindow owner = kDesktopOwner;
+  // A box to save under a name (asking before replacing a file) instead of
+  // one to open; the extension of the first pattern is added when none is typed.
+  bool save = false;
 };
 
 class Desktop {

@@ -8,11 +8,18 @@
 # hardware-access double on this host's own processor. Last, mini mode at
 # 120, 144 and 192 DPI: the temperatures wholly inside the mini window, and
 # three restarts in mini mode leaving it where it was; and a first start in
-# mini mode at Windows' place reopening exactly there.
+# mini mode at Windows' place reopening exactly there. Then the History
+# window at 144 and 96 DPI: opened, owned, redrawn, placed and exported.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source tests/e2e/lib-wine.sh
 source tests/e2e/lib-nvapi.sh
+
+# The History window's drawing on a real window: a line per core in its own
+# colour, the legend's click, and the time of one redraw of an hour of 32 cores.
+history_drawing=$(win32_unit_tests "History window" "HistoryWindow.*" 1 2>&1)
+history_drawing_rc=$?
+echo "$history_drawing" | grep -E '^history redraw' || true
 
 sim=build/win64/src/app/korvath-sim.exe
 real=build/win64/src/app/korvath.exe
@@ -20,6 +27,8 @@ library=build/win64/sim/WinRing0x64.dll
 e2e_begin "$sim" "$real" "$library"
 artifacts=$E2E_ROOT/build/e2e-artifacts
 mkdir -p "$artifacts"
+check_eq "History window: a line per core, switched by the legend" 0 "$history_drawing_rc"
+[ "$history_drawing_rc" = 0 ] || echo "$history_drawing" | tail -20
 
 # install FOLDER MACHINE: korvath-sim.exe with a machine file beside it.
 install() {
@@ -229,6 +238,80 @@ done
 check_eq "mini restarts keep the dragged WindowXY" "WindowXY=$(pack 240 150)" \
   "$(grep -o 'WindowXY=[0-9]*' "$folder/korvath-sim.ini")"
 
+# history_run DPI MACHINE: the History window from the system menu command
+# (WM_SYSCOMMAND 0x0120), owned by the main window; two pictures of it two
+# seconds apart differ (the lines move on); at 96 DPI it opens at the place
+# in the settings file, reopens where it was closed, exports what it shows
+# through a save box that it owns, and its place is written at the end.
+history_run() {
+  local dpi=$1 machine=$2 folder=$E2E_TEMP/history-$1 pid window history before after
+  install "$folder" "$machine"
+  # (120, 100), 560 x 380 pixels: the smallest size at 96 DPI is 420 x 260.
+  [ "$dpi" = 96 ] && printf '[Korvath]\r\nHistoryXY=%s\r\nHistorySize=%s\r\n' "$(pack 120 100)" \
+    $((380 * 65536 + 560)) >"$folder/korvath-sim.ini"
+  pid=$(wine_launch "$folder/korvath-sim.exe") || { check_eq "history $dpi dpi: started" yes no; return; }
+  if ! window=$(wait_window Korvath 30 "$pid"); then
+    check_eq "history $dpi dpi: main window" shown "none; windows: $(probe list --all "$pid")"
+    probe kill "$pid" >/dev/null 2>&1
+    return
+  fi
+  wait_cycles 3 || true
+  probe post "$window" 274 288 0 >/dev/null  # WM_SYSCOMMAND, 0x0120
+  if ! history=$(wait_window "Korvath History" 20 "$pid"); then
+    check_eq "history $dpi dpi: the system menu command opens it" shown "none; windows: $(probe list --all "$pid")"
+    probe kill "$pid" >/dev/null 2>&1
+    return
+  fi
+  check_eq "history $dpi dpi: owned by the main window" "$window" "$(probe owner "$history" | cut -d' ' -f1)"
+  local xid shot=$artifacts/history-${dpi}dpi
+  xid=$(timeout 10 xdotool search --name '^Korvath History$' 2>/dev/null | head -1)
+  sleep 1
+  timeout 20 import -window "${xid:-root}" "$shot-a.png" 2>/dev/null || true
+  sleep 2
+  timeout 20 import -window "${xid:-root}" "$shot.png" 2>/dev/null || true
+  check_eq "history $dpi dpi: the picture changes from one second to the next" yes \
+    "$(compare -metric AE "$shot-a.png" "$shot.png" null: 2>&1 | awk '{ print ($1 > 0) ? "yes" : "no: " $0 }')"
+  if [ "$dpi" = 96 ]; then
+    check_eq "history: opens at HistoryXY and HistorySize" "120 100 680 480" "$(window_rect "$history")"
+    # The export: the save box belongs to the History window, which takes no
+    # input meanwhile; every row holds the two cores' 62 degrees.
+    local csv=$folder/exported.csv picker
+    probe click "$history" 210 >/dev/null
+    if picker=$(wait_window "Save History as CSV" 20 "$pid"); then
+      check_eq "history: save box owned by the History window" "$history caption \"Korvath History\" enabled 0" \
+        "$(probe owner "$picker")"
+      probe set-text "$picker" 1148/Edit "$(wine_path "$csv")" >/dev/null
+      probe click "$picker" 1/Button >/dev/null
+      for _ in $(seq 1 40); do [ -s "$csv" ] && break; sleep 0.25; done
+      check_eq "history: CSV head" "Time,Core 0,Core 1,Load" "$(head -1 "$csv" 2>/dev/null | tr -d '\r')"
+      check_eq "history: CSV rows of 62 and 62 degrees, a second each" yes \
+        "$(tail -n +2 "$csv" | tr -d '\r' | awk -F, '
+            $1 !~ /^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9]$/ ||
+              $2 != "62" || $3 != "62" || $4 !~ /^[0-9]+\.[0-9]$/ || NF != 4 { bad = bad " " NR }
+            $1 == previous { bad = bad " " NR } { previous = $1 }
+            END { print (NR >= 5 && bad == "") ? "yes" : "no: " NR " rows, wrong:" bad }')"
+    else
+      check_eq "history: save box" shown "none; windows: $(probe list --all "$pid")"
+    fi
+    probe post "$history" 16 0 0 >/dev/null  # WM_CLOSE
+    probe wait-closed "$history" 20 || check_eq "history: closed" closed open
+    probe post "$window" 274 288 0 >/dev/null
+    if history=$(wait_window "Korvath History" 20 "$pid"); then
+      check_eq "history: reopens where it was closed" "120 100 680 480" "$(window_rect "$history")"
+    else
+      check_eq "history: reopens" shown none
+    fi
+  fi
+  probe key "$window" Esc >/dev/null
+  check_eq "history $dpi dpi: Esc ends the program with 0" 0 "$(wait_exit "$pid" 30)"
+  if [ "$dpi" = 96 ]; then
+    check_eq "history: place and range written" "HistoryXY=$(pack 120 100) HistorySize=$((380 * 65536 + 560)) HistoryRange=10" \
+      "$(grep -oE 'History(XY|Size|Range)=[0-9]*' "$folder/korvath-sim.ini" | tr '\n' ' ' | sed 's/ $//')"
+  fi
+}
+
+history_run 144 e8400-living
+
 # Later scripts in this prefix see 96 DPI again.
 set_dpi 96
 
@@ -248,5 +331,7 @@ for start in 1 2; do
 done
 check_eq "a first mini start at Windows' place reopens there" yes \
   "$([ "${#rects[@]}" -eq 2 ] && [ "${rects[0]}" = "${rects[1]}" ] && echo yes || echo "no: ${rects[*]}")"
+
+history_run 96 e8400
 
 e2e_finish

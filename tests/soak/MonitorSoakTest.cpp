@@ -148,6 +148,7 @@ class MenuWindow : public TrayWindow {
   int RunTrayMenu(const std::vector<TrayMenuItem>&) override { return choice; }
   void EndWindow() override {}
   void ResetStatistics() override { monitor_->ResetStatistics(); }
+  void ShowHistory() override {}
   int choice = 0;
 
  private:
@@ -462,8 +463,9 @@ class DiscardingMetricsFolder : public FileWriter {
 };
 
 // After the first minute a cycle touches the heap no more: with the default
-// settings, logging every second, three tray icons, and a metrics file, on a
-// machine whose readings, load and clock change all the time.
+// settings, logging every second, three tray icons, and a metrics file, with
+// the history kept, on a machine whose readings, load and clock change all the
+// time.
 TEST(MonitorSoak, SteadyCycleAllocatesNothing) {
   const char* const settingsTexts[] = {
       "",
@@ -517,6 +519,8 @@ TEST(MonitorSoak, SteadyCycleAllocatesNothing) {
       inCycle = false;
       if (cycle > 60) steadyAllocations += allocations - before;
     }
+    // The history was fed all along: the last second holds the last reading.
+    EXPECT_EQ(monitor.history()->SecondValue(0, clock.UnixTime()), monitor.temperatures().sample(0).temperature * 10);
     const std::string settings = settingsText;
     EXPECT_EQ(tray.Shown().size(), settings.find("IconShow") != std::string::npos ? 3u : 1u);
     monitor.ShutDown();

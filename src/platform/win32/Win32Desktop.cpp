@@ -123,8 +123,18 @@ std::optional<std::string> Win32Desktop::PickOpenFile(const OpenFileRequest& req
   // Wine changes the folder as Windows does, so that runs under Wine meet
   // the change that CurrentFolderKept undoes.
   dialog.Flags = OFN_HIDEREADONLY | (request.mustExist ? OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST : 0);
+  std::wstring extension;
+  if (request.save) {
+    dialog.Flags |= OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+    size_t dot = request.filter.find("|*.");
+    if (dot != std::string::npos) {
+      size_t end = request.filter.find_first_of("|;", dot + 3);
+      extension = Widen(request.filter.substr(dot + 3, end == std::string::npos ? end : end - dot - 3));
+      if (!extension.empty() && extension != L"*") dialog.lpstrDefExt = extension.c_str();
+    }
+  }
   CurrentFolderKept folder;
-  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+  if (!(request.save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog))) return std::nullopt;
   return Narrow(file.data());
 }
 

@@ -733,6 +733,39 @@ TEST(Monitor, SavedPositionReopensWhereTheTitleBarCanBeTakenHoldOf) {
   EXPECT_EQ(openedAt({1249, 300}, primary), (ScreenPoint{100, 100}));
 }
 
+// The history keeps each cycle's readings from start-up; a sensor that could
+// not be read is a gap there (the window shows its last good reading), and
+// Reset leaves the history alone.
+TEST(Monitor, HistoryKeepsEveryCycleWithGapsAndOutlivesReset) {
+  MachineDescription machine = testing::LoadMachine("e8400");
+  machine.activity.loadPercent = 50;
+  MonitorRig rig(machine);
+  ASSERT_FALSE(rig.StartUp().has_value());
+  const HistoryStore& history = *rig.monitor->history();
+  ASSERT_EQ(history.SeriesCount(), 4u);
+  EXPECT_EQ(history.Series(2).name, "GPU");
+  EXPECT_EQ(history.Series(3).kind, SeriesKind::kLoad);
+  for (int cycle = 0; cycle < 3; ++cycle) rig.Tick();
+  int64_t last = history.Latest();
+  EXPECT_EQ(last, rig.clock.UnixTime());
+  EXPECT_EQ(history.SecondValue(0, last - 2), 620);
+  EXPECT_EQ(history.SecondValue(1, last), 620);
+  EXPECT_EQ(history.SecondValue(2, last), 610);
+  EXPECT_EQ(history.SecondValue(3, last), 500);
+  rig.monitor->ResetStatistics();
+  rig.Tick();
+  EXPECT_EQ(history.SecondValue(0, last - 2), 620);
+  EXPECT_EQ(history.Minute(0, FloorDiv(last, 60)).maximum, 620);
+
+  machine.readFailsEvery = 1;
+  MonitorRig unread(machine);
+  ASSERT_FALSE(unread.StartUp().has_value());
+  unread.Tick();
+  unread.Tick();
+  EXPECT_EQ(unread.monitor->history()->SecondValue(0, unread.clock.UnixTime()), kHistoryGap);
+  EXPECT_EQ(unread.monitor->history()->SecondValue(2, unread.clock.UnixTime()), 610);
+}
+
 TEST(Monitor, AnchorNeverSetIsTheOrigin) {
   MonitorRig rig(testing::LoadMachine("e8400"));
   ASSERT_FALSE(rig.StartUp().has_value());

@@ -30,6 +30,7 @@ class RecordingWindow : public TrayWindow {
   }
   void EndWindow() override { calls.push_back("end"); }
   void ResetStatistics() override { calls.push_back("reset"); }
+  void ShowHistory() override { calls.push_back("history"); }
 
   std::string MenuText() const {
     std::string text;
@@ -65,7 +66,7 @@ TEST(TrayInteraction, MenuShowsModeChecksAndWindowItems) {
   rig.tray.windowRestored = true;
   rig.Choose(0);
   EXPECT_EQ(rig.window.MenuText(),
-            "Core Temperature|Distance to TJ Max*|-|Current|Minimum|Maximum*|Average|-|Reset|-|Minimize|Exit|");
+            "Core Temperature|Distance to TJ Max*|-|Current|Minimum|Maximum*|Average|-|Reset|History...|-|Minimize|Exit|");
   EXPECT_TRUE(rig.window.calls.empty());
 
   rig.settings.iconShow = 0x1;
@@ -73,11 +74,11 @@ TEST(TrayInteraction, MenuShowsModeChecksAndWindowItems) {
   rig.tray.settingsOpen = true;
   rig.Choose(0);
   EXPECT_EQ(rig.window.MenuText(),
-            "Core Temperature*|Distance to TJ Max|-|Current*|Minimum|Maximum|Average|-|Reset|-|Minimize|Restore|Exit~|");
+            "Core Temperature*|Distance to TJ Max|-|Current*|Minimum|Maximum|Average|-|Reset|History...|-|Minimize|Restore|Exit~|");
   rig.window.visible = false;
   rig.Choose(0);
   std::string hidden = rig.window.MenuText();
-  EXPECT_EQ(hidden.substr(hidden.find("Reset")), "Reset|-|Restore|Exit~|");
+  EXPECT_EQ(hidden.substr(hidden.find("Reset")), "Reset|History...|-|Restore|Exit~|");
 }
 
 TEST(TrayInteraction, StartWithWindowsShowsAndTogglesTheTask) {
@@ -121,7 +122,8 @@ TEST(TrayInteraction, ModeCommandsKeepTheIconBits) {
   rig.Choose(kTrayCommandCurrent);
   EXPECT_EQ(rig.settings.iconShow, 0x1003u);
   rig.Choose(kTrayCommandReset);
-  EXPECT_EQ(rig.window.calls, std::vector<std::string>{"reset"});
+  rig.Choose(kTrayCommandHistory);
+  EXPECT_EQ(rig.window.calls, (std::vector<std::string>{"reset", "history"}));
 }
 
 TEST(TrayInteraction, MinimizeAndRestoreRules) {
@@ -156,7 +158,7 @@ TEST(TrayInteraction, MinimizeAndRestoreRules) {
 TEST(TrayInteraction, NewWindowCountsAsRestoredBeforeAnySizeNotification) {
   InteractionRig rig;
   rig.Choose(0);
-  EXPECT_EQ(rig.window.MenuText().substr(rig.window.MenuText().find("Reset")), "Reset|-|Minimize|Exit|");
+  EXPECT_EQ(rig.window.MenuText().substr(rig.window.MenuText().find("Reset")), "Reset|History...|-|Minimize|Exit|");
   rig.tray.OnTrayNotification(kMouseLeftButtonDoubleClick);
   rig.Choose(kTrayCommandMinimize);
   EXPECT_EQ(rig.window.calls, (std::vector<std::string>{"minimize", "minimize"}));
