@@ -89,7 +89,7 @@ TEST(TrayInteraction, StartWithWindowsShowsAndTogglesTheTask) {
   rig.tray.SetStartWithWindows(&startup);
   rig.Choose(kTrayCommandStartWithWindows);
   EXPECT_EQ(rig.window.MenuText(),
-            "Core Temperature*|Distance to TJ Max|-|Current*|Minimum|Maximum|Average|-|Reset|Start with Windows|-|"
+            "Core Temperature*|Distance to TJ Max|-|Current*|Minimum|Maximum|Average|-|Reset|History...|Start with Windows|-|"
             "Minimize|Exit|");
   EXPECT_EQ(scheduler.tasks.count("\\Korvath\\Korvath"), 1u);
   rig.Choose(0);
