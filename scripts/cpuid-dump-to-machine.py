@@ -93,10 +93,15 @@ def machine_sections(processors):
         out.append(line_text((1, None), leaf1))
     for number in range(1, len(processors)):
         leaves = processors[number]
-        differing = [k for k in sorted(leaves, key=sort_key) if first.get(k) != leaves[k]]
         missing = [k for k in first if k not in leaves]
-        if missing:
-            raise ValueError(f"processor {number} lacks leaves {[key_text(*k) for k in missing]}")
+        # A dump stops listing sub-leaves where the processor's list ends (an
+        # E-core without a level-3 cache has no leaf 4.3); the processor answers
+        # zeros there, which must not fall back to processor 0's values.
+        for key in missing:
+            if key[0] not in SUBLEAF_LEAVES:
+                raise ValueError(f"processor {number} lacks leaf {key_text(*key)}")
+            leaves[key] = (0, 0, 0, 0)
+        differing = [k for k in sorted(leaves, key=sort_key) if first.get(k) != leaves[k]]
         if differing:
             out.append(f"[cpuid.cpu{number}]")
             out.extend(line_text(k, leaves[k]) for k in differing)
