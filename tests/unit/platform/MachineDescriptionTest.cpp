@@ -52,7 +52,7 @@ TEST(MachineDescription, RejectsMalformedFilesWithTheLineNumber) {
       {"[msr]\n0x19C 1\n", "line 2: expected 'key = value'"},
       {"[msr]\n0x19C = 0x1G\n", "line 2: register value '0x1G'"},
       {"[bogus]\n", "line 1: unknown section [bogus]"},
-      {"[msr.cpu99]\n", "line 1: unknown section [msr.cpu99]"},
+      {"[msr.cpu256]\n", "line 1: unknown section [msr.cpu256]"},
       {"[gpu\n", "line 1: section header without closing ']'"},
       {"[gpu]\ntemperatures = 55 hot\n", "line 2: GPU temperature 'hot'"},
       {"[cpuid]\n0x100000000 = 1 2 3 4\n", "line 2: CPUID leaf"},
