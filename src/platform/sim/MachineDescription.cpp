@@ -185,8 +185,12 @@ class Parser {
     if (key == "affinity" || key == "process_affinity") {
       if (!ParseUnsigned(value, &number)) return Fail(key + " must be a 64-bit mask");
       if (number == 0) return Fail(key + " must name at least one processor");
-      if (key == "affinity") machine_.systemAffinity = number, sawAffinity_ = true;
-      else machine_.processAffinity = number;
+      if (key == "affinity") {
+        machine_.systemAffinity = number;
+        sawAffinity_ = true;
+      } else {
+        machine_.processAffinity = number;
+      }
       return true;
     }
     if (key == "processors") {
