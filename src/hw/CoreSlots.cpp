@@ -30,10 +30,6 @@ int SmtWidth(uint32_t threadsPerCore) {
   return width;
 }
 
-}  // namespace
-
-namespace {
-
 // Without topology leaves each slot is a core of its own, with the
 // processors the step gives it while the cores' threads are there.
 void CoresFromSlots(CpuInfo& cpu, uint32_t step, bool sharedCore) {
