@@ -109,6 +109,17 @@ JsonObject& JsonObject::Add(std::string_view key, const std::vector<std::string>
   return *this;
 }
 
+JsonObject& JsonObject::Add(std::string_view key, const std::vector<JsonObject>& values) {
+  Key(key);
+  body_ += "[";
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (i != 0) body_ += ",";
+    body_ += values[i].ToString();
+  }
+  body_ += "]";
+  return *this;
+}
+
 JsonObject& JsonObject::Add(std::string_view key, const std::vector<int64_t>& values) {
   Key(key);
   body_ += "[";

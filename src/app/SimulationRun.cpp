@@ -122,6 +122,19 @@ class CapturedLogFiles : public FileAppender {
 };
 
 // The simulated process: the product's Monitor wired to the simulated machine.
+// Every physical core in display order, with its type, package and logical
+// processors.
+std::vector<JsonObject> CoresReport(const CpuInfo& cpu) {
+  std::vector<JsonObject> cores;
+  for (const PhysicalCore& core : cpu.cores) {
+    std::vector<int64_t> processors(core.processors.begin(), core.processors.end());
+    JsonObject entry;
+    entry.Add("type", CoreTypeName(core.type)).Add("package", core.package).Add("processors", processors);
+    cores.push_back(entry);
+  }
+  return cores;
+}
+
 class SimulatedKorvath {
  public:
   SimulatedKorvath(const MachineDescription& machine, const std::optional<std::string>& settingsText)
@@ -166,6 +179,7 @@ class SimulatedKorvath {
         .Add("tjMax", ToVector(monitor.settings().tjMax))
         .Add("tjMaxDetected", ToVector(monitor.settings().tjMaxDetected))
         .Add("coreSlotMask", ToVector(monitor.cpu().coreSlotMask))
+        .Add("cores", CoresReport(monitor.cpu()))
         .Add("gpuReading", monitor_.gpuReading())
         .Add("mayShow", window_.mayShow);
     return report;

@@ -161,6 +161,7 @@ AppSettings ReadSettings(ProfileStore& store, const StartupFacts& facts, ClockMo
   CpuInfo slots;
   slots.coreCount = facts.coreCount;
   slots.signature = facts.signature;
+  std::copy(std::begin(facts.coreOfProcessor), std::end(facts.coreOfProcessor), slots.coreOfProcessor);
   std::copy(std::begin(s.coreSlotMask), std::end(s.coreSlotMask), slots.coreSlotMask);
   ApplySkullSetting(slots, s.skull);
   std::copy(std::begin(slots.coreSlotMask), std::end(slots.coreSlotMask), s.coreSlotMask);
@@ -218,10 +219,13 @@ void WriteWindowState(ProfileStore& store, const WindowState& state) {
 
 std::string ReadApicIds(MsrAccess& access) {
   std::string text;
-  access.ForEachProcessor([&](int) {
+  // The key names processors 0-7, however many the machine has.
+  for (int i = 0; i < kSlotRuleProcessors; ++i) {
+    if (!access.cpu().HasProcessor(i) || !access.PinToProcessor(i)) continue;
     uint32_t apicId = (access.processor().Cpuid(1, 0).ebx >> 24) & 7;
     text += Format("%d", static_cast<int>(apicId));
-  });
+  }
+  access.RestoreAffinity();
   return text;
 }
 

@@ -22,6 +22,9 @@ struct StartupFacts {
   int signature = 0;
   int detectedTjMax[kCoreSlots] = {};
   uint32_t coreSlotMask[kCoreSlots] = {};
+  // The core of each of processors 0-7 (-1 where not known): the Skull
+  // setting never puts two threads of one core into two slots.
+  int coreOfProcessor[kSlotRuleProcessors] = {-1, -1, -1, -1, -1, -1, -1, -1};
 };
 
 struct ScreenPoint {

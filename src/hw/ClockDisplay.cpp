@@ -69,7 +69,10 @@ std::string ElapsedTimeText(uint64_t cycleCount) {
 std::string LoadText(const CpuInfo& cpu) {
   double sum = 0;
   int measured = 0;
-  for (int i = 0; i < kMaxProcessors; ++i) {
+  // Entries of processors that are not there stay 0.
+  int limit = cpu.ProcessorLimit() > kSlotRuleProcessors ? cpu.ProcessorLimit() : kSlotRuleProcessors;
+  if (limit > kMaxLogicalProcessors) limit = kMaxLogicalProcessors;
+  for (int i = 0; i < limit; ++i) {
     sum += cpu.coreLoad[i];
     measured += cpu.loadMeasured[i];
   }

@@ -46,7 +46,7 @@ double ClampPercent(double percent) {
 void TakeCounterBaselines(MsrAccess& access) {
   CpuInfo& cpu = access.cpu();
   // Every processor counts, also one whose counters could not be read now.
-  cpu.coreCount = CountProcessors(cpu.systemAffinityMask);
+  cpu.coreCount = cpu.CountPresent();
   access.EnableFixedCounters();
   for (double& load : cpu.coreLoad) load = 0;
   for (bool& read : cpu.countersRead) read = false;

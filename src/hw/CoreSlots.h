@@ -14,9 +14,12 @@ struct CoreSlot {
   uint32_t mask = 0;
 };
 
-// One logical processor per physical core, sorted by APIC identifier: every
-// step-th processor (step = threads per core) while the cores' threads are
-// there, the first four present processors when Hyper-Threading is off.
+// Finds the physical cores (CpuTopology) and fills the four slots: beyond
+// eight processors or one group, the first four cores of the list. Up to
+// eight, one logical processor per physical core, sorted by APIC
+// identifier: every step-th processor (step = threads per core) while the
+// cores' threads are there, the first four present processors when
+// Hyper-Threading is off.
 void BuildCoreSlots(MsrAccess& access);
 
 // Bubble sort by APIC identifier; equal identifiers keep their order and

@@ -1,47 +1,102 @@
-// The global processor record: affinity masks, identification results,
-// per-processor load and fixed-counter baselines, and the display core slots.
+// The global processor record: affinity masks and processor groups,
+// identification results, per-processor load and fixed-counter baselines,
+// the physical cores and packages, and the display core slots.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace korvath {
 
 class Processor;
 
-inline constexpr int kMaxProcessors = 8;  // processor loops visit bits 0-7 only
+// Per-processor tables hold every logical processor Windows can give one
+// machine; the steady cycle then never grows them.
+inline constexpr int kMaxLogicalProcessors = 256;
+inline constexpr int kMaxProcessorGroups = 16;
+// The first eight processors: the core slots' own rule, the Skull setting
+// and the settings file's APICID look at these only.
+inline constexpr int kSlotRuleProcessors = 8;
 inline constexpr int kCoreSlots = 4;
 inline constexpr uint32_t kNoApicId = 512;
 
+enum class CoreType {
+  kUnknown,           // no core types on this processor
+  kPerformance,       // P-core
+  kEfficient,         // E-core
+  kLowPowerEfficient, // E-core on the SoC tile, without the level-3 cache
+};
+
+// One physical core: the logical processors that share it, the first of
+// which is the one its readings are taken on.
+struct PhysicalCore {
+  CoreType type = CoreType::kUnknown;
+  int package = 0;
+  std::vector<int> processors;  // global logical processor numbers
+};
+
+struct CpuPackage {
+  int firstProcessor = 0;  // the processor its package-wide registers are read on
+};
+
 struct CpuInfo {
-  double coreLoad[kMaxProcessors] = {};
+  double coreLoad[kMaxLogicalProcessors] = {};
   int countersEnabled = 0;
-  uint32_t processAffinityMask = 0;  // recorded only
-  uint32_t systemAffinityMask = 0;   // what every per-processor loop restores
-  int signature = 0;                 // CPUID leaf 1 EAX & 0xF0FFF
-  int coreCount = 0;                 // set bits among bits 0-7 of the system mask
+  uint64_t processAffinityMask = 0;  // recorded only
+  // Group 0's processors: what every per-processor loop restores on a
+  // machine of one group.
+  uint64_t systemAffinityMask = 0;
+  int signature = 0;  // CPUID leaf 1 EAX & 0xF0FFF
+  int coreCount = 0;  // present logical processors, counted at start-up
   double maxMultiplier = 1.0;
-  uint64_t lastCoreClocks[kMaxProcessors] = {};
-  uint64_t lastRefClocks[kMaxProcessors] = {};
-  uint64_t lastTsc[kMaxProcessors] = {};
+  uint64_t lastCoreClocks[kMaxLogicalProcessors] = {};
+  uint64_t lastRefClocks[kMaxLogicalProcessors] = {};
+  uint64_t lastTsc[kMaxLogicalProcessors] = {};
   uint64_t core0ClockDelta = 0;
   // True once the processor's counters were read, so that the last-counter
   // tables hold a reading to measure from.
-  bool countersRead[kMaxProcessors] = {};
+  bool countersRead[kMaxLogicalProcessors] = {};
   // True once the processor's load was measured; until then its 0 is no load.
-  bool loadMeasured[kMaxProcessors] = {};
+  bool loadMeasured[kMaxLogicalProcessors] = {};
   // Single-bit affinity mask of the logical processor behind display core k;
   // 0 when the slot is absent.
   uint32_t coreSlotMask[kCoreSlots] = {};
 
+  // Processor groups beyond the first. Global processor numbers run through
+  // the groups in order: group g's processor n is groupFirst[g] + n.
+  int groupCount = 1;
+  uint64_t groupMask[kMaxProcessorGroups] = {};  // entry 0 unused: systemAffinityMask
+  int groupFirst[kMaxProcessorGroups] = {};
+  // The group the user-interface thread started in, where it is put back.
+  int homeGroup = 0;
+
+  // In display order: by package, then core; the first four are the slots.
+  std::vector<PhysicalCore> cores;
+  std::vector<CpuPackage> packages;
+  // Index into cores of processors 0-7, -1 where not known.
+  int coreOfProcessor[kSlotRuleProcessors] = {-1, -1, -1, -1, -1, -1, -1, -1};
+
+  uint64_t GroupMask(int group) const { return group == 0 ? systemAffinityMask : groupMask[group]; }
+  // The group and the number within it of a global processor number; false
+  // when no group holds it.
+  bool Locate(int index, int* group, int* number) const;
   bool HasProcessor(int index) const {
-    return index >= 0 && index < kMaxProcessors && (systemAffinityMask & (1u << index)) != 0;
+    int group = 0;
+    int number = 0;
+    return Locate(index, &group, &number) && (GroupMask(group) >> number & 1) != 0;
   }
+  // One past the highest global processor number.
+  int ProcessorLimit() const;
+  int CountPresent() const;
   bool IsCoreI7() const { return signature == 0x106A4 || signature == 0x106A5; }
 };
 
-// Fills the affinity masks and the processor count from the process.
+// Fills the affinity masks, the processor groups and the processor count.
 CpuInfo CreateCpuInfo(Processor& processor);
 
-int CountProcessors(uint32_t systemAffinityMask);
+// Set bits among bits 0-7 of a mask.
+int CountProcessors(uint64_t systemAffinityMask);
+
+const char* CoreTypeName(CoreType type);
 
 }  // namespace korvath

@@ -32,7 +32,7 @@ std::optional<FatalError> MsrAccess::Open() {
 
 void MsrAccess::Close() { processor_.CloseHardwareAccess(); }
 
-bool MsrAccess::SetThreadMask(uint32_t mask) {
+bool MsrAccess::SetThreadMask(uint64_t mask) {
   if (!processOnSystemMask_) {
     processor_.SetProcessAffinity(cpu_.systemAffinityMask);
     processOnSystemMask_ = true;
@@ -42,8 +42,23 @@ bool MsrAccess::SetThreadMask(uint32_t mask) {
   return processor_.SetThreadAffinity(mask);
 }
 
-bool MsrAccess::PinToCpu(uint32_t mask) {
-  if (!SetThreadMask(mask)) return false;
+// Across groups the process has no one mask to widen: a thread is moved
+// into the group it is to run in.
+bool MsrAccess::SetGroupMask(int group, uint64_t mask) { return processor_.SetThreadGroupAffinity(group, mask); }
+
+bool MsrAccess::PinToCpu(uint64_t mask) {
+  if (!(cpu_.groupCount > 1 ? SetGroupMask(0, mask) : SetThreadMask(mask))) return false;
+  processor_.YieldToScheduler();
+  return true;
+}
+
+bool MsrAccess::PinToProcessor(int logicalProcessor) {
+  int group = 0;
+  int number = 0;
+  if (!cpu_.Locate(logicalProcessor, &group, &number)) return false;
+  const uint64_t mask = uint64_t{1} << number;
+  if (cpu_.groupCount <= 1) return PinToCpu(mask);
+  if (!SetGroupMask(group, mask)) return false;
   processor_.YieldToScheduler();
   return true;
 }
@@ -51,7 +66,8 @@ bool MsrAccess::PinToCpu(uint32_t mask) {
 void MsrAccess::RestoreAffinity() {
   // Setting the process mask here would also reset the clock thread's own
   // pin to processor 0, so only the calling thread is restored.
-  SetThreadMask(cpu_.systemAffinityMask);
+  if (cpu_.groupCount > 1) SetGroupMask(cpu_.homeGroup, cpu_.GroupMask(cpu_.homeGroup));
+  else SetThreadMask(cpu_.systemAffinityMask);
 }
 
 uint64_t MsrAccess::ReadMsr(uint32_t index) {

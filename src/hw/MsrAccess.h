@@ -48,12 +48,16 @@ class MsrAccess {
   std::optional<FatalError> Open();
   void Close();
 
-  // Moves the calling thread onto the processor(s) of mask. False when the
-  // thread could not be moved: the caller then skips that processor's
-  // register work, which would otherwise run wherever the thread is.
-  bool PinToCpu(uint32_t mask);
-  // Puts the calling thread back on the system mask. Other threads keep
-  // their own pins (the process mask is never narrowed by us).
+  // Moves the calling thread onto the processor(s) of mask in group 0. False
+  // when the thread could not be moved: the caller then skips that
+  // processor's register work, which would otherwise run wherever the thread
+  // is.
+  bool PinToCpu(uint64_t mask);
+  // The same for one logical processor by its global number (group 0's
+  // processors first, then group 1's, ...).
+  bool PinToProcessor(int logicalProcessor);
+  // Puts the calling thread back on all processors of its own group. Other
+  // threads keep their own pins (the process mask is never narrowed by us).
   void RestoreAffinity();
 
   // 0 when the read fails.
@@ -69,14 +73,19 @@ class MsrAccess {
   // The counter half of the shutdown: only when we switched them on.
   void DisableFixedCounters();
 
-  // Runs work(i) pinned to every logical processor i in bits 0-7 of the
-  // system mask, then restores the affinity once.
+  // Runs work(i) pinned to every present logical processor i, in every
+  // group, then restores the affinity once.
   template <typename Work>
   void ForEachProcessor(Work&& work) {
-    for (int i = 0; i < kMaxProcessors; ++i) {
-      if (!cpu_.HasProcessor(i)) continue;
-      if (!PinToCpu(1u << i)) continue;
-      work(i);
+    for (int group = 0; group < cpu_.groupCount; ++group) {
+      const uint64_t mask = cpu_.GroupMask(group);
+      for (int number = 0; number < kProcessorsPerGroupLimit; ++number) {
+        if ((mask >> number & 1) == 0) continue;
+        const int i = cpu_.groupFirst[group] + number;
+        if (i >= kMaxLogicalProcessors) break;
+        if (!PinToProcessor(i)) continue;
+        work(i);
+      }
     }
     RestoreAffinity();
   }
@@ -92,7 +101,9 @@ class MsrAccess {
   CpuInfo& cpu_;
   // Sets the thread's mask; when that is refused, widens the process to the
   // system mask (another program may have narrowed it) and tries once more.
-  bool SetThreadMask(uint32_t mask);
+  bool SetThreadMask(uint64_t mask);
+  bool SetGroupMask(int group, uint64_t mask);
+  static constexpr int kProcessorsPerGroupLimit = 64;
 
   // A thread can only be pinned inside the process mask, so a process that
   // started narrower is widened to the system mask before the first pin.

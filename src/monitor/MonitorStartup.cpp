@@ -1,6 +1,8 @@
 // The start-up of the main window, in its fixed order.
 #include "monitor/Monitor.h"
 
+#include <algorithm>
+
 #include "hw/CoreRatios.h"
 #include "hw/CoreSlots.h"
 #include "hw/NominalMultiplier.h"
@@ -61,6 +63,7 @@ StartupFacts Monitor::CollectStartupFacts() const {
   facts.gpuAvailable = gpu_.status() == 0;
   facts.coreCount = cpu_.coreCount;
   facts.signature = identity_.signature;
+  std::copy(std::begin(cpu_.coreOfProcessor), std::end(cpu_.coreOfProcessor), facts.coreOfProcessor);
   for (int slot = 0; slot < kCoreSlots; ++slot) {
     facts.detectedTjMax[slot] = identity_.tjMax[slot];
     facts.coreSlotMask[slot] = cpu_.coreSlotMask[slot];

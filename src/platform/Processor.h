@@ -13,10 +13,15 @@ struct CpuidResult {
   uint32_t edx = 0;
 };
 
+// Affinity masks name the logical processors of one processor group, bit n
+// for processor n of the group.
 struct AffinityMasks {
-  uint32_t process = 0;
-  uint32_t system = 0;
+  uint64_t process = 0;
+  uint64_t system = 0;
 };
+
+// Windows puts at most 64 logical processors into one group.
+inline constexpr int kProcessorsPerGroup = 64;
 
 // Status codes of the hardware-access library; 3 also stands for a library
 // that is missing or lacks one of the entries we bind.
@@ -36,10 +41,28 @@ class Processor {
   virtual CpuidResult Cpuid(uint32_t leaf, uint32_t subleaf) = 0;
   virtual uint64_t ReadTsc() = 0;
 
+  // Of the group the process started in.
   virtual AffinityMasks GetAffinityMasks() = 0;
-  virtual void SetProcessAffinity(uint32_t mask) = 0;
+  virtual void SetProcessAffinity(uint64_t mask) = 0;
   // False when refused, as for a mask outside the process's affinity.
-  virtual bool SetThreadAffinity(uint32_t mask) = 0;
+  virtual bool SetThreadAffinity(uint64_t mask) = 0;
+
+  // Processor groups: a machine with more than 64 logical processors has
+  // several, and a thread runs in one group at a time.
+  virtual int ProcessorGroupCount() { return 1; }
+  // The active logical processors of one group.
+  virtual uint64_t GroupProcessorMask(int group) { return group == 0 ? GetAffinityMasks().system : 0; }
+  // The group the calling thread runs in now.
+  virtual int CurrentThreadGroup() { return 0; }
+  // Moves the calling thread into group onto the processors of mask; false
+  // when refused.
+  virtual bool SetThreadGroupAffinity(int group, uint64_t mask) {
+    return group == 0 && SetThreadAffinity(mask);
+  }
+  // Puts the calling worker thread on all processors of group; callable
+  // from any thread, unlike the calls above, which serve the user-interface
+  // thread.
+  virtual void MoveWorkerIntoGroup(int /*group*/) {}
   // Sleep(0): gives the scheduler the chance to move the thread at once.
   virtual void YieldToScheduler() = 0;
 

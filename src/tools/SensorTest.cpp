@@ -2,6 +2,7 @@
 
 #include "hw/MsrAccess.h"
 #include "platform/ControlSurface.h"
+#include "platform/Processor.h"
 #include "platform/TextFormat.h"
 #include "platform/Threads.h"
 #include "platform/TimeSource.h"
@@ -98,10 +99,19 @@ void SensorTest::OnInitDialog() {
   // gets through one run of the work.
   const CpuInfo& cpu = access_.cpu();
   loadDone_ = false;
-  for (int i = 0; i < kMaxProcessors; ++i) {
-    if (!cpu.HasProcessor(i)) continue;
-    std::unique_ptr<WorkerThread> thread = threads_.Start(kThreadPriorityIdle, [this] { RunWorkUntil(loadDone_); });
-    if (thread) loadThreads_.push_back(std::move(thread));
+  // One thread for every logical processor; a thread starts in one group
+  // only, so each is put into the group of the processor it stands for.
+  for (int group = 0; group < cpu.groupCount; ++group) {
+    for (int number = 0; number < kProcessorsPerGroup; ++number) {
+      if ((cpu.GroupMask(group) >> number & 1) == 0) continue;
+      Processor& processor = access_.processor();
+      const bool spread = cpu.groupCount > 1;
+      std::unique_ptr<WorkerThread> thread = threads_.Start(kThreadPriorityIdle, [this, &processor, spread, group] {
+        if (spread) processor.MoveWorkerIntoGroup(group);
+        RunWorkUntil(loadDone_);
+      });
+      if (thread) loadThreads_.push_back(std::move(thread));
+    }
   }
   time_.Sleep(kLoadSettleMs);
 
@@ -150,7 +160,8 @@ void SensorTest::OnStart() {
     return;
   }
 
-  ProcessId process = desktop_.StartProcess(*path, access_.cpu().systemAffinityMask);
+  // Prime95 is started on group 0's first 32 processors, as the desktop seam takes them.
+  ProcessId process = desktop_.StartProcess(*path, static_cast<uint32_t>(access_.cpu().systemAffinityMask));
   if (!process) {
     TransferTexts();
     return;

@@ -79,15 +79,16 @@ class DiskFiles : public FileWriter {
   void Remove(const std::string& path) override { std::remove(path.c_str()); }
 };
 
-MachineDescription E8400() {
-  MachineParseResult parsed = LoadMachineDescription(KORVATH_SOURCE_DIR "/sim/machines/e8400.ini");
+MachineDescription LoadMachine(const std::string& name) {
+  MachineParseResult parsed = LoadMachineDescription(KORVATH_SOURCE_DIR "/sim/machines/" + name + ".ini");
   return parsed.machine ? *parsed.machine : MachineDescription{};
 }
 
 // Cycles of a monitor with the given settings; reports the heap allocations
 // per cycle beside the time.
-void RunMonitorCycles(benchmark::State& state, const std::string& settings, FileWriter* metricsFiles) {
-  MachineDescription machine = E8400();
+void RunMonitorCycles(benchmark::State& state, const std::string& settings, FileWriter* metricsFiles,
+                      const std::string& machineName = "e8400") {
+  MachineDescription machine = LoadMachine(machineName);
   SimulatedClock clock;
   SimulatedClock clockThreadClock;
   SimulatedProcessor processor(machine, &clock);
@@ -131,12 +132,26 @@ void RunMonitorCycles(benchmark::State& state, const std::string& settings, File
   }
   state.counters["allocations/cycle"] =
       static_cast<double>(allocations.load() - allocationsBefore) / static_cast<double>(state.iterations());
+  state.counters["processors"] = monitor.cpu().coreCount;
+  // The time per cycle divided by the processors: flat when the cost grows
+  // with the machine and no faster.
+  state.counters["time/processor"] = benchmark::Counter(
+      static_cast<double>(monitor.cpu().coreCount) * static_cast<double>(state.iterations()),
+      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   std::remove(settingsPath.c_str());
   if (monitor.metrics()) std::remove(monitor.metrics()->path().c_str());
 }
 
 void BM_MonitorCycle(benchmark::State& state) { RunMonitorCycles(state, "", nullptr); }
 BENCHMARK(BM_MonitorCycle)->Unit(benchmark::kMicrosecond);
+
+// From 2 to 72 logical processors: the E8400, the 24-processor hybrid
+// desktop and the two-socket server in two processor groups.
+void BM_MonitorCycleOnMachine(benchmark::State& state) {
+  static const char* const kMachines[] = {"e8400", "i9-12900k", "xeon-6154-2s"};
+  RunMonitorCycles(state, "", nullptr, kMachines[state.range(0)]);
+}
+BENCHMARK(BM_MonitorCycleOnMachine)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 void BM_MonitorCycleMetricsText(benchmark::State& state) {
   DiscardedFiles files;

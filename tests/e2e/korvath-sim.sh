@@ -41,9 +41,9 @@ expect_usage_error "malformed machine file" --machine "$work/broken.ini"
 # Every machine file must have an expectation here, so a new one is checked too.
 # The processors after Core i7 report TjMax in MSR 0x1A2 and are named from
 # their brand strings; their clock texts are not checked here.
-cat >"$work/expected.json" <<'JSON'
+cat >"$work/expected.py" <<'JSON'
 {
-  "e8400":     {"modelNumber": "E8400",       "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["62", "62", "", ""], "clock": ["3000.00 MHz", "333.33 x 9.0", "Load   0.0%"]},
+  "e8400":     {"modelNumber": "E8400",       "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["62", "62", "", ""], "clock": ["3000.00 MHz", "333.33 x 9.0", "Load   0.0%"], "cores": [" 0 0", " 0 1"]},
   "e8400-living": {"modelNumber": "E8400",    "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["52", "49", "", ""], "clock": ["3000.00 MHz", "333.33 x 9.0", "Load  30.0%"]},
   "q9550":     {"modelNumber": "Quad Q9550",  "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 4, 8],    "temperature": ["55", "56", "53", "57"], "clock": ["2666.35 MHz", "333.29 x 8.0", "Load  37.5%"]},
   "t9300":     {"modelNumber": "T9300",       "signatureText": "10676", "tjMax": [105, 105, 105, 105], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["50", "53", "", ""], "status": ["OK", "LOG", "", ""], "clock": ["2400.00 MHz", "200.00 x 12.0", "Load   0.0%"]},
@@ -51,7 +51,12 @@ cat >"$work/expected.json" <<'JSON'
   "e5472":     {"modelNumber": "Xeon E5472",  "signatureText": "10676", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 2, 4, 8],    "temperature": ["40", "41", "39", "42"], "clock": ["3000.00 MHz", "333.33 x 9.0", "Load   0.0%"]},
   "i7-920":    {"modelNumber": "Core i7 920", "signatureText": "106A5", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64],  "temperature": ["40", "42", "39", "43"], "clock": ["2933.70 MHz", "133.35 x 22.0", "Load  30.0%"]},
   "i7-8700k":  {"modelNumber": "i7-8700K",        "signatureText": "906EA", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["45", "48", "42", "50"]},
-  "i9-12900k": {"modelNumber": "i9-12900K",       "signatureText": "90672", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["40", "43", "39", "45"]},
+  "i9-12900k": {"modelNumber": "i9-12900K",       "signatureText": "90672", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["40", "43", "39", "45"], "load": "Load   5.0%",
+                "cores": ["P 0 0,1", "P 0 2,3", "P 0 4,5", "P 0 6,7", "P 0 8,9", "P 0 10,11", "P 0 12,13", "P 0 14,15", "E 0 16", "E 0 17", "E 0 18", "E 0 19", "E 0 20", "E 0 21", "E 0 22", "E 0 23"]},
+  "ultra7-155h": {"modelNumber": "155H",          "signatureText": "A06A4", "tjMax": [110, 110, 110, 110], "coreSlotMask": [4, 8, 16, 32], "temperature": ["44", "44", "44", "43"], "load": "Load   5.0%",
+                "cores": ["E 0 2", "E 0 3", "E 0 4", "E 0 5", "E 0 6", "E 0 7", "E 0 8", "E 0 9", "P 0 10,11", "P 0 12,13", "P 0 0,1", "P 0 14,15", "P 0 16,17", "P 0 18,19", "LP-E 0 20", "LP-E 0 21"]},
+  "xeon-6154-2s": {"modelNumber": "Xeon 6154",    "signatureText": "50654", "tjMax": [104, 104, 104, 104], "coreSlotMask": [1, 4, 16, 64], "temperature": ["68", "66", "67", "65"], "load": "Load  10.0%",
+                "cores": [f" {n // 18} {2 * n},{2 * n + 1}" for n in range(36)]},
   "e5-2680v4": {"modelNumber": "Xeon E5-2680 v4", "signatureText": "406F1", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["35", "37", "34", "38"]},
   "n100":      {"modelNumber": "N100",            "signatureText": "B06E0", "tjMax": [105, 105, 105, 105], "coreSlotMask": [1, 2, 4, 8],    "temperature": ["45", "46", "47", "48"]},
   "i7-920-ht-off": {"modelNumber": "Core i7 920", "signatureText": "106A5", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 4, 8], "temperature": ["40", "42", "39", "43"], "clock": ["2933.70 MHz", "133.35 x 22.0", "Load  30.0%"]},
@@ -65,9 +70,9 @@ for machine in sim/machines/*.ini; do
   rc=0
   "$sim" --machine "$machine" --cycles "$cycles" >"$work/$name.jsonl" 2>"$work/$name.err" || rc=$?
   [ "$rc" -eq 0 ] || fail "$name: exit code $rc: $(cat "$work/$name.err")"
-  python3 - "$work/expected.json" "$name" "$work/$name.jsonl" "$cycles" <<'PY' || fail "$name: output differs"
+  python3 - "$work/expected.py" "$name" "$work/$name.jsonl" "$cycles" <<'PY' || fail "$name: output differs"
 import json, sys
-expected_all, name, path, cycles = json.load(open(sys.argv[1])), sys.argv[2], sys.argv[3], int(sys.argv[4])
+expected_all, name, path, cycles = eval(open(sys.argv[1]).read()), sys.argv[2], sys.argv[3], int(sys.argv[4])
 if name not in expected_all:
     sys.exit(f"{name}: no expectation in korvath-sim.sh")
 expected = expected_all[name]
@@ -90,6 +95,10 @@ else:
     for key in ("modelNumber", "signatureText", "tjMax", "coreSlotMask"):
         check(key, first.get(key), expected[key])
     check("tjMaxDetected", first.get("tjMaxDetected"), expected["tjMax"])
+    # Every physical core in display order: "type package processors".
+    if "cores" in expected:
+        cores = [f"{c['type']} {c['package']} " + ",".join(map(str, c["processors"])) for c in first.get("cores", [])]
+        check("cores", cores, expected["cores"])
     temperature_ids = ["1001", "1002", "1003", "1004"]
     status_ids = ["1109", "1110", "1111", "1112"]
     for number, cycle in enumerate(lines[1:1 + cycles], start=1):
@@ -113,6 +122,8 @@ else:
             clock = [controls.get(i) for i in ("1155", "1159", "1157")]
             check(f"cycle {number} clock", clock, expected["clock"])
         check(f"cycle {number} elapsed time", controls.get("1158"), f"0:00:{number - 1:02d}")
+        if "load" in expected:
+            check(f"cycle {number} load", controls.get("1157"), expected["load"])
 for problem in problems:
     print(f"{name}: {problem}", file=sys.stderr)
 sys.exit(1 if problems else 0)
@@ -133,6 +144,16 @@ assert len(loads) >= 3, loads
 assert len(clocks) >= 4, clocks
 last = cycles[-1]["controls"]
 assert last["1028"] != last["1029"], ("minimum and maximum at one time", last)
+PY
+
+# Four busy logical processors of 24: the load is their share of the machine.
+{ cat sim/machines/i9-12900k.ini; printf '[counters]\nload = 0\n'
+  for cpu in 0 5 16 23; do printf '[counters.cpu%d]\nload = 100\n' "$cpu"; done; } >"$work/four-busy.ini"
+"$sim" --machine "$work/four-busy.ini" --cycles 2 >"$work/four-busy.jsonl"
+python3 - "$work/four-busy.jsonl" <<'PY' || fail "four busy processors of 24"
+import json, sys
+cycles = [line for line in map(json.loads, open(sys.argv[1], encoding="utf-8")) if line["type"] == "cycle"]
+assert [c["controls"]["1157"] for c in cycles] == ["Load  16.7%", "Load  16.7%"], cycles
 PY
 
 # Settings: TjMax override in range, one out of range, idle calibration and

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# korvath-sim.exe under Wine and Xvfb: the main window's readings on two
-# simulated machines, the GPU text from the fourth cycle with the driver
+# korvath-sim.exe under Wine and Xvfb: the main window's readings on four
+# simulated machines (two of 24 and 72 logical processors), the GPU text from the fourth cycle with the driver
 # double (and the signature without it), Enter leaving the window open, Esc
 # ending it with the window state written, a saved position far off every
 # screen opening the window on screen, and one just off the left edge
@@ -57,8 +57,9 @@ wait_cycles() {  # until the elapsed time reads at least 0:00:0N
 # pack X Y: a "WindowXY" value, each coordinate biased by 8192 in its half.
 pack() { echo $(( ($2 + 8192) * 65536 + $1 + 8192 )); }
 
-run_machine() {  # run_machine NAME MODEL SIGNATURE TEMP0 TEMP1 DISTANCE0 [WINDOWXY]
-  local name=$1 model=$2 signature=$3 temp0=$4 temp1=$5 distance0=$6 windowxy=${7:-}
+run_machine() {  # run_machine NAME MODEL SIGNATURE TEMP0 TEMP1 DISTANCE0 [WINDOWXY] [LOAD TEMP2 TEMP3]
+  local name=$1 model=$2 signature=$3 temp0=$4 temp1=$5 distance0=$6 windowxy=${7:-} load=${8:-}
+  local temp2=${9:-} temp3=${10:-}
   local folder=$E2E_TEMP/$name pid window
   install "$folder" "$name"
   [ -n "$windowxy" ] && printf '[Korvath]\r\nWindowXY=%s\r\n' "$windowxy" >"$folder/korvath-sim.ini"
@@ -84,6 +85,11 @@ run_machine() {  # run_machine NAME MODEL SIGNATURE TEMP0 TEMP1 DISTANCE0 [WINDO
   check_eq "$name: minimum time" yes "$(probe text Korvath 1028 | grep -qE '^[0-9]{2}:[0-9]{2}:[0-9]{2}$' && echo yes || echo no)"
   check_eq "$name: clock text" yes "$(probe text Korvath 1155 | grep -qE '^[0-9]+\.[0-9]{2} MHz$' && echo yes || echo no)"
   check_eq "$name: load text" yes "$(probe text Korvath 1157 | grep -qE '^Load +[0-9]+\.[0-9]%$' && echo yes || echo no)"
+  if [ -n "$load" ]; then
+    # The mean over every logical processor, and the two further core slots.
+    check_eq "$name: load over every processor" "$load" "$(probe text Korvath 1157)"
+    check_eq "$name: temperatures of cores 2 and 3" "$temp2 $temp3" "$(probe text Korvath 1003) $(probe text Korvath 1004)"
+  fi
   wait_cycles 5 || true
   if [ -f "$(nvapi_system_folder)/nvapi64.dll" ]; then
     check_eq "$name: GPU text from the fourth cycle" "GPU  61°C" "$(probe text Korvath 1161)"
@@ -113,6 +119,9 @@ install_nvapi_double
 run_machine e8400 E8400 1067A 62 62 38
 remove_nvapi_double
 run_machine q9550 "Quad Q9550" 1067A 55 56 45 "$(pack 9000 9000)"
+# 24 logical processors of a hybrid desktop, and 72 in two processor groups.
+run_machine i9-12900k i9-12900K 90672 40 43 60 "" "Load   5.0%" 39 45
+run_machine xeon-6154-2s "Xeon 6154" 50654 68 66 36 "" "Load  10.0%" 67 65
 
 # A saved corner is used wherever the title bar can be taken hold of: a few
 # pixels past the screen's left edge reopens in place rather than at Windows'

@@ -1,6 +1,7 @@
 #include "platform/sim/MachineDescription.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -60,11 +61,11 @@ std::vector<std::string> SplitWords(const std::string& text) {
   return words;
 }
 
-// "cpu3" -> 3; only logical processors 0..31 exist.
+// "cpu3" -> 3; only logical processors 0..255 exist.
 bool ParseCpuSuffix(const std::string& suffix, int* cpu) {
   if (suffix.rfind("cpu", 0) != 0) return false;
   uint64_t number = 0;
-  if (!ParseUnsigned(suffix.substr(3), &number) || number > 31) return false;
+  if (!ParseUnsigned(suffix.substr(3), &number) || number >= kMaxSimulatedProcessors) return false;
   *cpu = static_cast<int>(number);
   return true;
 }
@@ -86,6 +87,8 @@ class Parser {
       }
     }
     ApplyCounters();
+    if (machine_.processors && sawAffinity_) return {std::nullopt, "[system] takes processors or affinity, not both"};
+    FormGroups();
     if (machine_.schedule && machine_.schedule->loadPercent.empty()) {
       return {std::nullopt, "[schedule] needs a load list"};
     }
@@ -180,12 +183,21 @@ class Parser {
   bool SystemEntry(const std::string& key, const std::string& value) {
     uint64_t number = 0;
     if (key == "affinity" || key == "process_affinity") {
-      if (!ParseUnsigned(value, &number) || number > 0xFFFFFFFFu) {
-        return Fail(key + " must be a 32-bit mask");
-      }
+      if (!ParseUnsigned(value, &number)) return Fail(key + " must be a 64-bit mask");
       if (number == 0) return Fail(key + " must name at least one processor");
-      if (key == "affinity") machine_.systemAffinity = static_cast<uint32_t>(number);
-      else machine_.processAffinity = static_cast<uint32_t>(number);
+      if (key == "affinity") {
+        machine_.systemAffinity = number;
+        sawAffinity_ = true;
+      } else {
+        machine_.processAffinity = number;
+      }
+      return true;
+    }
+    if (key == "processors") {
+      if (!ParseUnsigned(value, &number) || number < 1 || number > kMaxSimulatedProcessors) {
+        return Fail("processors must be a number from 1 to 256");
+      }
+      machine_.processors = static_cast<int>(number);
       return true;
     }
     if (key == "tsc_mhz") {
@@ -352,6 +364,63 @@ class Parser {
     if (counters_.busRatio) machine_.activity.busRatio = counters_.busRatio;
   }
 
+  // The package of logical processor n, from the x2APIC id its topology
+  // leaf reports and the highest level's shift; one package without
+  // topology leaves.
+  uint32_t PackageOf(int cpu) const {
+    uint32_t leaf = 0;
+    for (uint32_t candidate : {0x1Fu, 0xBu}) {
+      if (machine_.cpuid.count({candidate, 0}) && machine_.cpuid.at({candidate, 0}).ebx != 0) {
+        leaf = candidate;
+        break;
+      }
+    }
+    if (leaf == 0) return 0;
+    uint32_t shift = 0;
+    for (uint32_t level = 0; level < 8; ++level) {
+      auto found = machine_.cpuid.find({leaf, level});
+      if (found == machine_.cpuid.end() || ((found->second.ecx >> 8) & 0xFF) == 0) break;
+      shift = found->second.eax & 0x1F;
+    }
+    uint32_t x2apic = machine_.cpuid.at({leaf, 0}).edx;
+    auto perCpu = machine_.cpuidOverrides.find(cpu);
+    if (perCpu != machine_.cpuidOverrides.end()) {
+      auto found = perCpu->second.find({leaf, 0});
+      if (found != perCpu->second.end()) x2apic = found->second.edx;
+    }
+    return shift >= 32 ? 0 : x2apic >> shift;
+  }
+
+  // Windows' grouping: at most 64 processors a group, and a package is kept
+  // whole in one group when it fits.
+  void FormGroups() {
+    if (!machine_.processors) {
+      machine_.groups = {machine_.systemAffinity};
+      return;
+    }
+    const int count = *machine_.processors;
+    std::vector<int> sizes{0};
+    int cpu = 0;
+    while (cpu < count) {
+      uint32_t package = PackageOf(cpu);
+      int end = cpu + 1;
+      while (end < count && PackageOf(end) == package) ++end;
+      int left = end - cpu;
+      if (left <= 64 && sizes.back() + left > 64) sizes.push_back(0);
+      while (left > 0) {
+        if (sizes.back() == 64) sizes.push_back(0);
+        int taken = std::min(left, 64 - sizes.back());
+        sizes.back() += taken;
+        left -= taken;
+      }
+      cpu = end;
+    }
+    machine_.groups.clear();
+    for (int size : sizes) machine_.groups.push_back(size == 64 ? ~uint64_t{0} : (uint64_t{1} << size) - 1);
+    machine_.systemAffinity = machine_.groups.front();
+  }
+
+  bool sawAffinity_ = false;
   ActivityOverride counters_;
   MachineDescription machine_;
   Kind kind_ = Kind::kNone;

@@ -65,9 +65,16 @@ struct MachineDescription {
   std::map<CpuidKey, CpuidResult> cpuid;
   // Per logical processor overrides of single leaves ([cpuid.cpuN]).
   std::map<int, std::map<CpuidKey, CpuidResult>> cpuidOverrides;
-  uint32_t systemAffinity = 0x1;
+  // Group 0's processors.
+  uint64_t systemAffinity = 0x1;
   // The mask the process starts with; the system mask when not given.
-  std::optional<uint32_t> processAffinity;
+  std::optional<uint64_t> processAffinity;
+  // [system] processors = N: N logical processors, all present, in as many
+  // groups as Windows forms; without it one group, systemAffinity.
+  std::optional<int> processors;
+  // Every group's processors; group g's processor n is logical processor
+  // (the sizes of the groups before g) + n.
+  std::vector<uint64_t> groups{0x1};
   double tscMhz = 3000.0;
   std::map<uint32_t, uint64_t> msr;
   std::map<int, std::map<uint32_t, uint64_t>> msrOverrides;  // [msr.cpuN]
@@ -94,6 +101,8 @@ struct MachineDescription {
   std::map<int, ThermalOverride> thermalOverrides;  // [thermal.cpuN]
   std::optional<LoadSchedule> schedule;
 };
+
+inline constexpr int kMaxSimulatedProcessors = 256;
 
 // The thermal response of one logical processor; empty without [thermal].
 std::optional<ThermalResponse> ThermalOf(const MachineDescription& machine, int cpu);

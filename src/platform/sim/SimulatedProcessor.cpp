@@ -45,8 +45,10 @@ uint64_t WithBusRatio(uint64_t value, double ratio) {
 std::string ProcessorEvent::ToString() const {
   using K = Kind;
   switch (kind) {
-    case K::kSetProcessAffinity: return Format("process-affinity 0x%X", mask);
-    case K::kSetThreadAffinity: return Format("thread-affinity 0x%X", mask);
+    case K::kSetProcessAffinity: return Format("process-affinity 0x%llX", static_cast<unsigned long long>(mask));
+    case K::kSetThreadAffinity: return Format("thread-affinity 0x%llX", static_cast<unsigned long long>(mask));
+    case K::kSetThreadGroupAffinity:
+      return Format("thread-affinity group %d 0x%llX", group, static_cast<unsigned long long>(mask));
     case K::kYield: return "yield";
     case K::kCpuid: return Format("cpuid cpu%d 0x%X", cpu, index);
     case K::kReadTsc: return Format("rdtsc cpu%d", cpu);
@@ -71,8 +73,21 @@ SimulatedProcessor::SimulatedProcessor(MachineDescription machine, const Machine
   living_ = time_ != nullptr && (machine_.hasThermal || machine_.schedule.has_value());
   if (time_ != nullptr) startedAt_ = advancedTo_ = time_->NowMicroseconds();
   int rank = 0;
-  for (int cpu = 0; cpu < 32; ++cpu) {
-    if (!(machine_.systemAffinity & (1u << cpu))) continue;
+  int first = 0;
+  for (size_t group = 0; group < machine_.groups.size(); ++group) {
+    groupFirst_.push_back(first);
+    uint64_t mask = group == 0 ? machine_.systemAffinity : machine_.groups[group];
+    int width = 0;
+    for (int bit = 0; bit < 64; ++bit) {
+      if (mask >> bit & 1) width = bit + 1;
+    }
+    first += width;
+  }
+  for (int cpu = 0; cpu < first && cpu < kMaxSimulatedProcessors; ++cpu) {
+    int group = static_cast<int>(groupFirst_.size()) - 1;
+    while (group > 0 && cpu < groupFirst_[static_cast<size_t>(group)]) --group;
+    uint64_t mask = group == 0 ? machine_.systemAffinity : machine_.groups[static_cast<size_t>(group)];
+    if ((mask >> (cpu - groupFirst_[static_cast<size_t>(group)]) & 1) == 0) continue;
     rank_[cpu] = rank++;
     msr_[cpu] = machine_.msr;
     auto overrides = machine_.msrOverrides.find(cpu);
@@ -221,12 +236,34 @@ ProcessorActivity SimulatedProcessor::Activity(int cpu) const {
 }
 
 int SimulatedProcessor::CurrentCpu() const {
-  uint32_t effective = processMask_ & machine_.systemAffinity;
-  if (threadMask_ != 0 && (threadMask_ & effective) != 0) effective &= threadMask_;
-  for (int cpu = 0; cpu < 32; ++cpu) {
-    if (effective & (1u << cpu)) return cpu;
+  uint64_t effective = processMask_ & machine_.systemAffinity;
+  int first = 0;
+  if (threadGroup_ > 0) {
+    effective = threadMask_;
+    first = groupFirst_[static_cast<size_t>(threadGroup_)];
+  } else if (threadMask_ != 0 && (threadMask_ & effective) != 0) {
+    effective &= threadMask_;
+  }
+  for (int bit = 0; bit < 64; ++bit) {
+    if (effective >> bit & 1) return first + bit;
   }
   return 0;
+}
+
+uint64_t SimulatedProcessor::GroupProcessorMask(int group) {
+  if (group < 0 || static_cast<size_t>(group) >= machine_.groups.size()) return 0;
+  return group == 0 ? machine_.systemAffinity : machine_.groups[static_cast<size_t>(group)];
+}
+
+bool SimulatedProcessor::SetThreadGroupAffinity(int group, uint64_t mask) {
+  ProcessorEvent event{ProcessorEvent::Kind::kSetThreadGroupAffinity, -1, mask, 0, 0};
+  event.group = group;
+  Record(event);
+  uint64_t allowed = group == 0 ? processMask_ : GroupProcessorMask(group);
+  if (mask == 0 || (mask & ~allowed) != 0 || (group == 0 && (mask & refusedThreadMask_) != 0)) return false;
+  threadGroup_ = group;
+  threadMask_ = mask;
+  return true;
 }
 
 CpuidResult SimulatedProcessor::Cpuid(uint32_t leaf, uint32_t subleaf) {
@@ -258,15 +295,21 @@ AffinityMasks SimulatedProcessor::GetAffinityMasks() {
   return {processMask_, machine_.systemAffinity};
 }
 
-void SimulatedProcessor::SetProcessAffinity(uint32_t mask) {
+void SimulatedProcessor::SetProcessAffinity(uint64_t mask) {
   Record({ProcessorEvent::Kind::kSetProcessAffinity, -1, mask, 0, 0});
   // Like Windows: a mask outside the system's processors is refused.
   if (mask == 0 || (mask & ~machine_.systemAffinity) != 0) return;
   processMask_ = mask;
 }
 
-bool SimulatedProcessor::SetThreadAffinity(uint32_t mask) {
+bool SimulatedProcessor::SetThreadAffinity(uint64_t mask) {
   Record({ProcessorEvent::Kind::kSetThreadAffinity, -1, mask, 0, 0});
+  // Windows sets the mask within the group the thread runs in.
+  if (threadGroup_ != 0) {
+    if (mask == 0 || (mask & ~GroupProcessorMask(threadGroup_)) != 0) return false;
+    threadMask_ = mask;
+    return true;
+  }
   if (mask == 0 || (mask & ~processMask_) != 0 || (mask & refusedThreadMask_) != 0) return false;
   threadMask_ = mask;
   return true;

@@ -18,6 +18,7 @@ struct ProcessorEvent {
   enum class Kind {
     kSetProcessAffinity,
     kSetThreadAffinity,
+    kSetThreadGroupAffinity,
     kYield,
     kCpuid,
     kReadTsc,
@@ -31,9 +32,10 @@ struct ProcessorEvent {
   };
   Kind kind;
   int cpu = -1;          // logical processor the call ran on (register and CPUID work)
-  uint32_t mask = 0;     // affinity calls
+  uint64_t mask = 0;     // affinity calls
   uint32_t index = 0;    // register index or CPUID leaf
   uint64_t value = 0;    // value read or written
+  int group = 0;         // group affinity calls
 
   // One-line form for test assertions: "pin-process 0x1", "read cpu0 0x19C", ...
   std::string ToString() const;
@@ -53,8 +55,13 @@ class SimulatedProcessor : public Processor {
   CpuidResult Cpuid(uint32_t leaf, uint32_t subleaf) override;
   uint64_t ReadTsc() override;
   AffinityMasks GetAffinityMasks() override;
-  void SetProcessAffinity(uint32_t mask) override;
-  bool SetThreadAffinity(uint32_t mask) override;
+  void SetProcessAffinity(uint64_t mask) override;
+  bool SetThreadAffinity(uint64_t mask) override;
+  int ProcessorGroupCount() override { return static_cast<int>(machine_.groups.size()); }
+  uint64_t GroupProcessorMask(int group) override;
+  int CurrentThreadGroup() override { return threadGroup_; }
+  // Within group 0 the process mask applies as for SetThreadAffinity.
+  bool SetThreadGroupAffinity(int group, uint64_t mask) override;
   void YieldToScheduler() override;
   void OpenHardwareAccess() override;
   int GetHardwareAccessStatus() override;
@@ -67,10 +74,13 @@ class SimulatedProcessor : public Processor {
   bool OpenReadOnlyAccess() override;
 
   // The logical processor the calling thread runs on now: the lowest bit of
-  // the thread mask within the process mask.
+  // the thread mask within the process mask (within its group's
+  // processors in a group after the first).
   int CurrentCpu() const;
-  uint32_t ProcessMask() const { return processMask_; }
-  uint32_t ThreadMask() const { return threadMask_; }
+  uint64_t ProcessMask() const { return processMask_; }
+  uint64_t ThreadMask() const { return threadMask_; }
+  // Logical processors of every group.
+  int ProcessorTotal() const { return static_cast<int>(rank_.size()); }
 
   // Register value as the simulated processor holds it, without recording.
   uint64_t PeekMsr(int cpu, uint32_t index) const;
@@ -88,7 +98,7 @@ class SimulatedProcessor : public Processor {
   const MachineDescription& Machine() const { return machine_; }
   // Thread affinities naming any processor of mask are refused from now on,
   // whatever the process mask, as security software may refuse them.
-  void RefuseThreadAffinity(uint32_t mask) { refusedThreadMask_ = mask; }
+  void RefuseThreadAffinity(uint64_t mask) { refusedThreadMask_ = mask; }
   // Counts a register read against read_fails_every: true when this one
   // fails, as the hardware-access library's read does now and then.
   bool ReadFailsNow();
@@ -128,15 +138,17 @@ class SimulatedProcessor : public Processor {
 
   MachineDescription machine_;
   const MachineTime* time_;
-  uint32_t processMask_;
-  uint32_t threadMask_;  // 0 until set: the thread follows the process
+  uint64_t processMask_;
+  uint64_t threadMask_;  // 0 until set: the thread follows the process
+  int threadGroup_ = 0;
+  std::vector<int> groupFirst_;
   std::map<int, std::map<uint32_t, uint64_t>> msr_;
   std::map<int, ProcessorActivity> activity_;
   std::map<int, int64_t> countersSyncedAt_;  // simulated microseconds
   std::vector<ProcessorEvent> events_;
   bool recording_;
   int readsSinceFailure_ = 0;
-  uint32_t refusedThreadMask_ = 0;
+  uint64_t refusedThreadMask_ = 0;
   bool readOnly_ = false;
 
   bool living_ = false;

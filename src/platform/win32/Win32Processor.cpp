@@ -46,16 +46,45 @@ AffinityMasks Win32Processor::GetAffinityMasks() {
   DWORD_PTR process = 0;
   DWORD_PTR system = 0;
   if (!GetProcessAffinityMask(GetCurrentProcess(), &process, &system)) return {};
-  // Only processors 0-31 can be named; the loops use bits 0-7 of them.
-  return {static_cast<uint32_t>(process), static_cast<uint32_t>(system)};
+  return {static_cast<uint64_t>(process), static_cast<uint64_t>(system)};
 }
 
-void Win32Processor::SetProcessAffinity(uint32_t mask) {
-  SetProcessAffinityMask(GetCurrentProcess(), mask);
+void Win32Processor::SetProcessAffinity(uint64_t mask) {
+  SetProcessAffinityMask(GetCurrentProcess(), static_cast<DWORD_PTR>(mask));
 }
 
-bool Win32Processor::SetThreadAffinity(uint32_t mask) {
-  return SetThreadAffinityMask(GetCurrentThread(), mask) != 0;
+bool Win32Processor::SetThreadAffinity(uint64_t mask) {
+  return SetThreadAffinityMask(GetCurrentThread(), static_cast<DWORD_PTR>(mask)) != 0;
+}
+
+int Win32Processor::ProcessorGroupCount() {
+  WORD count = GetActiveProcessorGroupCount();
+  return count > 0 ? count : 1;
+}
+
+uint64_t Win32Processor::GroupProcessorMask(int group) {
+  DWORD count = GetActiveProcessorCount(static_cast<WORD>(group));
+  // A 32-bit process sees at most 32 processors a group.
+  constexpr DWORD kMaskBits = sizeof(KAFFINITY) * 8;
+  if (count > kMaskBits) count = kMaskBits;
+  if (count == 0) return 0;
+  return count >= 64 ? ~uint64_t{0} : (uint64_t{1} << count) - 1;
+}
+
+int Win32Processor::CurrentThreadGroup() {
+  GROUP_AFFINITY affinity = {};
+  if (!GetThreadGroupAffinity(GetCurrentThread(), &affinity)) return 0;
+  return affinity.Group;
+}
+
+void Win32Processor::MoveWorkerIntoGroup(int group) { SetThreadGroupAffinity(group, GroupProcessorMask(group)); }
+
+bool Win32Processor::SetThreadGroupAffinity(int group, uint64_t mask) {
+  GROUP_AFFINITY affinity = {};
+  affinity.Mask = static_cast<KAFFINITY>(mask);
+  affinity.Group = static_cast<WORD>(group);
+  if (affinity.Mask == 0) return false;
+  return ::SetThreadGroupAffinity(GetCurrentThread(), &affinity, nullptr) != 0;
 }
 
 void Win32Processor::YieldToScheduler() { Sleep(0); }

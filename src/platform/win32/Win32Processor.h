@@ -21,8 +21,13 @@ class Win32Processor : public Processor {
   uint64_t ReadTsc() override;
 
   AffinityMasks GetAffinityMasks() override;
-  void SetProcessAffinity(uint32_t mask) override;
-  bool SetThreadAffinity(uint32_t mask) override;
+  void SetProcessAffinity(uint64_t mask) override;
+  bool SetThreadAffinity(uint64_t mask) override;
+  int ProcessorGroupCount() override;
+  uint64_t GroupProcessorMask(int group) override;
+  int CurrentThreadGroup() override;
+  bool SetThreadGroupAffinity(int group, uint64_t mask) override;
+  void MoveWorkerIntoGroup(int group) override;
   void YieldToScheduler() override;
 
   void OpenHardwareAccess() override;

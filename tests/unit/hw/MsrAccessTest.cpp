@@ -85,13 +85,14 @@ TEST(MsrAccess, TheReadOnlyDriverStandsInOnlyForAnUnusableLibrary) {
   }
 }
 
-TEST(MsrAccess, LoopsVisitOnlyPresentProcessorsZeroToSeven) {
-  // Gaps at 2 and beyond bit 7: processors 8 and 9 are never touched.
+TEST(MsrAccess, LoopsVisitOnlyPresentProcessors) {
+  // A gap at 2 is skipped; processors 8 and 9 beyond bit 7 are visited too.
   Rig rig("[system]\naffinity = 0x30B\nprocess_affinity = 0x1\n");
-  EXPECT_EQ(rig.cpu.coreCount, 3);
+  EXPECT_EQ(rig.cpu.coreCount, 5);
   rig.access.SetClockModulation(0x12);
   EXPECT_EQ(Writes(rig.processor),
-            (std::vector<std::string>{"write cpu0 0x19A 0x12", "write cpu1 0x19A 0x12", "write cpu3 0x19A 0x12"}));
+            (std::vector<std::string>{"write cpu0 0x19A 0x12", "write cpu1 0x19A 0x12", "write cpu3 0x19A 0x12",
+                                      "write cpu8 0x19A 0x12", "write cpu9 0x19A 0x12"}));
   // The process started on processor 0 only and ends on the system mask.
   EXPECT_EQ(rig.processor.ProcessMask(), 0x30Bu);
   EXPECT_EQ(rig.processor.ThreadMask(), 0x30Bu);

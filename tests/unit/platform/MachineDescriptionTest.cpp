@@ -52,19 +52,34 @@ TEST(MachineDescription, RejectsMalformedFilesWithTheLineNumber) {
       {"[msr]\n0x19C 1\n", "line 2: expected 'key = value'"},
       {"[msr]\n0x19C = 0x1G\n", "line 2: register value '0x1G'"},
       {"[bogus]\n", "line 1: unknown section [bogus]"},
-      {"[msr.cpu99]\n", "line 1: unknown section [msr.cpu99]"},
+      {"[msr.cpu256]\n", "line 1: unknown section [msr.cpu256]"},
       {"[gpu\n", "line 1: section header without closing ']'"},
       {"[gpu]\ntemperatures = 55 hot\n", "line 2: GPU temperature 'hot'"},
       {"[cpuid]\n0x100000000 = 1 2 3 4\n", "line 2: CPUID leaf"},
       {"[driver]\nmsr_support = 2\n", "line 2: msr_support must be 0 or 1"},
       {"[driver]\nread_fails_every = -1\n", "line 2: read_fails_every must be"},
       {"[gpu]\nfail_after = soon\n", "line 2: fail_after must be"},
+      {"[system]\nprocessors = 257\n", "line 2: processors must be a number from 1 to 256"},
+      {"[system]\nprocessors = 0\n", "line 2: processors must be a number from 1 to 256"},
+      {"[system]\nprocessors = 4\naffinity = 0xF\n", "[system] takes processors or affinity, not both"},
   };
   for (const Case& c : cases) {
     MachineParseResult result = ParseMachineDescription(c.text);
     EXPECT_FALSE(result.machine.has_value()) << c.text;
     EXPECT_EQ(result.error.rfind(c.error, 0), 0u) << c.text << " gave: " << result.error;
   }
+}
+
+// Windows' groups: at most 64 processors each, a package whole in one group
+// when it fits.
+TEST(MachineDescription, ProcessorsFormGroupsAsWindowsDoes) {
+  // One package of 100 (no topology leaves): 64 and 36.
+  MachineDescription one = testing::ParseMachine("[system]\nprocessors = 100\n[msr.cpu255]\n0x19C = 1\n");
+  EXPECT_EQ(one.groups, (std::vector<uint64_t>{~uint64_t{0}, 0xFFFFFFFFFull}));
+  // Two packages of 36: one group each.
+  EXPECT_EQ(testing::LoadMachine("xeon-6154-2s").groups, (std::vector<uint64_t>{0xFFFFFFFFFull, 0xFFFFFFFFFull}));
+  EXPECT_EQ(testing::LoadMachine("i9-12900k").groups, (std::vector<uint64_t>{0xFFFFFFull}));
+  EXPECT_EQ(testing::LoadMachine("e8400").groups, (std::vector<uint64_t>{0x3}));
 }
 
 TEST(MachineDescription, MissingFileIsAClearError) {

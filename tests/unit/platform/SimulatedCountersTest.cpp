@@ -97,7 +97,7 @@ TEST(SimulatedCounters, CountersSectionIsCheckedWithLineNumbers) {
       {"[counters]\nbus_ratio = 9.25\n", "line 2: bus_ratio must be 0 to 31.5"},
       {"[counters]\nbus_ratio = 32\n", "line 2: bus_ratio must be 0 to 31.5"},
       {"[counters]\nspeed = 1\n", "line 2: unknown key 'speed' in [counters]"},
-      {"[counters.cpu32]\n", "line 1: unknown section [counters.cpu32]"},
+      {"[counters.cpu256]\n", "line 1: unknown section [counters.cpu256]"},
       {"[thermal]\nidle_readout = 128\n", "line 2: idle_readout must be a distance below TjMax"},
       {"[thermal]\ntime_constant = 0\n", "line 2: time_constant must be a number of seconds"},
       {"[thermal]\nidle_readout = 50\n", "[thermal] needs idle_readout and full_readout"},
