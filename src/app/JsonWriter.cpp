@@ -126,4 +126,21 @@ JsonObject& JsonObject::Add(std::string_view key, const JsonObject& value) {
   return *this;
 }
 
+JsonObject& JsonObject::Add(std::string_view key, const std::vector<JsonObject>& values) {
+  Key(key);
+  body_ += "[";
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (i != 0) body_ += ",";
+    body_ += values[i].ToString();
+  }
+  body_ += "]";
+  return *this;
+}
+
+JsonObject& JsonObject::AddNull(std::string_view key) {
+  Key(key);
+  body_ += "null";
+  return *this;
+}
+
 }  // namespace korvath

@@ -14,6 +14,7 @@
 #include "hw/CpuInfo.h"
 #include "hw/FatalError.h"
 #include "hw/MsrAccess.h"
+#include "hw/PackageTemperature.h"
 #include "hw/ProcessorIdentity.h"
 #include "hw/TemperatureMonitor.h"
 #include "hw/TscClock.h"
@@ -117,6 +118,7 @@ class Monitor {
   MsrAccess& access() { return access_; }
   const ProcessorIdentity& identity() const { return identity_; }
   TemperatureMonitor& temperatures() { return temperatures_; }
+  const PackageTemperatures& packages() const { return packages_; }
   const DisplayTexts& texts() const { return texts_; }
   GpuSensor& gpu() { return gpu_; }
   bool gpuReading() const { return gpuReading_; }
@@ -171,6 +173,7 @@ class Monitor {
   AppSettings settings_;
   DisplayTexts texts_;
   TemperatureMonitor temperatures_;
+  PackageTemperatures packages_;
   ClockModulation clockModulation_;
   TscMeasurements clockMeasurements_;
   TscClockThread clockThread_;
