@@ -100,7 +100,7 @@ __declspec(dllexport) HRESULT WINAPI pawnio_execute(HANDLE handle, PCSTR name, c
   if (std::strcmp(name, "ioctl_read_msr") == 0) {
     if (in == nullptr || inCount < 1 || out == nullptr || outCount < 1) return E_INVALIDARG;
     uint32_t index = static_cast<uint32_t>(in[0]);
-    if (!korvath::ReadOnlyModuleReads(index)) return E_ACCESSDENIED;
+    if (!korvath::ReadOnlyModuleReads(index, session->machine->Machine().readOnlyCounters)) return E_ACCESSDENIED;
     out[0] = session->machine->PeekMsr(cpu, index);
     *returnedCount = 1;
     return S_OK;

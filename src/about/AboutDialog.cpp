@@ -5,8 +5,9 @@
 
 namespace korvath {
 
-AboutDialog::AboutDialog(HWND parent, Desktop& desktop, Processor& processor, RegisterAccess access)
-    : Dialog(IDD_ABOUT, parent), model_(desktop, processor), access_(access) {}
+AboutDialog::AboutDialog(HWND parent, Desktop& desktop, Processor& processor, RegisterAccess access,
+                         bool loadUnavailable)
+    : Dialog(IDD_ABOUT, parent), model_(desktop, processor), access_(access), loadUnavailable_(loadUnavailable) {}
 
 std::optional<intptr_t> AboutDialog::HandleMessage(const WindowMessage& message) {
   static constexpr MessageEntry<AboutDialog> kMessageMap[] = {
@@ -27,7 +28,8 @@ bool AboutDialog::OnInitDialog() {
   }
   if (access_ == RegisterAccess::kReadOnly) {
     SetDlgItemTextW(Handle(), IDC_ABOUT_DRIVER_LINE1, Widen(kReadOnlyDriverLine1).c_str());
-    SetDlgItemTextW(Handle(), IDC_ABOUT_DRIVER_LINE2, Widen(kReadOnlyDriverLine2).c_str());
+    const char* line2 = loadUnavailable_ ? kReadOnlyDriverLine2WithoutLoad : kReadOnlyDriverLine2;
+    SetDlgItemTextW(Handle(), IDC_ABOUT_DRIVER_LINE2, Widen(line2).c_str());
   }
   return result;
 }

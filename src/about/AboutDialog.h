@@ -11,8 +11,10 @@ namespace korvath {
 
 class AboutDialog : public Dialog {
  public:
+  // loadUnavailable: the read-only driver's module refuses the counters the
+  // load is measured with.
   AboutDialog(HWND parent, Desktop& desktop, Processor& processor,
-              RegisterAccess access = RegisterAccess::kReadWrite);
+              RegisterAccess access = RegisterAccess::kReadWrite, bool loadUnavailable = false);
 
  protected:
   std::optional<intptr_t> HandleMessage(const WindowMessage& message) override;
@@ -24,6 +26,7 @@ class AboutDialog : public Dialog {
 
   AboutDialogModel model_;
   RegisterAccess access_;
+  bool loadUnavailable_;
   // The home-page button's image; the button only borrows it, so it lives
   // as long as this dialog object.
   BitmapHolder homePageImage_;

@@ -14,6 +14,9 @@ class Processor;
 // place of the credit to the hardware-access library.
 inline constexpr const char* kReadOnlyDriverLine1 = "Registers are read through PawnIO, read-only:";
 inline constexpr const char* kReadOnlyDriverLine2 = "no clock modulation, no minimum VID.";
+// The second line where the module refuses MPERF and APERF, as older ones do.
+inline constexpr const char* kReadOnlyDriverLine2WithoutLoad =
+    "no clock modulation, no minimum VID; module too old for load.";
 
 // The vendor's lookup page for a model number; an empty model number gives
 // an empty search key. Characters that would end or change the query are

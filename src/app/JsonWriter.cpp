@@ -137,4 +137,10 @@ JsonObject& JsonObject::Add(std::string_view key, const JsonObject& value) {
   return *this;
 }
 
+JsonObject& JsonObject::AddNull(std::string_view key) {
+  Key(key);
+  body_ += "null";
+  return *this;
+}
+
 }  // namespace korvath

@@ -25,6 +25,7 @@ class JsonObject {
   JsonObject& Add(std::string_view key, const std::vector<std::string>& values);
   JsonObject& Add(std::string_view key, const JsonObject& value);
   JsonObject& Add(std::string_view key, const std::vector<JsonObject>& values);
+  JsonObject& AddNull(std::string_view key);
 
   bool empty() const { return body_.empty(); }
   std::string ToString() const { return "{" + body_ + "}"; }

@@ -197,6 +197,7 @@ class SimulatedKorvath {
         .Add("trayTip", monitor_.trayTipText())
         .Add("tray", TrayReport())
         .Add("log", TakeLogReport())
+        .Add("packages", PackagesReport())
         .Add("desktop", desktop_.TakeEvents());
     // The metrics file stays in memory; its path is the setting as written.
     if (const MetricsFile* metrics = monitor_.metrics()) report.Add("metricsFile", metricsFiles_.Read(metrics->path()));
@@ -216,6 +217,19 @@ class SimulatedKorvath {
 
  private:
   static constexpr int kClockPassesBeforeFirstCycle = 9;
+
+  // One entry per package; a temperature of null where the processor has no
+  // package sensor or its read failed this cycle.
+  std::vector<JsonObject> PackagesReport() const {
+    const PackageTemperatures& packages = monitor_.packages();
+    std::vector<JsonObject> report(static_cast<size_t>(packages.packageCount()));
+    for (int p = 0; p < packages.packageCount(); ++p) {
+      JsonObject& entry = report[static_cast<size_t>(p)];
+      if (std::optional<int> temperature = packages.temperature(p)) entry.Add("temperature", *temperature);
+      else entry.AddNull("temperature");
+    }
+    return report;
+  }
 
   std::vector<std::string> TrayReport() const {
     std::vector<std::string> icons;

@@ -55,7 +55,9 @@ void ClockModulation::Write(uint32_t value) {
 
 CoreVidView ClockModulation::ReadCoreVid() {
   CoreVidView view;
-  if (access_.cpu().IsCoreI7()) return view;
+  // Core i7 and later processors keep other things in these bits (the
+  // voltage of 0x198 in 1/8192 V): decoded as a VID they would be false.
+  if (access_.cpu().IsCoreI7() || access_.cpu().newerProcessor) return view;
   view.enabled = true;
   uint32_t low = 0;
   uint32_t high = 0;

@@ -22,7 +22,8 @@ struct ClockModulationView {
   bool available = true;
 };
 
-// Edits 1101 and 1100; on Core i7 both are disabled and empty.
+// Edits 1101 and 1100; on Core i7 and newer processors both are disabled
+// and empty.
 struct CoreVidView {
   bool enabled = false;
   std::string minText;

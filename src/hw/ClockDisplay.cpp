@@ -2,6 +2,7 @@
 
 #include "hw/CoreRatios.h"
 #include "hw/MsrAccess.h"
+#include "hw/NominalMultiplier.h"
 #include "platform/TextFormat.h"
 #include "resources/resource.h"
 #include "ui/DisplayTexts.h"
@@ -18,8 +19,15 @@ double BusRatioField(uint32_t low) {
 }
 
 double CoreI7Multiplier(const CpuInfo& cpu, double ratio) {
-  double multiplier = static_cast<int64_t>(ratio * cpu.maxMultiplier * 2 + 0.5) * 0.5;
+  double multiplier = NearestHalfMultiplier(ratio, cpu.maxMultiplier);
   return multiplier < 12 ? 12 : multiplier;
+}
+
+// Without a counter read this cycle the ratio is a stand-in of 1.0, and the
+// nominal multiplier it would give is not what the processor runs at.
+std::optional<double> NewerProcessorMultiplier(const CpuInfo& cpu, double ratio) {
+  if (!cpu.ratioMeasured) return std::nullopt;
+  return CountersMultiplier(cpu, ratio);
 }
 
 std::optional<double> BusRatioMultiplier(MsrAccess& access) {
@@ -54,8 +62,16 @@ std::optional<double> BusRatioMultiplier(MsrAccess& access) {
 
 }  // namespace
 
+double CountersMultiplier(const CpuInfo& cpu, double ratio) {
+  double multiplier = NearestHalfMultiplier(ratio, cpu.maxMultiplier);
+  return multiplier < cpu.minMultiplier ? cpu.minMultiplier : multiplier;
+}
+
 std::optional<double> CurrentMultiplier(MsrAccess& access, double ratio) {
-  if (access.cpu().IsCoreI7()) return CoreI7Multiplier(access.cpu(), ratio);
+  const CpuInfo& cpu = access.cpu();
+  if (!cpu.HasNominalMultiplier()) return std::nullopt;
+  if (cpu.newerProcessor) return NewerProcessorMultiplier(cpu, ratio);
+  if (cpu.IsCoreI7()) return CoreI7Multiplier(cpu, ratio);
   return BusRatioMultiplier(access);
 }
 
@@ -67,6 +83,7 @@ std::string ElapsedTimeText(uint64_t cycleCount) {
 }
 
 std::string LoadText(const CpuInfo& cpu) {
+  if (cpu.loadUnavailable) return {};
   double sum = 0;
   int measured = 0;
   // Entries of processors that are not there stay 0.
@@ -87,7 +104,8 @@ void UpdateClockDisplay(MsrAccess& access, double tscMhz, uint64_t cycleCount, D
   std::optional<double> multiplier = CurrentMultiplier(access, ratio);
   const CpuInfo& cpu = access.cpu();
   // The same as a whole number of MHz above 0, and false for a NaN. Without
-  // a multiplier this cycle the texts keep the last one.
+  // a multiplier this cycle the texts keep the last one; without a nominal
+  // multiplier they stay empty for the run.
   if (tscMhz >= 1.0 && multiplier) {
     texts.Set(IDC_CLOCK_SPEED, Format("%.2f MHz", tscMhz * *multiplier / cpu.maxMultiplier));
     texts.Set(IDC_BUS_MULTIPLIER, Format("%.2f x %.1f", tscMhz / cpu.maxMultiplier, *multiplier));

@@ -35,6 +35,25 @@ void KeepReading(CpuInfo& cpu, int i, const CounterReading& reading) {
   cpu.countersRead[i] = true;
 }
 
+// Outside these a ratio is taken for a faulty reading and counts as
+// nominal. Newer processors idle far below their nominal multiplier and turbo
+// far above it (an N100: 7 to 34 on a nominal 8), so for them only a
+// multiplier no ratio field can hold is faulty.
+bool RatioPlausible(const CpuInfo& cpu, double ratio) {
+  if (!cpu.newerProcessor) return ratio >= 0.2 && ratio <= 2.5;
+  constexpr double kLargestRatioField = 255;
+  return ratio > 0 && ratio * cpu.maxMultiplier <= kLargestRatioField;
+}
+
+// On the read-only driver, no counter read at all means its module does not
+// allow them; a read that failed now and then has left one reading behind.
+void NoteLoadAvailability(MsrAccess& access) {
+  CpuInfo& cpu = access.cpu();
+  bool anyRead = false;
+  for (bool read : cpu.countersRead) anyRead = anyRead || read;
+  cpu.loadUnavailable = access.readOnly() && !anyRead;
+}
+
 double ClampPercent(double percent) {
   if (percent < 0) return 0;
   if (percent > 100) return 100;
@@ -55,6 +74,7 @@ void TakeCounterBaselines(MsrAccess& access) {
     CounterReading reading;
     if (ReadCounters(access, reading)) KeepReading(cpu, i, reading);
   });
+  NoteLoadAvailability(access);
 }
 
 double MeasureCoreRatios(MsrAccess& access) {
@@ -95,8 +115,10 @@ double MeasureCoreRatios(MsrAccess& access) {
     KeepReading(cpu, i, reading);
   });
   double ratio = measured > 0 ? ratioSum / measured : 1.0;
+  cpu.ratioMeasured = measured > 0;
+  NoteLoadAvailability(access);
   access.EnableFixedCounters();
-  return ratio < 0.2 || ratio > 2.5 ? 1.0 : ratio;
+  return RatioPlausible(cpu, ratio) ? ratio : 1.0;
 }
 
 }  // namespace korvath

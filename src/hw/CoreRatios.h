@@ -12,7 +12,8 @@ class MsrAccess;
 void TakeCounterBaselines(MsrAccess& access);
 
 // The average core/reference ratio over all processors since the previous
-// call (1.0 outside 0.2..2.5); updates the loads and the last readings. The
+// call (1.0 outside 0.2..2.5, on newer processors only where the multiplier
+// would not fit a ratio field); updates the loads and the last readings. The
 // clock display and the benchmark share the readings, so each call measures
 // from whichever call came before.
 double MeasureCoreRatios(MsrAccess& access);

@@ -48,7 +48,14 @@ struct CpuInfo {
   uint64_t systemAffinityMask = 0;
   int signature = 0;  // CPUID leaf 1 EAX & 0xF0FFF
   int coreCount = 0;  // present logical processors, counted at start-up
+  // The nominal multiplier; 0 when the processor did not give it, and then
+  // no clock, bus speed or multiplier is shown.
   double maxMultiplier = 1.0;
+  // The lowest multiplier the processor runs at (0xCE bits 47-40 on newer
+  // processors); 0 when it does not say.
+  double minMultiplier = 0.0;
+  // See IsNewerProcessor: clock from 0xCE and the counters, no 0x2A, no VID.
+  bool newerProcessor = false;
   uint64_t lastCoreClocks[kMaxLogicalProcessors] = {};
   uint64_t lastRefClocks[kMaxLogicalProcessors] = {};
   uint64_t lastTsc[kMaxLogicalProcessors] = {};
@@ -58,6 +65,11 @@ struct CpuInfo {
   bool countersRead[kMaxLogicalProcessors] = {};
   // True once the processor's load was measured; until then its 0 is no load.
   bool loadMeasured[kMaxLogicalProcessors] = {};
+  // Whether the last ratio measurement read any processor's counters.
+  bool ratioMeasured = false;
+  // The read-only driver's module refuses MPERF and APERF (older modules do):
+  // no processor's counters were ever read, so there is no load to show.
+  bool loadUnavailable = false;
   // Single-bit affinity mask of the logical processor behind display core k;
   // 0 when the slot is absent.
   uint32_t coreSlotMask[kCoreSlots] = {};
@@ -89,6 +101,7 @@ struct CpuInfo {
   int ProcessorLimit() const;
   int CountPresent() const;
   bool IsCoreI7() const { return signature == 0x106A4 || signature == 0x106A5; }
+  bool HasNominalMultiplier() const { return maxMultiplier > 0; }
 };
 
 // Fills the affinity masks, the processor groups and the processor count.

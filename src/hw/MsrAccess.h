@@ -15,6 +15,7 @@ namespace korvath {
 class Processor;
 
 inline constexpr uint32_t kMsrThermStatus = 0x19C;
+inline constexpr uint32_t kMsrPackageThermStatus = 0x1B1;
 inline constexpr uint32_t kMsrTemperatureTarget = 0x1A2;
 inline constexpr uint32_t kMsrPerfStatus = 0x198;
 inline constexpr uint32_t kMsrPlatformInfo = 0xCE;

@@ -13,6 +13,7 @@ namespace korvath {
 void IdentifySignature(MsrAccess& access, ProcessorIdentity& identity) {
   identity.signature = ReadSignature(access.processor());
   access.cpu().signature = identity.signature;
+  access.cpu().newerProcessor = IsNewerProcessor(access.processor());
   identity.signatureText = SignatureText(identity.signature);
 }
 

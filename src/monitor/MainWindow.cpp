@@ -307,7 +307,8 @@ std::optional<intptr_t> MainWindow::OnSysCommand(const WindowMessage& message) {
     return 0;
   }
   if ((message.wParam & 0xFFF0) != kAboutCommand) return std::nullopt;
-  AboutDialog about(Handle(), desktop_, seams_.processor, monitor_->access().access());
+  AboutDialog about(Handle(), desktop_, seams_.processor, monitor_->access().access(),
+                    monitor_->cpu().loadUnavailable);
   about.RunModal();
   return 0;
 }

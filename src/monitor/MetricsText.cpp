@@ -135,6 +135,22 @@ void AppendClockLine(std::string& out, const MetricsReadings& readings) {
   out += '\n';
 }
 
+void AppendPackageTemperatures(std::string& out, std::span<const std::optional<int>> temperatures) {
+  constexpr std::string_view kName = "korvath_package_temperature_celsius";
+  bool any = false;
+  for (const std::optional<int>& temperature : temperatures) any = any || temperature.has_value();
+  if (!any) return;
+  AppendFamily(out, kName, "gauge", "Temperature of the processor package's own sensor in degrees Celsius.");
+  for (size_t package = 0; package < temperatures.size(); ++package) {
+    if (!temperatures[package]) continue;
+    out.append(kName).append("{package=\"");
+    AppendInteger(out, static_cast<int64_t>(package));
+    out.append("\"} ");
+    AppendInteger(out, *temperatures[package]);
+    out += '\n';
+  }
+}
+
 const char* StateName(ThermalState state) {
   switch (state) {
     case ThermalState::kOk:
@@ -218,6 +234,7 @@ void AppendMetricsReadings(const MetricsReadings& readings, std::string& out) {
     }
   }
 
+  AppendPackageTemperatures(out, readings.packageTemperatures);
   AppendClockLine(out, readings);
 
   if (readings.gpuRead) {

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -37,6 +39,9 @@ struct CoreMetrics {
 struct MetricsReadings {
   std::array<CoreMetrics, kCoreSlots> cores{};
   int coreCount = 0;  // the present slots, in slot order, read or not
+  // One entry per package where the processor has a package sensor; a
+  // package not read this cycle has no sample.
+  std::span<const std::optional<int>> packageTemperatures;
   // The clock line's texts as the window shows them ("%.2f MHz",
   // "%.2f x %.1f", "Load %5.1f%%"); a series whose number is not there yet
   // (no clock measured) is left out.

@@ -17,6 +17,7 @@
 #include "hw/CpuInfo.h"
 #include "hw/FatalError.h"
 #include "hw/MsrAccess.h"
+#include "hw/PackageTemperature.h"
 #include "hw/ProcessorIdentity.h"
 #include "hw/TemperatureMonitor.h"
 #include "hw/TscClock.h"
@@ -121,6 +122,7 @@ class Monitor {
   MsrAccess& access() { return access_; }
   const ProcessorIdentity& identity() const { return identity_; }
   TemperatureMonitor& temperatures() { return temperatures_; }
+  const PackageTemperatures& packages() const { return packages_; }
   const DisplayTexts& texts() const { return texts_; }
   GpuSensor& gpu() { return gpu_; }
   bool gpuReading() const { return gpuReading_; }
@@ -181,6 +183,7 @@ class Monitor {
   AppSettings settings_;
   DisplayTexts texts_;
   TemperatureMonitor temperatures_;
+  PackageTemperatures packages_;
   ClockModulation clockModulation_;
   TscMeasurements clockMeasurements_;
   TscClockThread clockThread_;

@@ -86,6 +86,7 @@ void Monitor::UpdateMonitor() {
   temperatures_.stats().cycleCount += 1;
   alarms_.BeginCycle();
   SampleCores();
+  packages_.Sample(access_);
   if (gpuReading_) ReadGpu();
   // The missing-alarm-file box runs a message loop; cycles may nest here.
   if (alarms_.AlarmThisCycle()) alarms_.RunActions(temperatures_.stats().cycleCount);
@@ -185,7 +186,7 @@ void Monitor::LogStep() {
     if (!temperatures_.hasReading(slot)) return;
     present[count++] = temperatures_.sample(slot).temperature;
   }
-  log_.Step(seams_.time.LocalNow(), std::span<const int>(present.data(), count));
+  log_.Step(seams_.time.LocalNow(), std::span<const int>(present.data(), count), packages_.temperatures());
 }
 
 // The numbers the window shows in this cycle, from the same samples, records
@@ -216,6 +217,7 @@ void Monitor::MetricsStep() {
     // "---" in the window (the signal without its log bit) is hot all the same.
     core.state = sample.hotNow ? ThermalState::kHot : sample.hotLogged ? ThermalState::kLog : ThermalState::kOk;
   }
+  readings.packageTemperatures = packages_.temperatures();
   readings.clockText = texts_.Get(IDC_CLOCK_SPEED);
   readings.busMultiplierText = texts_.Get(IDC_BUS_MULTIPLIER);
   readings.loadText = texts_.Get(IDC_LOAD);

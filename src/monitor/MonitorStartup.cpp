@@ -31,6 +31,7 @@ std::optional<FatalError> Monitor::StartUp() {
   }
 
   IdentifyModelAndTjMax(access_, identity_);
+  packages_.Identify(access_, identity_.tjMax[0]);
   texts_.Set(IDC_MODEL_NUMBER, identity_.ModelText());
 
   settings_ = ReadSettings(seams_.settingsFile, CollectStartupFacts(), clockModulation_);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ctime>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,8 +24,10 @@ class TemperatureLog {
 
   // The log step of a monitor cycle: on whole multiples of LogInterval seconds
   // of the day, appends a line with the temperatures of the present core slots
-  // (slot order) and writes the buffer on multiples of HDWrite.
-  void Step(const std::tm& now, std::span<const int> presentTemperatures);
+  // (slot order), then those of the packages where the processor has a
+  // package sensor, and writes the buffer on multiples of HDWrite.
+  void Step(const std::tm& now, std::span<const int> presentTemperatures,
+            std::span<const std::optional<int>> packageTemperatures = {});
 
   // Converts the whole buffer to the current format and appends it to the
   // file. The buffer is emptied only when the file took all of it; otherwise
@@ -36,7 +39,10 @@ class TemperatureLog {
   const std::string& csvPath() const { return csvPath_; }
 
   // Appends one line ("%x %H:%M:%S" and " %d" per temperature, then "\n").
-  static void AppendLine(std::string& out, const std::tm& now, std::span<const int> presentTemperatures);
+  // A package not read this cycle leaves its column empty (" " alone), so
+  // the columns after it stay in place.
+  static void AppendLine(std::string& out, const std::tm& now, std::span<const int> presentTemperatures,
+                         std::span<const std::optional<int>> packageTemperatures = {});
 
  private:
   const AppSettings& settings_;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "hw/ClockDisplay.h"
 #include "hw/MsrAccess.h"
 #include "hw/TscClock.h"
 #include "platform/ControlSurface.h"
@@ -120,18 +121,26 @@ std::optional<BenchmarkResult> Benchmark::Measure(double tscMhz) {
   uint32_t checksum = kernel_(kBenchmarkMultiplier);
   uint32_t powerOnLow = 0;
   uint32_t powerOnHigh = 0;
-  bool powerOnRead = access_.ReadMsr(kMsrEblCrPowerOn, &powerOnLow, &powerOnHigh);
+  // Newer processors have no 0x2A; their multiplier comes from the counters.
+  const bool newer = cpu.newerProcessor;
+  bool powerOnRead = !newer && access_.ReadMsr(kMsrEblCrPowerOn, &powerOnLow, &powerOnHigh);
   uint32_t tick1 = time_.TickCount();
   int64_t counter1 = time_.PerformanceCounter();
   threads_.SetCurrentPriority(savedPriority);
 
   // Without the bus ratio field (a refused read gives 0, a speed of 0 MHz)
   // the measured clock ratio stands in for it, as it does on Core i7.
-  bool byRatio = cpu.IsCoreI7() || !powerOnRead;
+  const bool nominal = cpu.HasNominalMultiplier();
+  bool byRatio = newer || cpu.IsCoreI7() || !powerOnRead || !nominal;
   double ratio = byRatio && measureCoreRatios_ ? measureCoreRatios_() : 1.0;
-  double multiplier = powerOnRead || cpu.IsCoreI7()
-                          ? BenchmarkMultiplier(cpu.signature, ratio, cpu.maxMultiplier, powerOnLow)
-                          : std::trunc(ratio * cpu.maxMultiplier * 2.0 + 0.5) * 0.5;
+  double multiplier = 0;
+  if (newer) {
+    multiplier = CountersMultiplier(cpu, ratio);
+  } else if (powerOnRead || cpu.IsCoreI7()) {
+    multiplier = BenchmarkMultiplier(cpu.signature, ratio, cpu.maxMultiplier, powerOnLow);
+  } else {
+    multiplier = std::trunc(ratio * cpu.maxMultiplier * 2.0 + 0.5) * 0.5;
+  }
 
   mainWindow_.SetText(IDC_QZ_BENCH, "Done");
 
@@ -145,8 +154,9 @@ std::optional<BenchmarkResult> Benchmark::Measure(double tscMhz) {
   BenchmarkTime time = ChooseBenchmarkTime(performanceSeconds, tickSeconds);
   result.seconds = time.seconds;
   result.performanceTimer = time.performanceTimer;
-  double defaultMultiplier = cpu.maxMultiplier > 0.0 ? cpu.maxMultiplier : 1.0;
-  result.speedMhz = tscMhz * multiplier / defaultMultiplier;
+  // Without a nominal multiplier the measured ratio of the counters to the
+  // time-stamp counter is all there is to scale the frequency by.
+  result.speedMhz = nominal ? tscMhz * multiplier / cpu.maxMultiplier : tscMhz * ratio;
   result.checksumPassed = checksum == kBenchmarkChecksum;
 
   desktop_.ShowMessageBox(FormatBenchmarkReport(result), "QZ Bench Score", MessageBoxIcon::kInformation,

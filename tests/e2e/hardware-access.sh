@@ -110,24 +110,40 @@ install "$E2E_TEMP/usable" "$machine[driver]\nstatus = 0\nmsr_support = 1\n"
 expect_next_window "usable library" "$E2E_TEMP/usable"
 
 # The read-only driver, installed as its installer does it: the library in a
-# folder of its own that the uninstall entry's InstallLocation names. The
-# entry goes again at the end, also when the script stops early.
+# folder of its own, recorded as Install_Dir under HKLM\SOFTWARE\PawnIO in the
+# 64-bit registry view or, by a 32-bit installer, the 32-bit one; an older
+# install may have left only the uninstall entry's InstallLocation. Each run
+# below finds the folder in one of the three places. The values go again at
+# the end, also when the script stops early.
+pawnio_key='HKLM\SOFTWARE\PawnIO'
 uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\PawnIO'
 remove_readonly_driver() {
+  "$WINE64" reg delete "$pawnio_key" /f /reg:64 >/dev/null 2>&1 || true
+  "$WINE64" reg delete "$pawnio_key" /f /reg:32 >/dev/null 2>&1 || true
   "$WINE64" reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
 }
 trap 'remove_readonly_driver; e2e_cleanup' EXIT
 mkdir -p "$E2E_TEMP/pawnio"
 cp "$readonly_library" "$E2E_TEMP/pawnio/"
-"$WINE64" reg add "$uninstall_key" /v InstallLocation /t REG_SZ /d "$(wine_path "$E2E_TEMP/pawnio")" /f \
-  >/dev/null 2>&1
-check_eq "read-only driver: uninstall entry set" "$(wine_path "$E2E_TEMP/pawnio")" \
-  "$("$WINE64" reg query "$uninstall_key" /v InstallLocation 2>/dev/null | tr -d '\r' |
-     sed -n 's/.*REG_SZ[[:space:]]*//p')"
+pawnio_folder=$(wine_path "$E2E_TEMP/pawnio")
+# record_folder 64|32|uninstall: the driver's folder in that place only.
+record_folder() {
+  remove_readonly_driver
+  case $1 in
+    64 | 32)
+      "$WINE64" reg add "$pawnio_key" /v Install_Dir /t REG_SZ /d "$pawnio_folder" /f "/reg:$1" >/dev/null 2>&1
+      check_eq "read-only driver: Install_Dir in the $1-bit view" "$pawnio_folder" \
+        "$("$WINE64" reg query "$pawnio_key" /v Install_Dir "/reg:$1" 2>/dev/null | tr -d '\r' |
+           sed -n 's/.*REG_SZ[[:space:]]*//p')" ;;
+    uninstall)
+      "$WINE64" reg add "$uninstall_key" /v InstallLocation /t REG_SZ /d "$pawnio_folder" /f >/dev/null 2>&1 ;;
+  esac
+}
 module() { printf 'signed module stand-in' >"$1/IntelMSR.bin"; }
 
 # Without its module beside the executable the driver is of no use: the
 # Driver Error of the library as before.
+record_folder 64
 install "$E2E_TEMP/nomodule"
 printf '%b' "$machine" >"$E2E_TEMP/nomodule/simulated-machine.ini"
 expect_box "read-only driver without its module" "$E2E_TEMP/nomodule" "Driver Not Found"
@@ -139,52 +155,63 @@ printf '%b' "$machine" >"$E2E_TEMP/readonly/simulated-machine.ini"
 module "$E2E_TEMP/readonly"
 expect_next_window "read-only driver" "$E2E_TEMP/readonly"
 
-# korvath-sim.exe sends its register calls down the same road (real_drivers)
-# on a simulated E8400: every reading and the load come through the
-# read-only driver, and ClockMod goes back to the file unchanged (the library
-# would have applied 16 as 18 and saved that).
-folder=$E2E_TEMP/readonly-sim
-mkdir -p "$folder"
-cp "$sim" "$folder/"
-module "$folder"
-{ cat sim/machines/e8400.ini; printf '\n[driver]\nreal_drivers = 1\n[counters]\nload = 50\n'; } \
-  >"$folder/simulated-machine.ini"
-printf '[Korvath]\r\nClockMod=16\r\n' >"$folder/korvath-sim.ini"
-pid=$(wine_launch "$folder/korvath-sim.exe")
-if window=$(wait_window Korvath 30 "$pid"); then
+# readonly_sim NAME MACHINE-EXTRA LOAD ABOUT-LINE-2: korvath-sim.exe sends its
+# register calls down the same road (real_drivers) on a simulated E8400:
+# every reading comes through the read-only driver, the window shows LOAD, the
+# About box says which driver is in use, and ClockMod goes back to the file
+# unchanged (the library would have applied 16 as 18 and saved that).
+readonly_sim() {
+  local name=$1 extra=$2 load=$3 line2=$4 folder=$E2E_TEMP/$1 pid window elapsed i
+  mkdir -p "$folder"
+  cp "$sim" "$folder/"
+  module "$folder"
+  { cat sim/machines/e8400.ini; printf '\n[driver]\nreal_drivers = 1\n%b[counters]\nload = 50\n' "$extra"; } \
+    >"$folder/simulated-machine.ini"
+  printf '[Korvath]\r\nClockMod=16\r\n' >"$folder/korvath-sim.ini"
+  pid=$(wine_launch "$folder/korvath-sim.exe")
+  if ! window=$(wait_window Korvath 30 "$pid"); then
+    screenshot "$E2E_ROOT/build/e2e-hardware-access-$name.png"
+    check_eq "$name: main window" shown "none; windows: $(probe list --all "$pid")"
+    probe kill "$pid" >/dev/null 2>&1
+    return
+  fi
   for i in $(seq 1 40); do
     elapsed=$(probe text Korvath 1158 2>/dev/null)
     [ -n "$elapsed" ] && [ "${elapsed##*:}" -ge 3 ] 2>/dev/null && break
     sleep 0.5
   done
-  check_eq "read-only driver: model" E8400 "$(probe text Korvath 1043)"
-  check_eq "read-only driver: temperatures" "62 62" "$(probe text Korvath 1001) $(probe text Korvath 1002)"
-  check_eq "read-only driver: load" "Load  50.0%" "$(probe text Korvath 1157)"
-  check_eq "read-only driver: clock text" yes \
+  check_eq "$name: model" E8400 "$(probe text Korvath 1043)"
+  check_eq "$name: temperatures" "62 62" "$(probe text Korvath 1001) $(probe text Korvath 1002)"
+  check_eq "$name: load" "$load" "$(probe text Korvath 1157)"
+  check_eq "$name: clock text" yes \
     "$(probe text Korvath 1155 | grep -qE '^[0-9]+\.[0-9]{2} MHz$' && echo yes || echo no)"
-  # The system menu's About item: the box says which driver is in use.
+  # The system menu's About item.
   probe post "$window" 0x112 16 0 >/dev/null
   if wait_window About 20 "$pid" >/dev/null; then
-    check_eq "read-only driver: About box" \
-      "Registers are read through PawnIO, read-only:|no clock modulation, no minimum VID." \
+    check_eq "$name: About box" "Registers are read through PawnIO, read-only:|$line2" \
       "$(probe text About 1190)|$(probe text About 1191)"
     probe key About Esc >/dev/null 2>&1
     probe wait-closed About 10 >/dev/null 2>&1 || true
   else
-    check_eq "read-only driver: About box" shown none
+    check_eq "$name: About box" shown none
   fi
   probe key Korvath Esc >/dev/null 2>&1
-  check_eq "read-only driver: korvath-sim.exe exit code" 0 "$(wait_exit "$pid" 20)"
-  check_eq "read-only driver: ClockMod kept" ClockMod=16 \
-    "$(tr -d '\r' <"$folder/korvath-sim.ini" | grep '^ClockMod=')"
-else
-  screenshot "$E2E_ROOT/build/e2e-hardware-access-readonly.png"
-  check_eq "read-only driver: main window" shown "none; windows: $(probe list --all "$pid")"
-  probe kill "$pid" >/dev/null 2>&1
-fi
+  check_eq "$name: korvath-sim.exe exit code" 0 "$(wait_exit "$pid" 20)"
+  check_eq "$name: ClockMod kept" ClockMod=16 "$(tr -d '\r' <"$folder/korvath-sim.ini" | grep '^ClockMod=')"
+}
+
+# Found through the 32-bit view (a 32-bit installer's key in WOW6432Node).
+record_folder 32
+readonly_sim readonly-sim "" "Load  50.0%" "no clock modulation, no minimum VID."
+# Found through the uninstall entry alone; the module is an older one that
+# refuses MPERF and APERF, so there is no load to show, not a false 0 %.
+record_folder uninstall
+readonly_sim readonly-old-module 'read_only_counters = 0\n' "" \
+  "no clock modulation, no minimum VID; module too old for load."
 
 remove_readonly_driver
-check_eq "read-only driver: uninstall entry removed" gone \
-  "$("$WINE64" reg query "$uninstall_key" >/dev/null 2>&1 && echo left || echo gone)"
+check_eq "read-only driver: registry values removed" gone \
+  "$({ "$WINE64" reg query "$uninstall_key" || "$WINE64" reg query "$pawnio_key" /reg:64 ||
+       "$WINE64" reg query "$pawnio_key" /reg:32; } >/dev/null 2>&1 && echo left || echo gone)"
 
 e2e_finish

@@ -39,8 +39,9 @@ printf '[cpuid]\n0x1 = 1 2\n' >"$work/broken.ini"
 expect_usage_error "malformed machine file" --machine "$work/broken.ini"
 
 # Every machine file must have an expectation here, so a new one is checked too.
-# The processors after Core i7 report TjMax in MSR 0x1A2 and are named from
-# their brand strings; their clock texts are not checked here.
+# The processors after Core i7 report TjMax in MSR 0x1A2, are named from
+# their brand strings and show their clock from 0xCE's ratio and the counters.
+# "packages" is the package sensor's reading per cycle (null without one).
 cat >"$work/expected.py" <<'JSON'
 {
   "e8400":     {"modelNumber": "E8400",       "signatureText": "1067A", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 0, 0],    "temperature": ["62", "62", "", ""], "clock": ["3000.00 MHz", "333.33 x 9.0", "Load   0.0%"], "cores": [" 0 0", " 0 1"]},
@@ -50,15 +51,15 @@ cat >"$work/expected.py" <<'JSON'
   "n270":      {"modelNumber": "Atom N270",   "signatureText": "106C2", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 0, 0, 0],    "temperature": ["50", "", "", ""], "clock": ["1600.00 MHz", "133.33 x 12.0", "Load   0.0%"]},
   "e5472":     {"modelNumber": "Xeon E5472",  "signatureText": "10676", "tjMax": [90, 90, 90, 90],     "coreSlotMask": [1, 2, 4, 8],    "temperature": ["40", "41", "39", "42"], "clock": ["3000.00 MHz", "333.33 x 9.0", "Load   0.0%"]},
   "i7-920":    {"modelNumber": "Core i7 920", "signatureText": "106A5", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64],  "temperature": ["40", "42", "39", "43"], "clock": ["2933.70 MHz", "133.35 x 22.0", "Load  30.0%"]},
-  "i7-8700k":  {"modelNumber": "i7-8700K",        "signatureText": "906EA", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["45", "48", "42", "50"]},
-  "i9-12900k": {"modelNumber": "i9-12900K",       "signatureText": "90672", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["40", "43", "39", "45"], "load": "Load   5.0%",
+  "i7-8700k":  {"modelNumber": "i7-8700K",        "signatureText": "906EA", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["45", "48", "42", "50"], "clock": ["800.00 MHz", "100.00 x 8.0", "Load  10.0%"]},
+  "i9-12900k": {"modelNumber": "i9-12900K",       "signatureText": "90672", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["40", "43", "39", "45"], "clock": ["800.00 MHz", "100.00 x 8.0", "Load   5.0%"], "packages": [{"temperature": 47}], "load": "Load   5.0%",
                 "cores": ["P 0 0,1", "P 0 2,3", "P 0 4,5", "P 0 6,7", "P 0 8,9", "P 0 10,11", "P 0 12,13", "P 0 14,15", "E 0 16", "E 0 17", "E 0 18", "E 0 19", "E 0 20", "E 0 21", "E 0 22", "E 0 23"]},
-  "ultra7-155h": {"modelNumber": "155H",          "signatureText": "A06A4", "tjMax": [110, 110, 110, 110], "coreSlotMask": [4, 8, 16, 32], "temperature": ["44", "44", "44", "43"], "load": "Load   5.0%",
+  "ultra7-155h": {"modelNumber": "155H",          "signatureText": "A06A4", "tjMax": [110, 110, 110, 110], "coreSlotMask": [4, 8, 16, 32], "temperature": ["44", "44", "44", "43"], "clock": ["2995.20 MHz", "99.84 x 30.0", "Load   5.0%"], "packages": [{"temperature": 51}], "load": "Load   5.0%",
                 "cores": ["E 0 2", "E 0 3", "E 0 4", "E 0 5", "E 0 6", "E 0 7", "E 0 8", "E 0 9", "P 0 10,11", "P 0 12,13", "P 0 0,1", "P 0 14,15", "P 0 16,17", "P 0 18,19", "LP-E 0 20", "LP-E 0 21"]},
-  "xeon-6154-2s": {"modelNumber": "Xeon 6154",    "signatureText": "50654", "tjMax": [104, 104, 104, 104], "coreSlotMask": [1, 4, 16, 64], "temperature": ["68", "66", "67", "65"], "load": "Load  10.0%",
+  "xeon-6154-2s": {"modelNumber": "Xeon 6154",    "signatureText": "50654", "tjMax": [104, 104, 104, 104], "coreSlotMask": [1, 4, 16, 64], "temperature": ["68", "66", "67", "65"], "clock": ["3000.00 MHz", "100.00 x 30.0", "Load  10.0%"], "packages": [{"temperature": 69}, {"temperature": 65}], "load": "Load  10.0%",
                 "cores": [f" {n // 18} {2 * n},{2 * n + 1}" for n in range(36)]},
-  "e5-2680v4": {"modelNumber": "Xeon E5-2680 v4", "signatureText": "406F1", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["35", "37", "34", "38"]},
-  "n100":      {"modelNumber": "N100",            "signatureText": "B06E0", "tjMax": [105, 105, 105, 105], "coreSlotMask": [1, 2, 4, 8],    "temperature": ["45", "46", "47", "48"]},
+  "e5-2680v4": {"modelNumber": "Xeon E5-2680 v4", "signatureText": "406F1", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["35", "37", "34", "38"], "clock": ["2400.00 MHz", "100.00 x 24.0", "Load   0.0%"]},
+  "n100":      {"modelNumber": "N100",            "signatureText": "B06E0", "tjMax": [105, 105, 105, 105], "coreSlotMask": [1, 2, 4, 8],    "temperature": ["45", "46", "47", "48"], "clock": ["800.00 MHz", "100.00 x 8.0", "Load   0.0%"], "packages": [{"temperature": 49}]},
   "i7-920-ht-off": {"modelNumber": "Core i7 920", "signatureText": "106A5", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 2, 4, 8], "temperature": ["40", "42", "39", "43"], "clock": ["2933.70 MHz", "133.35 x 22.0", "Load  30.0%"]},
   "pentium-d": {"fatal": {"caption": "Error", "text": "The processor detected is not supported.\n\nGenuineIntel\n\n\n", "exitCode": 0}}
 }
@@ -118,9 +119,9 @@ else:
         times = [controls.get(i) for i in ("1028", "1030", "1032", "1034")]
         check(f"cycle {number} minimum times", times, ["12:00:00" if t else "" for t in expected["temperature"]])
         # Clock speed, bus speed x multiplier and load; the elapsed time starts at 0:00:00.
-        if "clock" in expected:
-            clock = [controls.get(i) for i in ("1155", "1159", "1157")]
-            check(f"cycle {number} clock", clock, expected["clock"])
+        clock = [controls.get(i) for i in ("1155", "1159", "1157")]
+        check(f"cycle {number} clock", clock, expected["clock"])
+        check(f"cycle {number} packages", cycle.get("packages"), expected.get("packages", [{"temperature": None}]))
         check(f"cycle {number} elapsed time", controls.get("1158"), f"0:00:{number - 1:02d}")
         if "load" in expected:
             check(f"cycle {number} load", controls.get("1157"), expected["load"])
@@ -193,14 +194,18 @@ for cycle in cycles:
 PY
 
 # The metrics file (kept in memory by the simulation): promtool accepts every
-# cycle's text, with a GPU (e8400) and without one (n270), and the one left at
+# cycle's text, with a GPU (e8400), without one (n270) and with a package
+# sensor (an i7-8700K whose 0x1B1 reads 51 below TjMax), and the one left at
 # exit; its temperatures are the window's; the alert rules under docs/ load
 # and pass their tests.
 if command -v promtool >/dev/null; then
   printf '[Korvath]\nMetricsFile=korvath.prom\n' >"$work/metrics.ini"
-  for name in e8400 n270; do
-    "$sim" --machine "sim/machines/$name.ini" --settings "$work/metrics.ini" --cycles 2 >"$work/metrics-$name.jsonl"
-    python3 - "$work/metrics-$name.jsonl" "$work/metrics-$name" <<'PY' || fail "$name: metrics file"
+  { cat sim/machines/i7-8700k.ini; printf '\n[cpuid]\n0x6 = 0x00000077 0 0 0\n[msr]\n0x1B1 = 0x88330000\n'; } \
+    >"$work/package.ini"
+  for machine in sim/machines/e8400.ini sim/machines/n270.ini "$work/package.ini"; do
+    name=$(basename "$machine" .ini)
+    "$sim" --machine "$machine" --settings "$work/metrics.ini" --cycles 2 >"$work/metrics-$name.jsonl"
+    python3 - "$work/metrics-$name.jsonl" "$work/metrics-$name" "$name" <<'PY' || fail "$name: metrics file"
 import json, re, sys
 lines = list(map(json.loads, open(sys.argv[1], encoding="utf-8")))
 cycles = [line for line in lines if line["type"] == "cycle"]
@@ -215,6 +220,10 @@ for number, cycle in enumerate(cycles, start=1):
     written = re.findall(r'^korvath_core_temperature_celsius\{core="\d"\} (\S+)$', text, re.M)
     assert written == shown, (number, written, shown)
     assert f"korvath_monitor_cycles_total {number}\n" in text, number
+    packages = re.findall(r'^korvath_package_temperature_celsius\{package="(\d)"\} (\S+)$', text, re.M)
+    want = [("0", "49")] if sys.argv[3] == "package" else []
+    assert packages == want, (number, packages)
+    assert cycle["packages"] == [{"temperature": 49 if want else None}], (number, cycle["packages"])
 PY
     for file in "$work/metrics-$name"-*.prom; do
       promtool check metrics <"$file" >"$work/promtool.out" 2>&1 || fail "$name: promtool: $(cat "$work/promtool.out")"

@@ -267,9 +267,12 @@ class Parser {
       machine_.readFailsEvery = static_cast<int>(number);
       return true;
     }
-    if (key == "read_only_driver" || key == "real_drivers") {
+    if (key == "read_only_driver" || key == "real_drivers" || key == "read_only_counters") {
       if (value != "0" && value != "1") return Fail(key + " must be 0 or 1");
-      (key == "real_drivers" ? machine_.realDrivers : machine_.readOnlyDriver) = value == "1";
+      bool& flag = key == "real_drivers"       ? machine_.realDrivers
+                   : key == "read_only_driver" ? machine_.readOnlyDriver
+                                               : machine_.readOnlyCounters;
+      flag = value == "1";
       return true;
     }
     return Fail("unknown key '" + key + "' in [driver]");

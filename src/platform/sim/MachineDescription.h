@@ -90,6 +90,9 @@ struct MachineDescription {
   int readFailsEvery = 0;
   // The read-only driver is installed and its module is in place.
   bool readOnlyDriver = false;
+  // False: the read-only driver's module is an older one that refuses MPERF
+  // and APERF.
+  bool readOnlyCounters = true;
   // korvath-sim.exe only: the register calls go through the real drivers
   // (the library beside the executable, else the read-only driver), which
   // the doubles serve.

@@ -340,7 +340,7 @@ bool SimulatedProcessor::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) 
   Advance();
   int cpu = CurrentCpu();
   // The read-only driver's module refuses what is not on its list.
-  bool fails = ReadFailsNow() || (readOnly_ && !ReadOnlyModuleReads(index));
+  bool fails = ReadFailsNow() || (readOnly_ && !ReadOnlyModuleReads(index, machine_.readOnlyCounters));
   uint64_t value = fails ? 0 : PeekMsr(cpu, index);
   Record({ProcessorEvent::Kind::kReadMsr, cpu, 0, index, value});
   *low = static_cast<uint32_t>(value);

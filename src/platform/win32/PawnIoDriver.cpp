@@ -17,13 +17,16 @@ std::wstring WithSeparator(std::wstring folder) {
   return folder;
 }
 
-std::wstring InstallLocationFromRegistry() {
+// A folder the installer recorded under HKLM, in the given registry view
+// (KEY_WOW64_64KEY or KEY_WOW64_32KEY); empty when it is not there.
+std::wstring FolderFromRegistry(const wchar_t* key, const wchar_t* name, REGSAM view) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE | view, &handle) != ERROR_SUCCESS) return {};
   wchar_t value[MAX_PATH + 1] = {};
   DWORD size = sizeof(value) - sizeof(wchar_t);
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kPawnIoUninstallKey, L"InstallLocation", RRF_RT_REG_SZ, nullptr, value,
-                   &size) != ERROR_SUCCESS) {
-    return {};
-  }
+  LSTATUS status = RegGetValueW(handle, nullptr, name, RRF_RT_REG_SZ, nullptr, value, &size);
+  RegCloseKey(handle);
+  if (status != ERROR_SUCCESS) return {};
   std::wstring folder(value);
   // Installers now and then write the path in quotes.
   if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') {
@@ -57,11 +60,19 @@ Entry Bind(HMODULE module, const char* name) {
 }  // namespace
 
 std::wstring PawnIoInstallFolder() {
-  std::wstring folder = InstallLocationFromRegistry();
-  if (IsFullPath(folder)) return WithSeparator(folder);
+  // The installer keeps its folder as Install_Dir in its own key; a 32-bit
+  // installer's key lies in the 32-bit view (WOW6432Node).
+  const std::wstring recorded[] = {
+      FolderFromRegistry(kPawnIoKey, L"Install_Dir", KEY_WOW64_64KEY),
+      FolderFromRegistry(kPawnIoKey, L"Install_Dir", KEY_WOW64_32KEY),
+      FolderFromRegistry(kPawnIoUninstallKey, L"InstallLocation", KEY_WOW64_64KEY),
+  };
+  for (const std::wstring& folder : recorded) {
+    if (IsFullPath(folder)) return WithSeparator(folder);
+  }
   wchar_t programFiles[MAX_PATH] = {};
   if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles))) {
-    folder = WithSeparator(programFiles) + L"PawnIO";
+    std::wstring folder = WithSeparator(programFiles) + L"PawnIO";
     if (IsFullPath(folder)) return WithSeparator(folder);
   }
   return {};

@@ -14,11 +14,13 @@ namespace korvath {
 inline constexpr wchar_t kPawnIoLibraryName[] = L"PawnIOLib.dll";
 // The module is signed by the driver's makers; the driver loads no other.
 inline constexpr wchar_t kMsrModuleFileName[] = L"IntelMSR.bin";
+inline constexpr wchar_t kPawnIoKey[] = L"SOFTWARE\\PawnIO";
 inline constexpr wchar_t kPawnIoUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\PawnIO";
 
-// The install folder from the uninstall entry's InstallLocation, else the
-// Program Files folder's PawnIO; empty when neither is a full path.
+// The install folder: Install_Dir under HKLM\SOFTWARE\PawnIO (64-bit view,
+// then the 32-bit one), else the uninstall entry's InstallLocation, else the
+// Program Files folder's PawnIO; empty when none is a full path.
 std::wstring PawnIoInstallFolder();
 
 class PawnIoDriver {

@@ -126,13 +126,19 @@ TEST(ClockModulation, CoreVidTexts) {
                                       "thread-affinity 0xB", "thread-affinity 0x1", "yield",
                                       "read cpu0 0x198", "thread-affinity 0xB"}));
 
+  // Core i7 and the processors after it: 0x198's high half is no VID there.
   Rig coreI7;
   coreI7.cpu.signature = 0x106A4;
-  vid = coreI7.clock.ReadCoreVid();
-  EXPECT_FALSE(vid.enabled);
-  EXPECT_EQ(vid.minText, "");
-  EXPECT_EQ(vid.maxText, "");
-  EXPECT_TRUE(coreI7.processor.Events().empty());
+  Rig newer;
+  newer.cpu.signature = 0x906EA;
+  newer.cpu.newerProcessor = true;
+  for (Rig* other : {&coreI7, &newer}) {
+    vid = other->clock.ReadCoreVid();
+    EXPECT_FALSE(vid.enabled);
+    EXPECT_EQ(vid.minText, "");
+    EXPECT_EQ(vid.maxText, "");
+    EXPECT_TRUE(other->processor.Events().empty());
+  }
 }
 
 TEST(ClockModulation, StepsWrapAndSwitchModulationOn) {

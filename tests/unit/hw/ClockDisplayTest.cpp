@@ -6,6 +6,7 @@
 #include "hw/CoreRatios.h"
 #include "hw/MsrAccess.h"
 #include "hw/NominalMultiplier.h"
+#include "hw/ProcessorSupport.h"
 #include "platform/sim/SimulatedClock.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "resources/resource.h"
@@ -16,10 +17,11 @@ namespace {
 
 struct Rig {
   explicit Rig(const std::string& machineText, int signature = 0x1067A)
-      : processor(testing::ParseMachine(machineText), &clock),
+      : processor(testing::ParseMachine(machineText), &clock, CallRecord::kOn),
         cpu(CreateCpuInfo(processor)),
         access(processor, cpu) {
     cpu.signature = signature;
+    cpu.newerProcessor = IsNewerProcessor(SignatureFamily(signature), DisplayModel(signature), false);
     DetermineMaxMultiplier(access);
     TakeCounterBaselines(access);
     clock.AdvanceMilliseconds(1000);
@@ -72,6 +74,67 @@ TEST(ClockDisplay, OtherProcessorsAverageTheBusRatioByProcessorCount) {
     EXPECT_DOUBLE_EQ(CurrentMultiplier(rig.access, 1.0).value_or(-1), c.expected) << c.affinity << "\n" << c.ratios;
     EXPECT_EQ(rig.processor.ProcessMask(), rig.cpu.systemAffinityMask);
     EXPECT_EQ(rig.processor.ThreadMask(), rig.cpu.systemAffinityMask);
+  }
+}
+
+// Newer processors: their own nominal ratio from 0xCE and the counters'
+// ratio, to the nearest half, at least the lowest ratio 0xCE gives; the bus
+// is whatever the time-stamp counter over the nominal ratio comes to.
+TEST(ClockDisplay, NewerProcessorsScaleTheirOwnNominalMultiplier) {
+  struct Case {
+    int signature;
+    const char* platformInfo;
+    double tscMhz;
+    double ratio;
+    const char* clock;
+    const char* busMultiplier;
+  } cases[] = {
+      {0x906EA, "0x2500", 3700, 8.0 / 37, "800.00 MHz", "100.00 x 8.0"},        // i7-8700K idling
+      {0x906EA, "0x2500", 3700, 8.2 / 37, "800.00 MHz", "100.00 x 8.0"},        // to the nearest half
+      {0x906EA, "0x2500", 3700, 8.3 / 37, "850.00 MHz", "100.00 x 8.5"},
+      {0x906EA, "0x0000080000002500", 3700, 4.0 / 37, "800.00 MHz", "100.00 x 8.0"},  // the lowest ratio
+      {0x106E5, "0x1400", 2666.67, 1.0, "2666.67 MHz", "133.33 x 20.0"},       // Lynnfield's bus
+      {0xB06E0, "0x0000070000000800", 800, 34.0 / 8, "3400.00 MHz", "100.00 x 34.0"},  // N100 in turbo
+      {0x106E5, "0x0000", 2666.67, 1.0, "", ""},                                 // no nominal ratio
+  };
+  for (const Case& c : cases) {
+    Rig rig(std::string("[system]\naffinity = 0x3\n[msr]\n0xCE = ") + c.platformInfo +
+                "\n0x2A = 0x02400000\n[counters]\nload = 100\n",
+            c.signature);
+    for (int cpu = 0; cpu < 2; ++cpu) rig.processor.SetActivity(cpu, {100, c.ratio, std::nullopt});
+    TakeCounterBaselines(rig.access);
+    DisplayTexts texts;
+    for (uint64_t cycle = 1; cycle <= 2; ++cycle) {
+      rig.clock.AdvanceMilliseconds(1000);
+      UpdateClockDisplay(rig.access, c.tscMhz, cycle, texts);
+    }
+    EXPECT_EQ(texts.Get(IDC_CLOCK_SPEED), c.clock) << c.ratio;
+    EXPECT_EQ(texts.Get(IDC_BUS_MULTIPLIER), c.busMultiplier) << c.ratio;
+    for (const ProcessorEvent& event : rig.processor.Events()) {
+      EXPECT_FALSE(event.kind == ProcessorEvent::Kind::kReadMsr && event.index == kMsrEblCrPowerOn);
+    }
+  }
+}
+
+// A start-up read of the nominal multiplier that fails leaves no multiplier
+// to divide by: the clock texts stay empty for the run, on every processor.
+TEST(ClockDisplay, AFailedNominalMultiplierReadShowsNoClock) {
+  const std::string machine =
+      "[system]\naffinity = 0x1\n[msr]\n0xCE = 0x1400\n0x198 = 0x0000092000000000\n"
+      "[counters]\nload = 50\nbus_ratio = 9\n";
+  for (int signature : {0x1067A, 0x106A5, 0x906EA}) {
+    Rig rig(machine, signature);
+    SimulatedProcessor refusing(testing::ParseMachine(machine + "[driver]\nread_fails_every = 1\n"));
+    MsrAccess refusingAccess(refusing, rig.cpu);
+    EXPECT_EQ(DetermineMaxMultiplier(refusingAccess), 0.0) << signature;
+    DisplayTexts texts;
+    for (uint64_t cycle = 1; cycle <= 2; ++cycle) {
+      rig.clock.AdvanceMilliseconds(1000);
+      UpdateClockDisplay(rig.access, 3000.0, cycle, texts);
+    }
+    EXPECT_FALSE(texts.Has(IDC_CLOCK_SPEED)) << signature;
+    EXPECT_FALSE(texts.Has(IDC_BUS_MULTIPLIER)) << signature;
+    EXPECT_EQ(texts.Get(IDC_LOAD), "Load  50.0%");
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestMachines.h"
+#include "hw/ClockDisplay.h"
 #include "hw/MsrAccess.h"
 #include "hw/NominalMultiplier.h"
 #include "platform/sim/SimulatedClock.h"
@@ -82,6 +83,25 @@ TEST(CoreRatios, MperfAndAperfGiveTheFixedCountersFigures) {
       EXPECT_TRUE(event.index == kMsrMperf || event.index == kMsrAperf) << event.ToString();
     }
   }
+}
+
+// An older read-only module refuses MPERF and APERF: the load is not there,
+// rather than 0 %, and says so for the About box; a read that fails now and
+// then is no such refusal.
+TEST(CoreRatios, ARefusingReadOnlyModuleLeavesNoLoad) {
+  const std::string machine = "[system]\naffinity = 0x3\n[counters]\nload = 50\n[driver]\nstatus = 2\n"
+                              "read_only_driver = 1\n";
+  Rig old(machine + "read_only_counters = 0\n");
+  Rig flaky(machine + "read_fails_every = 3\n");
+  for (Rig* rig : {&old, &flaky}) {
+    ASSERT_FALSE(rig->access.Open().has_value());
+    TakeCounterBaselines(rig->access);
+    rig->clock.AdvanceMilliseconds(1000);
+    MeasureCoreRatios(rig->access);
+  }
+  EXPECT_TRUE(old.cpu.loadUnavailable);
+  EXPECT_EQ(LoadText(old.cpu), "");
+  EXPECT_FALSE(flaky.cpu.loadUnavailable);
 }
 
 TEST(CoreRatios, EachProcessorsCountersAreReadTogetherRightAfterThePin) {

@@ -419,6 +419,40 @@ TEST(ProcessorIdentity, SupportCheck) {
   }
 }
 
+// Newer processors take their clock from 0xCE and the counters: family 6
+// from Lynnfield on without the old Atoms, and the families above 15 (which
+// also carry 15 in the family field) where leaf 6 has the thermal sensor;
+// those are supported, family 15 itself stays refused.
+TEST(ProcessorIdentity, WhichProcessorsAreNewer) {
+  struct Case {
+    uint32_t eax;
+    uint32_t leaf6;
+    bool newer;
+    bool supported;
+  } cases[] = {
+      {0x1067A, 0x1, false, true},     // Core 2 (display model 0x17)
+      {0x106A5, 0x1, false, true},     // Core i7 920 (0x1A)
+      {0x106C2, 0x1, false, true},     // Atom N270 (0x1C)
+      {0x106E5, 0x1, true, true},      // Lynnfield (0x1E)
+      {0x20661, 0x1, false, true},     // Atom Z600 (0x26)
+      {0x30673, 0x1, true, true},      // Atom Bay Trail (0x37)
+      {0x906EA, 0x45, true, true},     // Coffee Lake (0x9E)
+      {0x00400F10, 0x1, true, true},   // family 19
+      {0x00300F10, 0x0, false, true},  // family 18 without the sensor
+      {0x00000F29, 0x1, false, false}, // family 15
+  };
+  for (const Case& c : cases) {
+    MachineDescription machine = Machine(static_cast<int>(c.eax), "");
+    machine.cpuid[{6, 0}] = {c.leaf6, 0, 0, 0};
+    SimulatedProcessor processor(machine);
+    CpuInfo cpu = CreateCpuInfo(processor);
+    MsrAccess access(processor, cpu);
+    ProcessorIdentity identity;
+    EXPECT_EQ(!IdentifyProcessor(access, identity).has_value(), c.supported) << std::hex << c.eax;
+    EXPECT_EQ(cpu.newerProcessor, c.newer) << std::hex << c.eax;
+  }
+}
+
 TEST(ProcessorIdentity, SignatureDropsTypeAndExtendedFamily) {
   MachineDescription machine = Machine(0x1067A, "");
   machine.cpuid[{1, 0}].eax = 0x0FF1067A;  // extended family and type bits set

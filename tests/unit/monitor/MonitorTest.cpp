@@ -260,6 +260,38 @@ TEST(Monitor, MetricsFileCarriesTheNumbersTheWindowShows) {
   EXPECT_EQ(noGpu.metricsFiles.Read(path), MetricsHeadE8400() + MetricsTail("0", 1, noon));
 }
 
+// A newer processor with a package sensor: the clock from its own nominal
+// ratio and the counters, and the package read once a cycle into the log and
+// the metrics file, with nothing for a cycle whose reading is not valid.
+TEST(Monitor, NewerProcessorShowsItsClockAndLogsItsPackage) {
+  const std::string machine =
+      "[cpuid]\n0x0 = 0x16 0x756E6547 0x6C65746E 0x49656E69\n0x1 = 0x906EA 0x00100800 0x7FFAFBFF 0xBFEBFBFF\n"
+      "0x6 = 0x45 0 0 0\n[system]\naffinity = 0x1\ntsc_mhz = 3700\n"
+      "[msr]\n0xCE = 0x0000080000002500\n0x1A2 = 0x640000\n0x19C = 0x88370000\n0x1B1 = 0x88380000\n"
+      "[counters]\nload = 10\nratio = 0.2162162162\n";
+  MonitorRig rig(testing::ParseMachine(machine), "MetricsFile=korvath.prom\nLogFile=1\nLogInterval=1\nHDWrite=1\n");
+  ASSERT_FALSE(rig.StartUp().has_value());
+  const std::string series = "korvath_package_temperature_celsius{package=\"0\"} ";
+  auto lastLogLine = [&rig] { return rig.files.writes.back().substr(rig.files.writes.back().rfind(':')); };
+  rig.Tick();
+  rig.Tick();
+  EXPECT_EQ(rig.Text(IDC_CLOCK_SPEED), "800.00 MHz");
+  EXPECT_EQ(rig.Text(IDC_BUS_MULTIPLIER), "100.00 x 8.0");
+  EXPECT_EQ(rig.Text(IDC_TEMPERATURE0), "45");
+  EXPECT_EQ(rig.monitor->packages().temperature(0), 44);
+  EXPECT_EQ(lastLogLine(), ":01 45 44\r\n");
+  EXPECT_NE(rig.metricsFiles.Read("C:\\Korvath\\korvath.prom").find(series + "44\n"), std::string::npos);
+
+  rig.processor.PokeMsr(0, kMsrPackageThermStatus, 0x08300000);  // not valid
+  rig.Tick();
+  EXPECT_EQ(rig.monitor->packages().temperature(0), std::nullopt);
+  EXPECT_EQ(lastLogLine(), ":02 45 \r\n");
+  EXPECT_EQ(rig.metricsFiles.Read("C:\\Korvath\\korvath.prom").find(series), std::string::npos);
+  rig.processor.PokeMsr(0, kMsrPackageThermStatus, 0x88300000);
+  rig.Tick();
+  EXPECT_EQ(lastLogLine(), ":03 45 52\r\n");
+}
+
 // A missing folder, a read-only or locked file and a full disk cost that
 // cycle's file and nothing else: the log, the window and the tray go on, no
 // temporary file stays, and the next cycle writes again. Without the key

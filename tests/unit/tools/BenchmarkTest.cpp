@@ -184,6 +184,32 @@ TEST(Benchmark, CoreI7TakesTheMeasuredClockRatio) {
   EXPECT_NEAR(result->speedMhz, 2933.0 * 21.5 / 22.0, 1e-9);
 }
 
+// Newer processors have no 0x2A: the measured ratio times their own nominal
+// multiplier, at least their lowest; without a nominal multiplier the ratio
+// scales the time-stamp counter's frequency alone.
+TEST(Benchmark, NewerProcessorsTakeTheRatioAndTheirOwnLimits) {
+  struct Case {
+    double maxMultiplier;
+    double minMultiplier;
+    double speedMhz;
+  } cases[] = {{37, 0, 3650.0}, {37, 37, 3700.0}, {0, 0, 3626.0}};  // 0.98 x 37 = 36.26 -> 36.5
+  for (const Case& c : cases) {
+    BenchmarkRig<> rig;
+    rig.cpu.signature = 0x906EA;
+    rig.cpu.newerProcessor = true;
+    rig.cpu.maxMultiplier = c.maxMultiplier;
+    rig.cpu.minMultiplier = c.minMultiplier;
+    rig.tscMhz = 3700.0;
+    rig.tscPerQpcTick = 370.0;
+    rig.processor.SetRecording(true);
+    std::optional<BenchmarkResult> result = rig.benchmark.Run();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(rig.ratioMeasurements, 1);
+    EXPECT_NEAR(result->speedMhz, c.speedMhz, 1e-9) << c.maxMultiplier;
+    for (const ProcessorEvent& event : rig.processor.Events()) EXPECT_NE(event.kind, ProcessorEvent::Kind::kReadMsr);
+  }
+}
+
 TEST(Benchmark, RefusedBusRatioReadTakesTheMeasuredRatio) {
   BenchmarkRig<> rig(1);
   std::optional<BenchmarkResult> result = rig.benchmark.Run();
