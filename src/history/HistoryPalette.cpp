@@ -45,6 +45,9 @@ uint32_t SeriesColour(std::span<const HistorySeries> series, size_t index) {
   } else if (own.coreType == CoreType::kEfficient) {
     start = 170;  // cyans, blues, violets
     span = 120;
+  } else if (own.coreType == CoreType::kLowPowerEfficient) {
+    start = 90;  // greens
+    span = 60;
   }
   // 0.381966 of the stretch: the smaller golden section.
   int hue = start + static_cast<int>(static_cast<int64_t>(position) * span * 381966 / 1000000 % span);

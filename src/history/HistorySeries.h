@@ -5,16 +5,16 @@
 
 #include <string>
 
+#include "hw/CoreType.h"
+
 namespace korvath {
 
 enum class SeriesKind { kCore, kPackage, kGpu, kLoad };
-// Hybrid processors: performance and efficient cores are drawn apart.
-enum class CoreType { kAny, kPerformance, kEfficient };
 
 struct HistorySeries {
   std::string name;  // the legend's text and the export's column head
   SeriesKind kind = SeriesKind::kCore;
-  CoreType coreType = CoreType::kAny;
+  CoreType coreType = CoreType::kUnknown;  // P- and E-cores are drawn apart
 };
 
 }  // namespace korvath

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "hw/CoreType.h"
+
 namespace korvath {
 
 class Processor;
@@ -19,13 +21,6 @@ inline constexpr int kMaxProcessorGroups = 16;
 inline constexpr int kSlotRuleProcessors = 8;
 inline constexpr int kCoreSlots = 4;
 inline constexpr uint32_t kNoApicId = 512;
-
-enum class CoreType {
-  kUnknown,           // no core types on this processor
-  kPerformance,       // P-core
-  kEfficient,         // E-core
-  kLowPowerEfficient, // E-core on the SoC tile, without the level-3 cache
-};
 
 // One physical core: the logical processors that share it, the first of
 // which is the one its readings are taken on.
@@ -110,6 +105,5 @@ CpuInfo CreateCpuInfo(Processor& processor);
 // Set bits among bits 0-7 of a mask.
 int CountProcessors(uint64_t systemAffinityMask);
 
-const char* CoreTypeName(CoreType type);
 
 }  // namespace korvath

@@ -201,7 +201,7 @@ class Monitor {
   // second, all sized once at start-up.
   struct HistorySource {
     SeriesKind kind;
-    int slot;  // cores: the display core slot
+    int slot;  // cores: the display core slot; packages: the package
   };
   std::unique_ptr<HistoryStore> history_;
   std::vector<HistorySource> historySources_;

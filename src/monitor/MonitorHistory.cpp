@@ -1,10 +1,23 @@
-// The history of the run: one series per core shown, the GPU when it is read
-// and the load, fed once per cycle.
+// The history of the run: one series per core shown, each package with a
+// sensor, the GPU when it is read and the load, fed once per cycle.
 #include "monitor/Monitor.h"
 
 #include "platform/TimeSource.h"
 
 namespace korvath {
+namespace {
+
+// The type of the physical core behind a display slot.
+CoreType SlotCoreType(const CpuInfo& cpu, int slot) {
+  for (const PhysicalCore& core : cpu.cores) {
+    for (int processor : core.processors) {
+      if (processor < 32 && cpu.coreSlotMask[slot] == 1u << processor) return core.type;
+    }
+  }
+  return CoreType::kUnknown;
+}
+
+}  // namespace
 
 // Fixed at start-up from what the monitor reads: a machine with more cores
 // or a package sensor passes a longer list here.
@@ -13,14 +26,18 @@ void Monitor::CreateHistory() {
   historySources_.clear();
   for (int slot = 0; slot < kCoreSlots; ++slot) {
     if (cpu_.coreSlotMask[slot] == 0) continue;
-    series.push_back({"Core " + std::to_string(slot), SeriesKind::kCore, CoreType::kAny});
+    series.push_back({"Core " + std::to_string(slot), SeriesKind::kCore, SlotCoreType(cpu_, slot)});
     historySources_.push_back({SeriesKind::kCore, slot});
   }
+  for (size_t package = 0; package < packages_.temperatures().size(); ++package) {
+    series.push_back({"Package " + std::to_string(package), SeriesKind::kPackage, CoreType::kUnknown});
+    historySources_.push_back({SeriesKind::kPackage, static_cast<int>(package)});
+  }
   if (gpuReading_) {
-    series.push_back({"GPU", SeriesKind::kGpu, CoreType::kAny});
+    series.push_back({"GPU", SeriesKind::kGpu, CoreType::kUnknown});
     historySources_.push_back({SeriesKind::kGpu, 0});
   }
-  series.push_back({"Load", SeriesKind::kLoad, CoreType::kAny});
+  series.push_back({"Load", SeriesKind::kLoad, CoreType::kUnknown});
   historySources_.push_back({SeriesKind::kLoad, 0});
   historyValues_.assign(series.size(), kHistoryGap);
   history_ = std::make_unique<HistoryStore>(std::move(series));
@@ -46,7 +63,7 @@ void Monitor::HistoryStep() {
         // The load the window shows: the average over the processors measured.
         double sum = 0;
         int measured = 0;
-        for (int p = 0; p < kMaxProcessors; ++p) {
+        for (int p = 0; p < cpu_.ProcessorLimit(); ++p) {
           if (!cpu_.loadMeasured[p]) continue;
           sum += cpu_.coreLoad[p];
           ++measured;
@@ -57,7 +74,11 @@ void Monitor::HistoryStep() {
         }
         break;
       }
-      case SeriesKind::kPackage: break;
+      case SeriesKind::kPackage: {
+        const std::optional<int>& reading = packages_.temperatures()[static_cast<size_t>(source.slot)];
+        if (reading) value = static_cast<int16_t>(*reading * 10);
+        break;
+      }
     }
     historyValues_[i] = value;
   }

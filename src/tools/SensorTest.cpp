@@ -232,10 +232,10 @@ void SensorTest::SetClockModulation(uint32_t value) { access_.SetClockModulation
 void SensorTest::SaveClockModulation() {
   const CpuInfo& cpu = access_.cpu();
   uint32_t high = 0;
-  for (int i = 0; i < kMaxProcessors; ++i) {
+  for (int i = 0; i < cpu.ProcessorLimit(); ++i) {
     if (!cpu.HasProcessor(i)) continue;
     clockModulationSaved_ =
-        access_.PinToCpu(1u << i) && access_.ReadMsr(kMsrClockModulation, &savedClockModulation_, &high);
+        access_.PinToProcessor(i) && access_.ReadMsr(kMsrClockModulation, &savedClockModulation_, &high);
     break;
   }
   access_.RestoreAffinity();

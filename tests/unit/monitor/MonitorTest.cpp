@@ -798,6 +798,19 @@ TEST(Monitor, HistoryKeepsEveryCycleWithGapsAndOutlivesReset) {
   EXPECT_EQ(unread.monitor->history()->SecondValue(2, unread.clock.UnixTime()), 610);
 }
 
+// On a hybrid processor with a package sensor the history draws the shown
+// cores by their type and keeps the package's own line.
+TEST(Monitor, HistoryKeepsThePackageAndTheCoreTypes) {
+  MonitorRig rig(testing::LoadMachine("i9-12900k"));
+  ASSERT_FALSE(rig.StartUp().has_value());
+  const HistoryStore& history = *rig.monitor->history();
+  ASSERT_EQ(history.SeriesCount(), 6u);
+  EXPECT_EQ(history.Series(0).coreType, CoreType::kPerformance);
+  EXPECT_EQ(history.Series(4).name, "Package 0");
+  rig.Tick();
+  EXPECT_EQ(history.SecondValue(4, rig.clock.UnixTime()), 470);
+}
+
 TEST(Monitor, AnchorNeverSetIsTheOrigin) {
   MonitorRig rig(testing::LoadMachine("e8400"));
   ASSERT_FALSE(rig.StartUp().has_value());
