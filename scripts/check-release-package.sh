@@ -3,7 +3,7 @@
 # its listing: the program, the warning sound, the README, the settings page
 # and the license are in it, and no simulator, library double or test is.
 # The program must also stay within its size budget (SIZE_BUDGET bytes,
-# 640,000 unless given) and carry no C++ stream or locale machinery. The
+# 700,000 unless given) and carry no C++ stream or locale machinery. The
 # History window took the 32-bit program from about 571,000 to 611,000.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,7 +38,7 @@ fi
 # The executable as packed: its size, and the run-time type names that the
 # C++ library's streams and locale facets leave behind even in a stripped
 # file.
-budget=${SIZE_BUDGET:-640000}
+budget=${SIZE_BUDGET:-700000}
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 unzip -q -j "$zip" "*/$exe" -d "$unpacked"

@@ -432,10 +432,10 @@ for i in $(seq 1 80); do
 done
 check_eq "run 6: minimised to the tray" "1 0" "$(tray_icons | wc -l) $(visible)"
 
-# "Start with Windows" is the eighth item of the tray menu.
+# "Start with Windows" is the ninth item of the tray menu, after "History...".
 toggle_startup() {
   if open_tray_menu "$window" "$pid" >/dev/null; then
-    for i in 1 2 3 4 5 6 7 8; do probe key "$window" Down >/dev/null; done
+    for i in 1 2 3 4 5 6 7 8 9; do probe key "$window" Down >/dev/null; done
     probe key "$window" Enter >/dev/null
   fi
 }
