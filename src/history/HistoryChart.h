@@ -11,19 +11,14 @@
 
 #include "history/HistoryRange.h"
 #include "history/HistoryStore.h"
+#include "ui/WindowRect.h"
 
 namespace korvath {
 
 inline constexpr int kBridgedSteps = 3;
 
-struct PlotArea {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-};
+// The chart's drawing area, in the window's client pixels.
+using PlotArea = WindowRect;
 
 struct ChartPoint {
   int x = 0;

@@ -1,4 +1,5 @@
-// A window's rectangle in screen pixels, as the window system reports it.
+// A rectangle in pixels: a window's on the screen, as the window system
+// reports it, or an area inside a window's client area.
 #pragma once
 
 namespace korvath {
