@@ -127,6 +127,8 @@
 #define IDC_MOVEMENT1 1002
 #define IDC_MOVEMENT2 1003
 #define IDC_MOVEMENT3 1004
+// The movement of every core on processors of more than four cores.
+#define IDC_MOVEMENT_ALL_CORES 1300
 #define IDC_HEAT_UP_CORE0 1005
 #define IDC_HEAT_UP_CORE1 1006
 #define IDC_HEAT_UP_CORE2 1007

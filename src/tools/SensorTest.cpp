@@ -1,5 +1,6 @@
 #include "tools/SensorTest.h"
 
+#include "hw/ExtraCores.h"
 #include "hw/MsrAccess.h"
 #include "platform/ControlSurface.h"
 #include "platform/Processor.h"
@@ -29,6 +30,19 @@ const int kCoolDownLoadCellIds[kCoolDownRows] = {
 };
 
 const int kMovementCellIds[kCoreSlots] = {IDC_MOVEMENT0, IDC_MOVEMENT1, IDC_MOVEMENT2, IDC_MOVEMENT3};
+
+namespace {
+
+// "All 16 cores moved", or "Did not move: 5, 13 (2 of 16 cores)". The whole
+// list is the control's text however long; the line scrolls to show it.
+std::string AllCoresMovementText(const std::vector<int>& notMoving, int coreCount) {
+  if (notMoving.empty()) return Format("All %d cores moved", coreCount);
+  std::string text = "Did not move: ";
+  for (size_t i = 0; i < notMoving.size(); ++i) text += (i ? ", " : "") + Format("%d", notMoving[i]);
+  return text + Format(" (%d of %d cores)", static_cast<int>(notMoving.size()), coreCount);
+}
+
+}  // namespace
 
 WindowRect PlaceBesideMainWindow(const WindowRect& mainWindow, const WindowRect& dialog, int screenWidth) {
   WindowRect placed;
@@ -88,9 +102,30 @@ void SensorTest::ReadCoreDistances(int (&distances)[kCoreSlots]) {
   access_.RestoreAffinity();
 }
 
+std::vector<int> SensorTest::ReadExtraCoreDistances() {
+  std::vector<int> distances(extraCoreProcessors_.size());
+  if (extraCoreProcessors_.empty()) return distances;
+  lastExtraDistance_.resize(extraCoreProcessors_.size());
+  for (size_t i = 0; i < extraCoreProcessors_.size(); ++i) {
+    uint32_t low = 0;
+    uint32_t high = 0;
+    // As for the slots: a failed read keeps the core's last good distance.
+    if (access_.PinToProcessor(extraCoreProcessors_[i]) && access_.ReadMsr(kMsrThermStatus, &low, &high)) {
+      lastExtraDistance_[i] = static_cast<int>((low >> 16) & 0x7F);
+    }
+    distances[i] = lastExtraDistance_[i];
+  }
+  access_.RestoreAffinity();
+  return distances;
+}
+
 void SensorTest::OnInitDialog() {
+  extraCoreProcessors_.clear();
+  for (const ExtraCore& core : FindExtraCores(access_, false, 0)) extraCoreProcessors_.push_back(core.processor);
+
   int idle[kCoreSlots] = {};
   ReadCoreDistances(idle);
+  const std::vector<int> idleExtra = ReadExtraCoreDistances();
   dialog_.Enable(IDC_STOP, false);
 
   SaveClockModulation();
@@ -117,17 +152,26 @@ void SensorTest::OnInitDialog() {
 
   int loaded[kCoreSlots] = {};
   ReadCoreDistances(loaded);
+  const std::vector<int> loadedExtra = ReadExtraCoreDistances();
   // They end within milliseconds; closing the dialog waits for them, so the
   // dialog does not wait here for threads the scheduler puts last.
   loadDone_ = true;
   bool present[kCoreSlots] = {};
+  std::vector<int> notMoving;
+  int coreCount = static_cast<int>(extraCoreProcessors_.size());
   for (int core = 0; core < kCoreSlots; ++core) {
     present[core] = cpu.coreSlotMask[core] != 0;
     if (!present[core]) continue;
+    ++coreCount;
     // A sensor reading cooler under load is not movement.
     int movement = idle[core] - loaded[core];
     texts_.movement[core] = Format("%d", movement < 0 ? 0 : movement);
+    if (movement <= 0) notMoving.push_back(core);
   }
+  for (size_t i = 0; i < idleExtra.size(); ++i) {
+    if (idleExtra[i] - loadedExtra[i] <= 0) notMoving.push_back(kCoreSlots + static_cast<int>(i));
+  }
+  texts_.allCoresMovement = coreCount > kCoreSlots ? AllCoresMovementText(notMoving, coreCount) : std::string();
   coolDown_.Prepare(idle, present);
   texts_.table.status = "Press Start to begin a 10 minute sensor test.";
   TransferTexts();
@@ -264,6 +308,7 @@ void SensorTest::SetStatus(const std::string& status) {
 
 void SensorTest::TransferTexts() {
   for (int core = 0; core < kCoreSlots; ++core) dialog_.SetText(kMovementCellIds[core], texts_.movement[core]);
+  dialog_.SetText(IDC_MOVEMENT_ALL_CORES, texts_.allCoresMovement);
   for (int row = 0; row < kCoolDownRows; ++row) {
     for (int core = 0; core < kCoreSlots; ++core) {
       dialog_.SetText(kCoolDownCoreCellIds[row][core], texts_.table.coreCells[row][core]);

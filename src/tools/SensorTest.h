@@ -34,6 +34,9 @@ class DialogTimer {
 
 struct SensorTestTexts {
   std::string movement[kCoreSlots];
+  // Under the four cells, on a processor of more than four cores: whether
+  // every core moved, else the cores that did not, by their display number.
+  std::string allCoresMovement;
   CoolDownTable table;
 };
 
@@ -77,6 +80,9 @@ class SensorTest : private CoolDownHost {
 
   bool IsPrime95Running() override;
   void ReadCoreDistances(int (&distances)[kCoreSlots]) override;
+  // The distances of the cores no slot shows (display cores 4, 5, ...), each
+  // read on the core's first processor.
+  std::vector<int> ReadExtraCoreDistances();
 
   const SensorTestTexts& texts() const { return texts_; }
   const CoolDownTest& coolDown() const { return coolDown_; }
@@ -115,6 +121,9 @@ class SensorTest : private CoolDownHost {
   uint32_t savedClockModulation_ = 0;
   bool clockModulationSaved_ = false;
   int lastDistance_[kCoreSlots] = {};
+  // First processor of each core no slot shows, in display order.
+  std::vector<int> extraCoreProcessors_;
+  std::vector<int> lastExtraDistance_;
   // The movement test's load: set once its second reading is taken.
   std::atomic<bool> loadDone_{false};
   std::vector<std::unique_ptr<WorkerThread>> loadThreads_;

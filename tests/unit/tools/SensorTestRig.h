@@ -57,6 +57,7 @@ inline InMemoryControlSurface SensorTestControls() {
     for (int id : kCoolDownCoreCellIds[row]) controls.Add(id);
   }
   for (int id : kMovementCellIds) controls.Add(id);
+  controls.Add(IDC_MOVEMENT_ALL_CORES);
   controls.RecordTexts();
   return controls;
 }

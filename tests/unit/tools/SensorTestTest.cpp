@@ -51,6 +51,7 @@ TEST(SensorTest, MovementShowsHowFarEachPresentSensorMovedUnderLoad) {
   // A two-core processor leaves the other cells empty.
   EXPECT_EQ(rig.dialog.GetText(IDC_MOVEMENT2), "");
   EXPECT_EQ(rig.dialog.GetText(IDC_MOVEMENT3), "");
+  EXPECT_EQ(rig.dialog.GetText(IDC_MOVEMENT_ALL_CORES), "");
   EXPECT_EQ(rig.Status(), "Press Start to begin a 10 minute sensor test.");
   EXPECT_FALSE(rig.dialog.IsEnabled(IDC_STOP));
   EXPECT_EQ(rig.test.savedClockModulation(), 0x1Au);
@@ -60,6 +61,36 @@ TEST(SensorTest, MovementShowsHowFarEachPresentSensorMovedUnderLoad) {
   for (const std::function<void()>& worker : rig.threads.workers) worker();
   rig.test.OnDestroy();
   EXPECT_EQ(rig.threads.joins, 2);
+}
+
+// Sixteen cores: every processor carries load, every core is read on its
+// first processor, and the line under the four cells names the one core
+// beyond them whose sensor stayed put. Thirty-two cores that all move say so.
+TEST(SensorTest, MovementOfEveryCoreBeyondTheFourCells) {
+  SensorTestRig rig("i9-12900k");
+  for (int cpu = 0; cpu < 24; ++cpu) rig.SetDistance(cpu, 60);
+  rig.clock.onSleep = [&](uint32_t) {
+    for (int cpu = 0; cpu < 24; ++cpu) rig.SetDistance(cpu, cpu == 21 ? 60 : 55);  // E-core 21 is core 13
+  };
+  rig.test.OnInitDialog();
+  EXPECT_EQ(rig.threads.workerPriorities.size(), 24u);
+  for (int id : kMovementCellIds) EXPECT_EQ(rig.dialog.GetText(id), "5");
+  EXPECT_EQ(rig.dialog.GetText(IDC_MOVEMENT_ALL_CORES), "Did not move: 13 (1 of 16 cores)");
+  std::vector<int> readOn;
+  for (const ProcessorEvent& event : rig.processor.Events()) {
+    if (event.kind == ProcessorEvent::Kind::kReadMsr && event.index == kMsrThermStatus) readOn.push_back(event.cpu);
+  }
+  const std::vector<int> pass = {0, 2, 4, 6, 8, 10, 12, 14, 16, 17, 18, 19, 20, 21, 22, 23};
+  std::vector<int> twice = pass;
+  twice.insert(twice.end(), pass.begin(), pass.end());
+  EXPECT_EQ(readOn, twice);
+
+  SensorTestRig server("xeon-6130-2s");
+  server.clock.onSleep = [&](uint32_t) {
+    for (int cpu = 0; cpu < 64; ++cpu) server.SetDistance(cpu, 20);
+  };
+  server.test.OnInitDialog();
+  EXPECT_EQ(server.dialog.GetText(IDC_MOVEMENT_ALL_CORES), "All 32 cores moved");
 }
 
 // A refused read or pin gives the core's last good distance: the movement is
