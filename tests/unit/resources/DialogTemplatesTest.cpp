@@ -417,6 +417,18 @@ TEST(DialogTemplates, SensorTestLayout) {
   EXPECT_EQ(statics["Average Distance to TJMax"], (std::vector<int>{62, 67, 153, 10}));
   for (int core = 0; core < 4; ++core)
     EXPECT_EQ(statics["Core " + std::to_string(core)], (std::vector<int>{columns[core], 16, 33, 10})) << core;
+
+  // The line of every core's movement: borderless and read-only, clear of
+  // every control but the box it sits in.
+  ExpectPlacements(dialog, {{1300, 80, 57, 135, 9}});
+  const Control& line = *dialog.Find(1300);
+  EXPECT_TRUE(line.flags.count("ES_READONLY") && !line.flags.count("WS_BORDER") && !line.flags.count("WS_TABSTOP"));
+  for (const Control& other : dialog.controls) {
+    if (&other == &line || other.kind == "GROUPBOX") continue;
+    const bool apart = other.x >= line.x + line.width || line.x >= other.x + other.width ||
+                       other.y >= line.y + line.height || line.y >= other.y + other.height;
+    EXPECT_TRUE(apart) << "overlaps " << other.text << " " << other.id;
+  }
 }
 
 TEST(DialogTemplates, AboutBoxAndTheOtherResources) {
