@@ -227,5 +227,49 @@ TEST(SensorTestDialog, ClosingDuringATestTerminatesTheStressProgram) {
   EXPECT_EQ(processor.PeekMsr(1, kMsrClockModulation), 0u);
 }
 
+// Sixteen cores on the real template: the line under the movement cells
+// names the one core that stayed put, in a window of its own that lies in
+// the dialog and clear of the cells.
+TEST(SensorTestDialog, SixteenCoresNameTheCoreThatDidNotMove) {
+  if (!HaveDisplay()) GTEST_SKIP() << "no display to create windows on";
+  testing::HookedClock clock;
+  SimulatedProcessor processor(testing::LoadMachine("i9-12900k"), &clock);
+  CpuInfo cpu = CreateCpuInfo(processor);
+  MsrAccess access(processor, cpu);
+  BuildCoreSlots(access);
+  auto setDistances = [&](int moved) {
+    for (int p = 0; p < 24; ++p) {
+      const uint64_t distance = 60 - (p == 21 ? 0 : moved);  // processor 21 is core 13's
+      processor.PokeMsr(p, kMsrThermStatus, 0x88000000ull | distance << 16);
+    }
+  };
+  setDistances(0);
+  clock.onSleep = [&](uint32_t) { setDistances(7); };
+  testing::FakeThreads threads;
+  ProcessDesktop desktop;
+  RECT mainWindow = {100, 120, 400, 520};
+
+  ScriptedSensorTest dialog(
+      [&](ScriptedSensorTest& self) {
+        EXPECT_EQ(self.Controls().GetText(IDC_MOVEMENT3), "7");
+        EXPECT_EQ(self.Controls().GetText(IDC_MOVEMENT_ALL_CORES), "Did not move: 13 (1 of 16 cores)");
+        // The dialog itself shows only after this script, so the line's own style says it will show.
+        HWND line = GetDlgItem(self.Handle(), IDC_MOVEMENT_ALL_CORES);
+        EXPECT_TRUE(line && (GetWindowLongW(line, GWL_STYLE) & WS_VISIBLE));
+        RECT lineRect = {}, cellRect = {}, client = {}, overlap = {};
+        GetWindowRect(line, &lineRect);
+        GetWindowRect(GetDlgItem(self.Handle(), IDC_MOVEMENT3), &cellRect);
+        GetClientRect(self.Handle(), &client);
+        MapWindowPoints(self.Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+        EXPECT_FALSE(IntersectRect(&overlap, &lineRect, &cellRect));
+        EXPECT_TRUE(lineRect.left >= client.left && lineRect.right <= client.right && lineRect.top >= cellRect.bottom &&
+                    lineRect.bottom <= client.bottom);
+        self.EndDialog(IDCANCEL);
+      },
+      nullptr, mainWindow, access, clock, threads, desktop);
+  EXPECT_EQ(dialog.RunModal(), IDCANCEL);
+  EXPECT_EQ(threads.workerPriorities.size(), 24u);
+}
+
 }  // namespace
 }  // namespace korvath
