@@ -33,10 +33,12 @@ const int kMovementCellIds[kCoreSlots] = {IDC_MOVEMENT0, IDC_MOVEMENT1, IDC_MOVE
 
 namespace {
 
-// "All 16 cores moved", or "Did not move: 5, 13 (2 of 16 cores)". The whole
-// list is the control's text however long; the line scrolls to show it.
+// "All 16 cores moved", "None of the 16 cores moved", or "Did not move: 5,
+// 13 (2 of 16 cores)". The whole list is the control's text however long;
+// the line scrolls to show it.
 std::string AllCoresMovementText(const std::vector<int>& notMoving, int coreCount) {
   if (notMoving.empty()) return Format("All %d cores moved", coreCount);
+  if (static_cast<int>(notMoving.size()) == coreCount) return Format("None of the %d cores moved", coreCount);
   std::string text = "Did not move: ";
   for (size_t i = 0; i < notMoving.size(); ++i) text += (i ? ", " : "") + Format("%d", notMoving[i]);
   return text + Format(" (%d of %d cores)", static_cast<int>(notMoving.size()), coreCount);

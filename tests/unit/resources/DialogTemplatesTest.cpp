@@ -420,7 +420,7 @@ TEST(DialogTemplates, SensorTestLayout) {
 
   // The line of every core's movement: borderless and read-only, clear of
   // every control but the box it sits in.
-  ExpectPlacements(dialog, {{1300, 80, 57, 135, 9}});
+  ExpectPlacements(dialog, {{1300, 80, 58, 135, 9}});
   const Control& line = *dialog.Find(1300);
   EXPECT_TRUE(line.flags.count("ES_READONLY") && !line.flags.count("WS_BORDER") && !line.flags.count("WS_TABSTOP"));
   for (const Control& other : dialog.controls) {

@@ -65,7 +65,8 @@ TEST(SensorTest, MovementShowsHowFarEachPresentSensorMovedUnderLoad) {
 
 // Sixteen cores: every processor carries load, every core is read on its
 // first processor, and the line under the four cells names the one core
-// beyond them whose sensor stayed put. Thirty-two cores that all move say so.
+// beyond them whose sensor stayed put. Thirty-two cores that all move say
+// so, and so do sixteen of which none moves.
 TEST(SensorTest, MovementOfEveryCoreBeyondTheFourCells) {
   SensorTestRig rig("i9-12900k");
   for (int cpu = 0; cpu < 24; ++cpu) rig.SetDistance(cpu, 60);
@@ -91,6 +92,10 @@ TEST(SensorTest, MovementOfEveryCoreBeyondTheFourCells) {
   };
   server.test.OnInitDialog();
   EXPECT_EQ(server.dialog.GetText(IDC_MOVEMENT_ALL_CORES), "All 32 cores moved");
+
+  SensorTestRig still("i9-12900k");
+  still.test.OnInitDialog();
+  EXPECT_EQ(still.dialog.GetText(IDC_MOVEMENT_ALL_CORES), "None of the 16 cores moved");
 }
 
 // A refused read or pin gives the core's last good distance: the movement is
