@@ -46,6 +46,7 @@ check_win32_executables() {
 }
 
 mkdir -p build
+stage "include arrows (with self-test)" scripts/check-includes.py
 stage "native unit tests" build_and_test native
 stage "sanitizer unit tests" build_and_test sanitize
 stage "fuzz targets (5 s each)" tests/fuzz/run-fuzzers.sh 5

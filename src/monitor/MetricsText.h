@@ -11,11 +11,12 @@
 
 #include "hw/CoreType.h"
 #include "hw/CpuInfo.h"
+#include "resources/Version.h"
 
 namespace korvath {
 
 // The version the window title and the About box show.
-inline constexpr std::string_view kVersionText = "2.90";
+inline constexpr std::string_view kVersionText = KORVATH_VERSION_TEXT;
 
 enum class ThermalState { kOk, kLog, kHot };
 

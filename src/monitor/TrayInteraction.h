@@ -8,12 +8,13 @@
 
 #include "config/AppSettings.h"
 #include "monitor/TrayWindow.h"
+#include "resources/Version.h"
 
 namespace korvath {
 
 class StartWithWindows;
 
-inline constexpr const char* kRestoredWindowTitle = "Korvath 2.90";
+inline constexpr const char* kRestoredWindowTitle = "Korvath " KORVATH_VERSION_TEXT;
 
 enum TrayCommand : int {
   kTrayCommandRestore = 32769,

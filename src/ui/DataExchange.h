@@ -51,7 +51,11 @@ class DataExchange {
   bool save_;
   RefusalPrompt prompt_;
   bool refused_ = false;
-  // All dialogs run on the user-interface thread, so one flag serves them all.
+  // One flag for the user-interface thread, not one per dialog: the prompt is
+  // modal, so the only exchange that can refuse while it is up is the one it
+  // sets off itself (the edit losing the focus), and that may come through
+  // another object over the same window (the Settings dialog's model). All
+  // dialogs run on that one thread.
   static bool promptOpen_;
 };
 

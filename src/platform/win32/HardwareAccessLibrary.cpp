@@ -14,20 +14,16 @@ HardwareAccessLibrary::HardwareAccessLibrary(const std::wstring& fullPath) {
   // A bare or relative name would go through the search order, which
   // includes folders a non-administrator can write to.
   if (!IsFullPath(fullPath)) return;
-  module_ = LoadLibraryExW(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (module_ == nullptr) return;
+  module_.Reset(LoadLibraryExW(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  if (!module_) return;
   bound_ = Bind(&open_, kOrdinalOpen) && Bind(&status_, kOrdinalGetStatus) &&
            Bind(&queryMsrSupport_, kOrdinalQueryMsrSupport) && Bind(&readMsr_, kOrdinalReadMsr) &&
            Bind(&writeMsr_, kOrdinalWriteMsr) && Bind(&close_, kOrdinalClose);
 }
 
-HardwareAccessLibrary::~HardwareAccessLibrary() {
-  if (module_ != nullptr) FreeLibrary(module_);
-}
-
 template <typename Entry>
 bool HardwareAccessLibrary::Bind(Entry* entry, int ordinal) {
-  FARPROC address = GetProcAddress(module_, MAKEINTRESOURCEA(ordinal));
+  FARPROC address = GetProcAddress(module_.Get(), MAKEINTRESOURCEA(ordinal));
   if (address == nullptr) return false;
   // Through void(*)() so that the compiler accepts the change of signature.
   *entry = reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(address));

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/win32/GdiHolders.h"
+
 namespace korvath {
 
 // The library that matches the executable's bitness.
@@ -31,7 +33,6 @@ class HardwareAccessLibrary {
  public:
   // Loads the library at fullPath; a relative or empty path loads nothing.
   explicit HardwareAccessLibrary(const std::wstring& fullPath);
-  ~HardwareAccessLibrary();
   HardwareAccessLibrary(const HardwareAccessLibrary&) = delete;
   HardwareAccessLibrary& operator=(const HardwareAccessLibrary&) = delete;
 
@@ -58,7 +59,7 @@ class HardwareAccessLibrary {
   template <typename Entry>
   bool Bind(Entry* entry, int ordinal);
 
-  HMODULE module_ = nullptr;
+  ModuleHolder module_;
   bool bound_ = false;
   OpenEntry open_ = nullptr;
   StatusEntry status_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <utility>
 #include <vector>
 
 #include "platform/win32/HardwareAccessLibrary.h"
@@ -36,19 +37,15 @@ std::wstring FolderFromRegistry(const wchar_t* key, const wchar_t* name, REGSAM 
 }
 
 bool ReadModuleFile(const std::wstring& path, std::vector<UCHAR>* bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  HandleHolder file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMaxModuleBytes;
-  if (ok) {
-    bytes->resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    ok = ReadFile(file, bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) &&
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart > kMaxModuleBytes) return false;
+  bytes->resize(static_cast<size_t>(size.QuadPart));
+  DWORD read = 0;
+  return ReadFile(file.Get(), bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) &&
          read == bytes->size();
-  }
-  CloseHandle(file);
-  return ok;
 }
 
 template <typename Entry>
@@ -87,24 +84,25 @@ bool PawnIoDriver::Open(const std::wstring& installFolder, const std::wstring& m
   if (!IsFullPath(modulePath) || !ReadModuleFile(modulePath, &blob)) return false;
   // Only by full path: the library talks to a kernel driver.
   if (!IsFullPath(installFolder)) return false;
-  module_ = LoadLibraryExW((WithSeparator(installFolder) + kPawnIoLibraryName).c_str(), nullptr,
-                           LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (module_ == nullptr) return false;
-  open_ = Bind<OpenEntry>(module_, "pawnio_open");
-  load_ = Bind<LoadEntry>(module_, "pawnio_load");
-  execute_ = Bind<ExecuteEntry>(module_, "pawnio_execute");
-  close_ = Bind<CloseEntry>(module_, "pawnio_close");
+  module_.Reset(LoadLibraryExW((WithSeparator(installFolder) + kPawnIoLibraryName).c_str(), nullptr,
+                               LOAD_WITH_ALTERED_SEARCH_PATH));
+  if (!module_) return false;
+  open_ = Bind<OpenEntry>(module_.Get(), "pawnio_open");
+  load_ = Bind<LoadEntry>(module_.Get(), "pawnio_load");
+  execute_ = Bind<ExecuteEntry>(module_.Get(), "pawnio_execute");
+  close_ = Bind<CloseEntry>(module_.Get(), "pawnio_close");
   HANDLE handle = nullptr;
   if (!open_ || !load_ || !execute_ || !close_ || FAILED(open_(&handle)) || handle == nullptr) {
     Unload();
     return false;
   }
-  if (FAILED(load_(handle, blob.data(), blob.size()))) {
-    close_(handle);
+  DriverHandle opened(handle, DriverCloser(close_));
+  if (FAILED(load_(opened.get(), blob.data(), blob.size()))) {
+    opened.reset();
     Unload();
     return false;
   }
-  handle_ = handle;
+  handle_ = std::move(opened);
   return true;
 }
 
@@ -112,7 +110,7 @@ bool PawnIoDriver::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
   ULONG64 in[1] = {index};
   ULONG64 out[1] = {0};
   SIZE_T returned = 0;
-  bool read = handle_ != nullptr && SUCCEEDED(execute_(handle_, "ioctl_read_msr", in, 1, out, 1, &returned)) &&
+  bool read = handle_ != nullptr && SUCCEEDED(execute_(handle_.get(), "ioctl_read_msr", in, 1, out, 1, &returned)) &&
               returned >= 1;
   uint64_t value = read ? out[0] : 0;
   *low = static_cast<uint32_t>(value);
@@ -121,14 +119,12 @@ bool PawnIoDriver::ReadMsr(uint32_t index, uint32_t* low, uint32_t* high) {
 }
 
 void PawnIoDriver::Close() {
-  if (handle_ != nullptr) close_(handle_);
-  handle_ = nullptr;
+  handle_.reset();
   Unload();
 }
 
 void PawnIoDriver::Unload() {
-  if (module_ != nullptr) FreeLibrary(module_);
-  module_ = nullptr;
+  module_.Reset();
   open_ = nullptr;
   load_ = nullptr;
   execute_ = nullptr;

@@ -7,7 +7,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "platform/win32/GdiHolders.h"
 
 namespace korvath {
 
@@ -47,10 +50,23 @@ class PawnIoDriver {
                                         ULONG64* out, SIZE_T outCount, SIZE_T* returnedCount);
   using CloseEntry = HRESULT(WINAPI*)(HANDLE handle);
 
+  // The driver handle belongs to the library: only the library's own close
+  // ends it, and that must run while the library is still loaded.
+  struct DriverCloser {
+    DriverCloser() : close(nullptr) {}
+    explicit DriverCloser(CloseEntry entry) : close(entry) {}
+    void operator()(HANDLE handle) const {
+      if (close != nullptr) close(handle);
+    }
+    CloseEntry close;
+  };
+  using DriverHandle = std::unique_ptr<void, DriverCloser>;
+
   void Unload();
 
-  HMODULE module_ = nullptr;
-  HANDLE handle_ = nullptr;
+  ModuleHolder module_;
+  // After module_, so that it is closed first even on destruction.
+  DriverHandle handle_;
   OpenEntry open_ = nullptr;
   LoadEntry load_ = nullptr;
   ExecuteEntry execute_ = nullptr;

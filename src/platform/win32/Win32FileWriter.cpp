@@ -8,21 +8,18 @@
 
 namespace korvath {
 
-const wchar_t* Win32FileWriter::Wide(const std::string& path, const wchar_t* keep) {
-  for (const CachedPath& cached : paths_) {
-    if (cached.utf8 == path && !cached.wide.empty()) return cached.wide.c_str();
+const wchar_t* Win32FileWriter::WidePath::For(const std::string& path) {
+  if (wide_.empty() || utf8_ != path) {
+    utf8_ = path;
+    wide_ = Widen(path);
   }
-  if (paths_[nextSlot_].wide.c_str() == keep) nextSlot_ = (nextSlot_ + 1) % paths_.size();
-  CachedPath& slot = paths_[nextSlot_];
-  nextSlot_ = (nextSlot_ + 1) % paths_.size();
-  slot.utf8 = path;
-  slot.wide = Widen(path);
-  return slot.wide.c_str();
+  return wide_.c_str();
 }
 
 bool Win32FileWriter::WriteWhole(const std::string& path, std::string_view bytes) {
   // No sharing while it is written: nobody reads a half-written file.
-  HANDLE file = CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(first_.For(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   const char* next = bytes.data();
@@ -39,11 +36,9 @@ bool Win32FileWriter::WriteWhole(const std::string& path, std::string_view bytes
 }
 
 bool Win32FileWriter::MoveReplacing(const std::string& from, const std::string& to) {
-  const wchar_t* wideFrom = Wide(from);
-  const wchar_t* wideTo = Wide(to, wideFrom);
-  return MoveFileExW(wideFrom, wideTo, MOVEFILE_REPLACE_EXISTING) != 0;
+  return MoveFileExW(first_.For(from), second_.For(to), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
-void Win32FileWriter::Remove(const std::string& path) { DeleteFileW(Wide(path)); }
+void Win32FileWriter::Remove(const std::string& path) { DeleteFileW(first_.For(path)); }
 
 }  // namespace korvath

@@ -1,7 +1,6 @@
 // FileWriter through CreateFileW, WriteFile and MoveFileExW.
 #pragma once
 
-#include <array>
 #include <string>
 
 #include "platform/FileWriter.h"
@@ -15,17 +14,21 @@ class Win32FileWriter : public FileWriter {
   void Remove(const std::string& path) override;
 
  private:
-  // The same two paths come every second: each is converted once and kept,
-  // so a steady run allocates nothing here.
-  struct CachedPath {
-    std::string utf8;
-    std::wstring wide;
-  };
-  // keep: a path handed out before, which must stay valid.
-  const wchar_t* Wide(const std::string& path, const wchar_t* keep = nullptr);
+  // One path converted to UTF-16 and kept while the same path comes again,
+  // as the same two paths do every second: a steady run allocates nothing.
+  class WidePath {
+   public:
+    const wchar_t* For(const std::string& path);
 
-  std::array<CachedPath, 2> paths_;
-  size_t nextSlot_ = 0;
+   private:
+    std::string utf8_;
+    std::wstring wide_;
+  };
+
+  // One per place a path is used at the same time, so that converting the
+  // second path of a move never touches the first.
+  WidePath first_;
+  WidePath second_;
 };
 
 }  // namespace korvath

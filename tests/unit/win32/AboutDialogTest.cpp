@@ -1,16 +1,20 @@
 // The About box on its real template: the home-page button carries its
-// bitmap, and each link opens its page and closes the box as cancelled.
+// bitmap, and each link opens its page and closes the box as cancelled; and
+// the version the executable carries.
 // Needs a display; tests/e2e/about-dialog.sh runs it under Xvfb.
 #include "about/AboutDialog.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <string_view>
 
 #include "TestMachines.h"
 #include "about/AboutLinks.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedProcessor.h"
+#include "resources/Version.h"
 #include "resources/resource.h"
 
 namespace korvath {
@@ -86,6 +90,30 @@ TEST(AboutDialog, EachLinkOpensItsPageAndClosesTheBoxAsCancelled) {
     EXPECT_EQ(desktop.Events(), (std::vector<std::string>{c.opened}));
     EXPECT_EQ(about.Handle(), nullptr);
   }
+}
+
+// The executable carries the one version: the version resource's numbers
+// and the manifest's identity both come from CMake's.
+TEST(AboutDialog, ExecutableCarriesTheOneVersion) {
+  HRSRC version = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+  ASSERT_NE(version, nullptr);
+  std::string_view block(static_cast<const char*>(LockResource(LoadResource(nullptr, version))),
+                         SizeofResource(nullptr, version));
+  size_t fixed = block.find("\xBD\x04\xEF\xFE");  // VS_FIXEDFILEINFO's signature
+  ASSERT_NE(fixed, std::string_view::npos);
+  ASSERT_LE(fixed + sizeof(VS_FIXEDFILEINFO), block.size());
+  VS_FIXEDFILEINFO info{};
+  std::memcpy(&info, block.data() + fixed, sizeof(info));
+  EXPECT_EQ(info.dwFileVersionMS, static_cast<DWORD>(MAKELONG(KORVATH_VERSION_MINOR, KORVATH_VERSION_MAJOR)));
+  EXPECT_EQ(info.dwFileVersionLS, static_cast<DWORD>(MAKELONG(KORVATH_RELEASE_CANDIDATE, KORVATH_VERSION_PATCH)));
+  EXPECT_EQ(info.dwProductVersionMS, info.dwFileVersionMS);
+
+  HRSRC manifest = FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_MANIFEST);
+  ASSERT_NE(manifest, nullptr);
+  std::string_view text(static_cast<const char*>(LockResource(LoadResource(nullptr, manifest))),
+                        SizeofResource(nullptr, manifest));
+  EXPECT_NE(text.find("name=\"Korvath.Korvath\" version=\"" KORVATH_FILE_VERSION_TEXT "\""), std::string_view::npos);
+  EXPECT_STREQ(KORVATH_FILE_VERSION_TEXT, "2.90.0.8");
 }
 
 }  // namespace
