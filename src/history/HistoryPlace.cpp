@@ -5,6 +5,7 @@
 
 #include "config/SettingsFile.h"
 #include "platform/ProfileStore.h"
+#include "ui/WindowReachable.h"
 
 namespace korvath {
 namespace {
@@ -12,12 +13,11 @@ namespace {
 constexpr const char* kHistoryXY = "HistoryXY";
 constexpr const char* kHistorySize = "HistorySize";
 constexpr const char* kHistoryRange = "HistoryRange";
-constexpr int kCornerSquare = 32;
 
 }  // namespace
 
 HistoryPlace ReadHistoryPlace(ProfileStore& store, int minimumWidth, int minimumHeight,
-                              const std::function<bool(int x, int y)>& onWorkArea) {
+                              std::span<const WindowRect> workAreas) {
   HistoryPlace place;
   if (std::optional<HistoryRange> range = RangeFromMinutes(static_cast<int>(store.ReadInt(kHistoryRange, 10)))) {
     place.range = *range;
@@ -26,12 +26,10 @@ HistoryPlace ReadHistoryPlace(ProfileStore& store, int minimumWidth, int minimum
   uint32_t size = store.ReadInt(kHistorySize, 0);
   if (xy == 0 || size == 0) return place;
   ScreenPoint topLeft = UnpackPosition(xy);
-  if (!onWorkArea(topLeft.x, topLeft.y) || !onWorkArea(topLeft.x + kCornerSquare, topLeft.y + kCornerSquare)) {
-    return place;
-  }
   int width = std::max(static_cast<int>(size & 0xFFFF), minimumWidth);
   int height = std::max(static_cast<int>(size >> 16), minimumHeight);
-  place.rect = WindowRect{topLeft.x, topLeft.y, topLeft.x + width, topLeft.y + height};
+  WindowRect rect{topLeft.x, topLeft.y, topLeft.x + width, topLeft.y + height};
+  if (WindowReachable(rect, workAreas)) place.rect = rect;
   return place;
 }
 

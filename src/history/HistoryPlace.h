@@ -4,8 +4,8 @@
 // (10, 60 or 1440 minutes).
 #pragma once
 
-#include <functional>
 #include <optional>
+#include <span>
 
 #include "history/HistoryRange.h"
 #include "ui/WindowRect.h"
@@ -19,11 +19,11 @@ struct HistoryPlace {
   HistoryRange range = HistoryRange::kTenMinutes;
 };
 
-// A rectangle whose top-left corner, or the corner of a 32 x 32 square
-// inside from it, lies off every work area is not used; a size below
-// minimum grows to it.
+// A size below minimum grows to it; the rectangle is used only where the
+// window can be taken hold of on one of the work areas (WindowReachable), as
+// the main window's saved place is.
 HistoryPlace ReadHistoryPlace(ProfileStore& store, int minimumWidth, int minimumHeight,
-                              const std::function<bool(int x, int y)>& onWorkArea);
+                              std::span<const WindowRect> workAreas);
 void WriteHistoryPlace(ProfileStore& store, const WindowRect& rect, HistoryRange range);
 
 }  // namespace korvath

@@ -61,6 +61,22 @@ bool OnWorkArea(int x, int y) {
   return PtInRect(&info.rcWork, POINT{x, y}) != FALSE;
 }
 
+BOOL CALLBACK CollectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoW(monitor, &info)) {
+    reinterpret_cast<std::vector<WindowRect>*>(areas)->push_back(
+        {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
+  }
+  return TRUE;
+}
+
+std::vector<WindowRect> WorkAreas() {
+  std::vector<WindowRect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, CollectWorkArea, reinterpret_cast<LPARAM>(&areas));
+  return areas;
+}
+
 void TextAt(HDC dc, const std::wstring& text, RECT rect, UINT format) {
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format | DT_NOPREFIX | DT_SINGLELINE);
 }
@@ -94,8 +110,8 @@ void HistoryWindow::Show() {
     if (RegisterClassExW(&windowClass) == 0) return;
   }
   MeasureScale();
-  HistoryPlace place = ReadHistoryPlace(links_.settingsFile, scale_.X(kMinimumWidth), scale_.Y(kMinimumHeight),
-                                        &OnWorkArea);
+  HistoryPlace place =
+      ReadHistoryPlace(links_.settingsFile, scale_.X(kMinimumWidth), scale_.Y(kMinimumHeight), WorkAreas());
   range_ = place.range;
   WindowRect rect;
   if (place.rect) {

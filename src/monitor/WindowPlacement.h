@@ -15,6 +15,7 @@
 #include "hw/TemperatureStats.h"
 #include "monitor/MainWindowView.h"
 #include "ui/LayoutScale.h"
+#include "ui/WindowReachable.h"
 
 namespace korvath {
 
@@ -74,18 +75,6 @@ using WorkAreaTest = std::function<bool(ScreenPoint)>;
 // A saved screen position is used only where it can be seen; (0, 0) is stored
 // as (0, -1), which counts as the origin.
 bool SavedPositionOnScreen(ScreenPoint saved, const WorkAreaTest& onWorkArea);
-
-// The side of the square a user needs to take hold of a window.
-inline constexpr int kGrabSquare = 32;
-
-// Whether a window at `rect` can be taken hold of: some 32 x 32 square that
-// starts in its top 32 rows (the title bar; the top of the display in mini
-// mode) lies wholly on one of the work areas. A corner a few pixels off
-// screen, one under a task bar at the top or the left, or the corner of a
-// window flush with a screen edge, which Windows 10 and 11 put outside the
-// screen by the invisible resize borders, all pass; a window on a monitor
-// since disconnected does not.
-bool WindowReachable(const WindowRect& rect, std::span<const WindowRect> workAreas);
 
 // The window `wanted` where its top-left corner is on a work area; otherwise
 // moved to `fallback`'s top-left corner when that one is, else as wanted.

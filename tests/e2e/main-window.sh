@@ -247,79 +247,192 @@ done
 check_eq "mini restarts keep the dragged WindowXY" "WindowXY=$(pack 240 150)" \
   "$(grep -o 'WindowXY=[0-9]*' "$folder/korvath-sim.ini")"
 
-# history_run DPI MACHINE: the History window from the system menu command
-# (WM_SYSCOMMAND 0x0120), owned by the main window; two pictures of it two
-# seconds apart differ (the lines move on); at 96 DPI it opens at the place
-# in the settings file, reopens where it was closed, exports what it shows
-# through a save box that it owns, and its place is written at the end.
+# pixel IMAGE X Y: one pixel of a screenshot as "r,g,b".
+pixel() {
+  convert "$1" -crop "1x1+$2+$3" +repage -depth 8 txt:- 2>/dev/null |
+    sed -n 's/^0,0: (\([0-9]*,[0-9]*,[0-9]*\).*/\1/p'
+}
+
+# pixels IMAGE WIDTH HEIGHT X Y RGB: how many pixels of that area are RGB ("r,g,b").
+pixels() {
+  convert "$1" -crop "$2x$3+$4+$5" +repage -depth 8 txt:- 2>/dev/null | grep -cE "^[0-9]+,[0-9]+: \($6[,)]"
+}
+
+# open_history WINDOW PID HOW: the History window's handle once it shows,
+# opened by the system menu command (WM_SYSCOMMAND 0x0120) or by a real
+# double-click of the X mouse on the first core's temperature, which the
+# edit itself turns into WM_LBUTTONDBLCLK. The mouse then leaves the windows.
+open_history() {
+  if [ "$3" = menu ]; then
+    probe post "$1" 274 288 0 >/dev/null
+  else
+    local point
+    point=$(probe geometry "$1" 1001 | awk '$1 == "1001" { print int(($2 + $4) / 2), int(($3 + $5) / 2) }')
+    xdotool mousemove ${point% *} ${point#* } click --repeat 2 --delay 80 1
+    xdotool mousemove 1279 1023
+  fi
+  wait_window "Korvath History" 20 "$2"
+}
+
+# history_export HISTORY PID CSV: "Save as CSV..." into CSV; prints the save
+# box's owner as "probe owner" gives it.
+history_export() {
+  local picker
+  probe click "$1" 210 >/dev/null
+  picker=$(wait_window "Save History as CSV" 20 "$2") || { echo "no save box; windows: $(probe list --all "$2")"; return; }
+  probe owner "$picker"
+  probe set-text "$picker" 1148/Edit "$(wine_path "$3")" >/dev/null
+  probe click "$picker" 1/Button >/dev/null
+  for _ in $(seq 1 40); do [ -s "$3" ] && break; sleep 0.25; done
+}
+
+# history_run DPI MACHINE HOW: the History window at that DPI, opened as
+# open_history HOW does, owned by the main window; two pictures of it two
+# seconds apart differ (the lines move on); each core of the legend that is
+# shown has a line of its colour in the plot and each one hidden has none;
+# the mouse over the plot draws the marker in RGB(96, 96, 96) down the whole
+# plot at the second under it and the read-out box beside it. At 96 DPI it
+# opens at the place in the settings file, exports what it shows through a
+# save box that it owns, reopens by a double-click where it was closed, and
+# its place is written at the end. On the 16-core hybrid it opens with the
+# hottest core of each type and the package, and exports the day's minutes.
 history_run() {
-  local dpi=$1 machine=$2 folder=$E2E_TEMP/history-$1 pid window history before after
+  local dpi=$1 machine=$2 how=$3 folder=$E2E_TEMP/history-$1-$2 pid window history
+  local name="history $machine $dpi dpi"
+  set_dpi "$dpi"
   install "$folder" "$machine"
   # (120, 100), 560 x 380 pixels: the smallest size at 96 DPI is 420 x 260.
   [ "$dpi" = 96 ] && printf '[Korvath]\r\nHistoryXY=%s\r\nHistorySize=%s\r\n' "$(pack 120 100)" \
     $((380 * 65536 + 560)) >"$folder/korvath-sim.ini"
-  pid=$(wine_launch "$folder/korvath-sim.exe") || { check_eq "history $dpi dpi: started" yes no; return; }
+  pid=$(wine_launch "$folder/korvath-sim.exe") || { check_eq "$name: started" yes no; return; }
   if ! window=$(wait_window Korvath 30 "$pid"); then
-    check_eq "history $dpi dpi: main window" shown "none; windows: $(probe list --all "$pid")"
+    check_eq "$name: main window" shown "none; windows: $(probe list --all "$pid")"
     probe kill "$pid" >/dev/null 2>&1
     return
   fi
   wait_cycles 3 || true
-  probe post "$window" 274 288 0 >/dev/null  # WM_SYSCOMMAND, 0x0120
-  if ! history=$(wait_window "Korvath History" 20 "$pid"); then
-    check_eq "history $dpi dpi: the system menu command opens it" shown "none; windows: $(probe list --all "$pid")"
+  if ! history=$(open_history "$window" "$pid" "$how"); then
+    check_eq "$name: the $how opens it" shown "none; windows: $(probe list --all "$pid")"
     probe kill "$pid" >/dev/null 2>&1
     return
   fi
-  check_eq "history $dpi dpi: owned by the main window" "$window" "$(probe owner "$history" | cut -d' ' -f1)"
+  check_eq "$name: owned by the main window" "$window" "$(probe owner "$history" | cut -d' ' -f1)"
   local xid shot=$artifacts/history-${dpi}dpi
+  [ "$machine" = i9-12900k ] && shot=$artifacts/history-$machine-${dpi}dpi
   xid=$(timeout 10 xdotool search --name '^Korvath History$' 2>/dev/null | head -1)
   sleep 1
   timeout 20 import -window "${xid:-root}" "$shot-a.png" 2>/dev/null || true
   sleep 2
   timeout 20 import -window "${xid:-root}" "$shot.png" 2>/dev/null || true
-  check_eq "history $dpi dpi: the picture changes from one second to the next" yes \
+  check_eq "$name: the picture changes from one second to the next" yes \
     "$(compare -metric AE "$shot-a.png" "$shot.png" null: 2>&1 | awk '{ print ($1 > 0) ? "yes" : "no: " $0 }')"
+
+  # The window's own figures at 96 DPI, scaled as it scales them: the plot
+  # and the legend's rows in client pixels, the client area on the screen.
+  local cl ct cr cb
+  read -r cl ct cr cb <<<"$(probe geometry "$history" | awk '$1 == "client" { print $2, $3, $4, $5 }')"
+  scaled() { echo $((($1 * dpi + 48) / 96)); }
+  local left top right bottom row swatch legend
+  left=$(scaled 52) top=$(scaled 32) right=$((cr - cl - $(scaled 120))) bottom=$((cb - ct - $(scaled 24)))
+  row=$(scaled 18) swatch=$(scaled 12) legend=$((cr - cl - $(scaled 112)))
+  local root=$E2E_TEMP/history-$dpi-$machine-root.png
+  timeout 20 import -window root "$root" 2>/dev/null || true
+  # lines ENTRY...: per legend entry, whether its colour (its swatch's
+  # outline) is drawn anywhere inside the plot's frame.
+  lines() {
+    local entry colour count out=
+    for entry in "$@"; do
+      colour=$(pixel "$root" $((cl + legend)) $((ct + top + entry * row + row / 2)))
+      count=$(pixels "$root" $((right - left - 1)) $((bottom - top - 1)) $((cl + left + 1)) $((ct + top + 1)) "$colour")
+      out+="${out:+ }$entry $([ "$count" -gt 0 ] && echo yes || echo no)"
+    done
+    echo "$out"
+  }
+  if [ "$machine" = i9-12900k ]; then
+    # Cores 0-7 are the performance cores, 8-15 the efficient ones; the
+    # hottest are core 3 (45°C) and core 11 (34°C).
+    check_eq "$name: only the hottest core of each type is drawn" "3 yes 11 yes 0 no 7 no 8 no 15 no" \
+      "$(lines 3 11 0 7 8 15)"
+  elif [ "$machine" = e8400-living ]; then
+    # (The plain E8400's two cores both read 62: one line lies over the other.)
+    check_eq "$name: a line per core" "0 yes 1 yes" "$(lines 0 1)"
+  fi
+
+  # The mouse two pixels inside the plot's right edge, over the newest
+  # readings: the marker stands at the column of the second under it (600
+  # seconds across the plot's width), over the lines.
+  local width=$((right - left)) x y second marker before after pad boxRight boxTop
+  x=$((right - 2)) y=$(((top + bottom) / 2))
+  second=$((((x - left) * 599 + width / 2) / width))
+  marker=$((left + second * width / 599))
+  before=$(pixels "$root" 1 $((bottom - top)) $((cl + marker)) $((ct + top)) 96,96,96)
+  xdotool mousemove $((cl + x)) $((ct + y))
+  sleep 1.5
+  timeout 20 import -window root "$shot-hover.png" 2>/dev/null || true
+  after=$(pixels "$shot-hover.png" 1 $((bottom - top)) $((cl + marker)) $((ct + top)) 96,96,96)
+  check_eq "$name: hovering draws the marker down the plot at column $marker" "0 $((bottom - top))" "$before $after"
+  # The read-out's box, turned to the marker's left at the plot's edge: its
+  # outline in the marker's colour, filled in pale yellow, with writing in
+  # the stretch of its first three lines nearest the marker.
+  pad=$(scaled 4) boxRight=$((marker - 2 * pad)) boxTop=$((top + pad))
+  local textWidth textHeight plain
+  textWidth=$(scaled 50) textHeight=$(scaled 30)
+  plain=$(pixels "$shot-hover.png" "$textWidth" "$textHeight" $((cl + boxRight - pad - textWidth)) \
+    $((ct + boxTop + pad)) 255,255,225)
+  check_eq "$name: the read-out box beside the marker" "96,96,96 255,255,225 written" \
+    "$(pixel "$shot-hover.png" $((cl + boxRight - 1)) $((ct + boxTop + pad))) $(
+      pixel "$shot-hover.png" $((cl + boxRight - 2)) $((ct + boxTop + 1))) $(
+      [ "$plain" -lt $((textWidth * textHeight)) ] && echo written || echo "blank: $plain")"
+  xdotool mousemove 1279 1023
+
+  local csv=$folder/exported.csv owner
+  if [ "$machine" = i9-12900k ]; then
+    # The day's range: one row a minute, each minute's average.
+    probe click "$history" 203 >/dev/null
+    sleep 0.5
+    owner=$(history_export "$history" "$pid" "$csv")
+    check_eq "$name: save box owned by the History window" "$history caption \"Korvath History\" enabled 0" "$owner"
+    check_eq "$name: CSV head" "Time,Core 3,Core 11,Package 0,Load" "$(head -1 "$csv" 2>/dev/null | tr -d '\r')"
+    check_eq "$name: CSV rows a minute each of 45, 34 and 47 degrees and a load of 5%" yes \
+      "$(tail -n +2 "$csv" | tr -d '\r' | awk -F, '
+          $1 !~ /^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:00$/ ||
+            $2 != "45" || $3 != "34" || $4 != "47" || $5 != "5.0" || NF != 5 { bad = bad " " NR }
+          END { print (NR >= 1 && NR <= 2 && bad == "") ? "yes" : "no: " NR " rows, wrong:" bad }')"
+  fi
   if [ "$dpi" = 96 ]; then
     check_eq "history: opens at HistoryXY and HistorySize" "120 100 680 480" "$(window_rect "$history")"
     # The export: the save box belongs to the History window, which takes no
     # input meanwhile; every row holds the two cores' 62 degrees.
-    local csv=$folder/exported.csv picker
-    probe click "$history" 210 >/dev/null
-    if picker=$(wait_window "Save History as CSV" 20 "$pid"); then
-      check_eq "history: save box owned by the History window" "$history caption \"Korvath History\" enabled 0" \
-        "$(probe owner "$picker")"
-      probe set-text "$picker" 1148/Edit "$(wine_path "$csv")" >/dev/null
-      probe click "$picker" 1/Button >/dev/null
-      for _ in $(seq 1 40); do [ -s "$csv" ] && break; sleep 0.25; done
-      check_eq "history: CSV head" "Time,Core 0,Core 1,Load" "$(head -1 "$csv" 2>/dev/null | tr -d '\r')"
-      check_eq "history: CSV rows of 62 and 62 degrees, a second each" yes \
-        "$(tail -n +2 "$csv" | tr -d '\r' | awk -F, '
-            $1 !~ /^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9]$/ ||
-              $2 != "62" || $3 != "62" || $4 !~ /^[0-9]+\.[0-9]$/ || NF != 4 { bad = bad " " NR }
-            $1 == previous { bad = bad " " NR } { previous = $1 }
-            END { print (NR >= 5 && bad == "") ? "yes" : "no: " NR " rows, wrong:" bad }')"
-    else
-      check_eq "history: save box" shown "none; windows: $(probe list --all "$pid")"
-    fi
+    owner=$(history_export "$history" "$pid" "$csv")
+    check_eq "history: save box owned by the History window" "$history caption \"Korvath History\" enabled 0" "$owner"
+    check_eq "history: CSV head" "Time,Core 0,Core 1,Load" "$(head -1 "$csv" 2>/dev/null | tr -d '\r')"
+    check_eq "history: CSV rows of 62 and 62 degrees, a second each" yes \
+      "$(tail -n +2 "$csv" | tr -d '\r' | awk -F, '
+          $1 !~ /^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9]$/ ||
+            $2 != "62" || $3 != "62" || $4 !~ /^[0-9]+\.[0-9]$/ || NF != 4 { bad = bad " " NR }
+          $1 == previous { bad = bad " " NR } { previous = $1 }
+          END { print (NR >= 5 && bad == "") ? "yes" : "no: " NR " rows, wrong:" bad }')"
     probe post "$history" 16 0 0 >/dev/null  # WM_CLOSE
     probe wait-closed "$history" 20 || check_eq "history: closed" closed open
-    probe post "$window" 274 288 0 >/dev/null
-    if history=$(wait_window "Korvath History" 20 "$pid"); then
-      check_eq "history: reopens where it was closed" "120 100 680 480" "$(window_rect "$history")"
+    if history=$(open_history "$window" "$pid" double-click); then
+      check_eq "history: a double-click reopens it where it was closed" "120 100 680 480" "$(window_rect "$history")"
     else
-      check_eq "history: reopens" shown none
+      check_eq "history: a double-click reopens it" shown none
     fi
   fi
   probe key "$window" Esc >/dev/null
-  check_eq "history $dpi dpi: Esc ends the program with 0" 0 "$(wait_exit "$pid" 30)"
+  check_eq "$name: Esc ends the program with 0" 0 "$(wait_exit "$pid" 30)"
   if [ "$dpi" = 96 ]; then
     check_eq "history: place and range written" "HistoryXY=$(pack 120 100) HistorySize=$((380 * 65536 + 560)) HistoryRange=10" \
       "$(grep -oE 'History(XY|Size|Range)=[0-9]*' "$folder/korvath-sim.ini" | tr '\n' ' ' | sed 's/ $//')"
   fi
+  if [ "$machine" = i9-12900k ]; then
+    check_eq "$name: the day's range written" "HistoryRange=1440" "$(grep -o 'HistoryRange=[0-9]*' "$folder/korvath-sim.ini")"
+  fi
 }
 
-history_run 144 e8400-living
+history_run 144 e8400-living double-click
+history_run 144 i9-12900k menu
 
 # Later scripts in this prefix see 96 DPI again.
 set_dpi 96
@@ -341,6 +454,6 @@ done
 check_eq "a first mini start at Windows' place reopens there" yes \
   "$([ "${#rects[@]}" -eq 2 ] && [ "${rects[0]}" = "${rects[1]}" ] && echo yes || echo "no: ${rects[*]}")"
 
-history_run 96 e8400
+history_run 96 e8400 menu
 
 e2e_finish

@@ -176,23 +176,33 @@ TEST(HistoryLegend, ManyCoresOpenWithTheHottestOfEachTypeAndTheBand) {
   EXPECT_FALSE(InitialLegend(CoresAndLoad()).bandOffered);
 }
 
-TEST(HistoryPlace, UsedOnlyOnAWorkAreaAndWrittenBack) {
+// The place is held to the main window's rule: used wherever a 32 x 32
+// square of the title bar lies on a work area, a left edge off the screen
+// included.
+TEST(HistoryPlace, UsedWhereTheTitleBarCanBeTakenHoldOfAndWrittenBack) {
   testing::ScratchFile file;
   file.Write("[Korvath]\nHistoryXY=553656520\nHistorySize=26214800\nHistoryRange=1440\n");
   IniProfileStore store(file.path(), "Korvath");
-  auto screen = [](int x, int y) { return x >= 0 && y >= 0 && x < 1280 && y < 1024; };
+  const std::vector<WindowRect> screen = {{0, 0, 1280, 1024}};
   // (200, 256) and 400 x 400, read back as they were written.
   HistoryPlace place = ReadHistoryPlace(store, 300, 200, screen);
   EXPECT_EQ(place.range, HistoryRange::kDay);
   ASSERT_TRUE(place.rect.has_value());
   EXPECT_EQ(*place.rect, (WindowRect{200, 256, 600, 656}));
   EXPECT_EQ(ReadHistoryPlace(store, 500, 200, screen).rect->Width(), 500);
-  EXPECT_FALSE(ReadHistoryPlace(store, 300, 200, [](int x, int) { return x > 220; }).rect.has_value());
+  // A work area that ends 31 pixels into the window leaves nothing to take
+  // hold of; 32 pixels are enough.
+  EXPECT_FALSE(ReadHistoryPlace(store, 300, 200, std::vector<WindowRect>{{0, 0, 231, 1024}}).rect.has_value());
+  EXPECT_TRUE(ReadHistoryPlace(store, 300, 200, std::vector<WindowRect>{{0, 0, 232, 1024}}).rect.has_value());
+  EXPECT_FALSE(ReadHistoryPlace(store, 300, 200, std::vector<WindowRect>{}).rect.has_value());
 
   WriteHistoryPlace(store, {-20, 5, 620, 485}, HistoryRange::kHour);
-  place = ReadHistoryPlace(store, 300, 200, [](int, int) { return true; });
+  place = ReadHistoryPlace(store, 300, 200, screen);
+  ASSERT_TRUE(place.rect.has_value());
   EXPECT_EQ(*place.rect, (WindowRect{-20, 5, 620, 485}));
   EXPECT_EQ(place.range, HistoryRange::kHour);
+  // Its title bar wholly under a task bar at the top: not used.
+  EXPECT_FALSE(ReadHistoryPlace(store, 300, 200, std::vector<WindowRect>{{0, 40, 1280, 1024}}).rect.has_value());
   file.Write("[Korvath]\nHistoryRange=7\n");
   EXPECT_EQ(ReadHistoryPlace(store, 300, 200, screen).range, HistoryRange::kTenMinutes);
 }
