@@ -80,6 +80,47 @@ TEST(TrayIcons, AddsGpuThenCoresDownwardsAndTipsTheLowest) {
   EXPECT_EQ(rig.Tip(4295), rig.input.trayTipText);
 }
 
+// Added before the others, so the lowest core icon keeps the tip; drawn
+// from the value the monitor chose, blinking by the hottest core's own
+// temperature.
+TEST(TrayIcons, HottestCoreIconComesFirstAndBlinksByItsTemperature) {
+  TrayRig rig;
+  rig.settings.iconShow = 0x1023;
+  rig.settings.alarm = true;
+  rig.settings.alarm1 = 80;
+  rig.icons.BeginAdding(kTwoCoresAndGpu, 0);
+  EXPECT_EQ(rig.tray.calls, (std::vector<std::string>{"add 4299", "add 4295", "add 4294"}));
+  EXPECT_EQ(rig.icons.TipIconIndex(), 0);
+  rig.SetTemperatures(85, 47, 0);
+  rig.input.alarmThisCycle = true;
+  rig.Cycle();  // no core read yet: the icon stays as added
+  EXPECT_EQ(rig.Picture(4299), "app");
+
+  rig.input.hottestPresent = true;
+  rig.input.hottestValue = 15;  // distance mode: the readout
+  rig.input.hottestTemperature = 85;
+  std::vector<std::string> pictures;
+  for (int i = 0; i < 3; ++i) {
+    rig.Cycle();
+    pictures.push_back(rig.Picture(4299));
+  }
+  EXPECT_EQ(pictures, (std::vector<std::string>{"15", "app", "15"}));
+  EXPECT_EQ(rig.Tip(4299), "Hottest core");
+
+  // Alone in the tray it carries the all-cores tip.
+  TrayRig alone;
+  alone.settings.iconShow = 0x20;
+  alone.icons.BeginAdding(kTwoCoresAndGpu, 0);
+  alone.input.trayTipText = "Hottest: Core 13 (E)  71\xC2\xB0" "C";
+  alone.input.hottestPresent = true;
+  alone.input.hottestValue = 71;
+  alone.Cycle();
+  EXPECT_EQ(alone.Tip(4299), alone.input.trayTipText);
+  alone.tray.calls.clear();
+  alone.icons.DeleteShownIcons();
+  EXPECT_EQ(alone.tray.calls, std::vector<std::string>{"delete 4299"});
+}
+
 TEST(TrayIcons, NoGpuAndNoShownIconFallBackToTheTaskBar) {
   TrayRig rig;
   rig.settings.iconShow = 0x1010;  // only the GPU icon, which is not read
