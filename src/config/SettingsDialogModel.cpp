@@ -391,7 +391,9 @@ void SettingsDialogModel::OnTrayCheck(int icon) {
   bool on = ToggleTrayIcon(links_.tray, settings_, icon);
   int& member = icon == kGpuIcon ? gpuTrayCheck_ : icon == kHottestIconIndex ? hottestTrayCheck_ : trayCheck_[icon];
   member = on ? 1 : 0;
-  int id = icon == kGpuIcon ? IDC_GPU_DISPLAY : icon == kHottestIconIndex ? IDC_HOTTEST_DISPLAY : IDC_CORE_DISPLAY0 + icon;
+  int id = icon == kGpuIcon           ? IDC_GPU_DISPLAY
+           : icon == kHottestIconIndex ? IDC_HOTTEST_DISPLAY
+                                       : IDC_CORE_DISPLAY0 + icon;
   controls_.SetCheck(id, member);
   if (!on && !TrayIconShown()) {
     SetTaskBarForced();

@@ -80,7 +80,10 @@ class TrayIcons : public SettingsTrayIcons {
   void DeleteIcon(int index) override;
   bool AnyIconShown() const override { return !addedIcons_.empty(); }
   void RedrawIcon(int index) override {
-    if (index >= 0 && index < kAllTrayIcons) lastIconValue_[index] = kNoIconValue;
+    if (index < 0 || index >= kAllTrayIcons) return;
+    lastIconValue_[index] = kNoIconValue;
+    // The hottest core's icon is drawn in core 0's colour.
+    if (index == 0) lastIconValue_[kHottestIconIndex] = kNoIconValue;
   }
   void ForceRedraw() override { lastIconValue_.fill(kNoIconValue); }
 

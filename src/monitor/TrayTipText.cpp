@@ -128,7 +128,9 @@ void BuildTrayTipText(std::span<const TipCore> cores, std::span<const int> packa
   // "Core 0:  45°C" per core: "Core " and ":  " are eight units.
   size_t suffixUnits = Utf16Length(degreeSuffix);
   size_t listUnits = cores.size() - 1;
-  for (const TipCore& core : cores) listUnits += 8 + NumberLength(core.number) + NumberLength(core.temperature) + suffixUnits;
+  for (const TipCore& core : cores) {
+    listUnits += 8 + NumberLength(core.number) + NumberLength(core.temperature) + suffixUnits;
+  }
   if (listUnits <= kTrayTipLimit) {
     for (const TipCore& core : cores) {
       if (!tip.empty()) tip += '\n';
@@ -153,7 +155,9 @@ void BuildTrayTipText(std::span<const TipCore> cores, std::span<const int> packa
       if (core != nullptr) writer.CoreLine(CoreTypeName(type), *core, false);
     }
   }
-  for (size_t k = 0; k < packages.size(); ++k) writer.PackageLine(static_cast<int>(k), packages.size() > 1, packages[k]);
+  for (size_t k = 0; k < packages.size(); ++k) {
+    writer.PackageLine(static_cast<int>(k), packages.size() > 1, packages[k]);
+  }
 }
 
 }  // namespace korvath

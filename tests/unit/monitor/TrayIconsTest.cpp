@@ -106,6 +106,12 @@ TEST(TrayIcons, HottestCoreIconComesFirstAndBlinksByItsTemperature) {
   }
   EXPECT_EQ(pictures, (std::vector<std::string>{"15", "app", "15"}));
   EXPECT_EQ(rig.Tip(4299), "Hottest core");
+  rig.settings.alarm = false;
+  rig.input.alarmThisCycle = false;
+  rig.Cycle();
+  rig.icons.RedrawIcon(0);  // core 0's colour changed, which this icon shares; core 0 shows its readout
+  rig.Cycle();
+  EXPECT_EQ(rig.tray.calls, (std::vector<std::string>{"modify 4294 0", "modify 4299 15"}));
 
   // Alone in the tray it carries the all-cores tip.
   TrayRig alone;
