@@ -206,6 +206,29 @@ TEST(TrayIcons, ValueFollowsTheDisplayMode) {
   }
 }
 
+TEST(TrayIcons, HottestIconValueFollowsTheDisplayMode) {
+  CoreReading core;
+  core.hasReading = core.hasRecords = true;
+  core.temperature = 50;
+  core.readout = 45;
+  core.minTemp = 40;
+  core.maxTemp = 70;
+  core.minDistance = 30;
+  core.maxDistance = 60;
+  core.averageTemperature = 51;
+  core.averageDistance = 52;
+  std::vector<int> values;
+  for (uint32_t mode : {0x0000u, 0x0200u, 0x0400u, 0x0800u, 0x1000u, 0x1200u, 0x1400u, 0x1800u, 0x0600u}) {
+    values.push_back(HottestIconValue(core, 0x20 | mode));
+  }
+  EXPECT_EQ(values, (std::vector<int>{50, 40, 70, 51, 45, 30, 60, 52, 70}));
+  // Reset, and the core not read since: its records are empty markers.
+  core.hasRecords = false;
+  core.minTemp = kMinTempStart;
+  EXPECT_EQ((std::vector<int>{HottestIconValue(core, 0x200), HottestIconValue(core, 0x1200)}),
+            (std::vector<int>{50, 45}));
+}
+
 TEST(TrayIcons, AverageRightAfterResetIsTheCurrentValue) {
   TrayRig rig;
   rig.settings.iconShow = 0x801;
