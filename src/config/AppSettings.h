@@ -17,12 +17,20 @@ inline constexpr int kIconSlots = kCoreSlots + 1;  // the GPU is icon 4
 inline constexpr int kSettingCores = 64;
 inline constexpr int kGpuIcon = 4;
 inline constexpr uint32_t kGpuIconBit = 0x10;
+// The icons of the core slots and the GPU, which the monitor hands values for
+// entry by entry.
 inline constexpr int kTrayIconCount = kIconSlots;
 inline constexpr int kGpuIconIndex = kGpuIcon;
+// The hottest core's icon, whichever core that is; drawn in core 0's colour.
+inline constexpr int kHottestIconIndex = 5;
+inline constexpr uint32_t kHottestIconBit = 0x20;
+// Every icon the tray can show.
+inline constexpr int kAllTrayIcons = kHottestIconIndex + 1;
 
 // Bits of the IconShow mask beyond the per-icon bits 0 to 4: what the tray
 // icons show.
 inline constexpr uint32_t kIconShowGpu = kGpuIconBit;
+inline constexpr uint32_t kIconShowHottest = kHottestIconBit;
 inline constexpr uint32_t kIconShowMinimum = 0x200;
 inline constexpr uint32_t kIconShowMaximum = 0x400;
 inline constexpr uint32_t kIconShowAverage = 0x800;
@@ -146,7 +154,9 @@ struct AppSettings {
   int customGui = 0;
   int customGuiMini = 0;
   int skull = 0;
-  uint32_t iconShow = 1;  // bit n: icon of slot n; bit 4: the GPU icon; bits 9..12: what they show
+  // bit n: icon of slot n; bit 4: the GPU icon; bit 5: the hottest core's;
+  // bits 9..12: what they show
+  uint32_t iconShow = 1;
 
   // Start-up facts as the keys leave them (NoGPU, Skull).
   bool gpuAvailable = false;
@@ -154,6 +164,13 @@ struct AppSettings {
   uint32_t coreSlotMask[kCoreSlots] = {};
 
   bool SlotUsed(int slot) const { return coreSlotMask[slot] != 0; }
+  // Whether tray icon `icon` (0-3 the slots, 4 the GPU, 5 the hottest core)
+  // can be shown on this machine.
+  bool TrayIconUsable(int icon) const {
+    if (icon == kGpuIcon) return gpuAvailable;
+    if (icon == kHottestIconIndex) return SlotUsed(0) || SlotUsed(1) || SlotUsed(2) || SlotUsed(3);
+    return icon >= 0 && icon < kCoreSlots && SlotUsed(icon);
+  }
 };
 
 }  // namespace korvath

@@ -10,11 +10,12 @@ SettingsDialog::SettingsDialog(HWND parent, const SettingsDialogLinks& links)
     : Dialog(IDD_SETTINGS, parent), model_(Controls(), *this, links, Prompt()) {}
 
 std::optional<intptr_t> SettingsDialog::HandleMessage(const WindowMessage& message) {
-  // Every button of the template but "Start with Windows" lies between the
-  // first two ids; OK and Cancel come through OnOk and OnCancel.
+  // Every button of the template but the two check boxes below the bottom
+  // buttons lies between the first two ids; OK and Cancel come through OnOk
+  // and OnCancel.
   static constexpr MessageEntry<SettingsDialog> kMessageMap[] = {
       OnCommandRange(IDC_CUSTOM_NORMAL, IDC_GPU_COLOR, kButtonClicked, &SettingsDialog::OnButton),
-      OnCommandRange(IDC_START_WITH_WINDOWS, IDC_START_WITH_WINDOWS, kButtonClicked, &SettingsDialog::OnButton),
+      OnCommandRange(IDC_START_WITH_WINDOWS, IDC_HOTTEST_DISPLAY, kButtonClicked, &SettingsDialog::OnButton),
       OnCommandRange(IDC_TJ_MAX0, IDC_ALARM_GPU, kEditChange, &SettingsDialog::OnEditChange),
       OnCommandRange(IDC_TJ_MAX0, IDC_ALARM_GPU, kEditKillFocus, &SettingsDialog::OnEditKillFocus),
   };

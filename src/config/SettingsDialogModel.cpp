@@ -29,8 +29,6 @@ constexpr uint32_t kHighestAlarm = 125;
 constexpr uint32_t kSecondsPerHour = 3600;
 constexpr int kDefaultLogInterval = 5;
 constexpr int kDefaultGpuAlarm = 100;
-// IconShow keeps bits up to 12 (the icons and what they show).
-constexpr uint32_t kIconShowKnownBits = 0x1FFF;
 
 constexpr int kFontRadios[] = {IDC_FONT_OPTION0, IDC_FONT_OPTION1, IDC_FONT_OPTION2, IDC_FONT_OPTION3};
 
@@ -78,6 +76,7 @@ bool SettingsDialogModel::Transfer(bool save) {
     for (int n = 0; n < kCoreSlots; ++n) dx.ExchangeUnsigned(IDC_TJ_MAX0 + n, tjMax_[n]);
     for (int n = 0; n < kCoreSlots; ++n) dx.ExchangeCheck(IDC_CORE_DISPLAY0 + n, trayCheck_[n]);
     dx.ExchangeCheck(IDC_GPU_DISPLAY, gpuTrayCheck_);
+    dx.ExchangeCheck(IDC_HOTTEST_DISPLAY, hottestTrayCheck_);
     dx.ExchangeRadio({IDC_FONT_OPTION0, IDC_FONT_OPTION1, IDC_FONT_OPTION2, IDC_FONT_OPTION3}, fontIndex_);
     dx.ExchangeCheck(IDC_MINIMIZED, startMinimized_);
     dx.ExchangeCheck(IDC_TASK_BAR, taskBar_);
@@ -170,6 +169,8 @@ void SettingsDialogModel::OnInitDialog() {
     trayCheck_[n] = settings_.SlotUsed(n) && (settings_.iconShow & (1u << n)) ? 1 : 0;
   }
   gpuTrayCheck_ = gpu && (settings_.iconShow & kGpuIconBit) ? 1 : 0;
+  hottestTrayCheck_ = settings_.TrayIconUsable(kHottestIconIndex) && (settings_.iconShow & kHottestIconBit) ? 1 : 0;
+  if (!settings_.TrayIconUsable(kHottestIconIndex)) controls_.Enable(IDC_HOTTEST_DISPLAY, false);
 
   fontIndex_ = settings_.fontNumber;
   startMinimized_ = settings_.startMinimized;
@@ -293,7 +294,8 @@ void SettingsDialogModel::OnClicked(int id) {
     case IDC_MINI_MODE_BACKGROUND:
     case IDC_MINI_MODE_TEXT_COLOR: PickDialogColour(id); return;
     case IDC_GPU_COLOR: PickIconColour(kGpuIcon); return;
-    case IDC_GPU_DISPLAY: ToggleTrayIcon(kGpuIcon); return;
+    case IDC_GPU_DISPLAY: OnTrayCheck(kGpuIcon); return;
+    case IDC_HOTTEST_DISPLAY: OnTrayCheck(kHottestIconIndex); return;
     case IDC_ALARM_EXE: PickAlarmProgram(); return;
     case IDC_CLOCK_MODULATION: OnClockModulationEnable(); return;
     case IDC_CLOCK_MODULATION_UP: OnClockModulationStep(true); return;
@@ -302,7 +304,7 @@ void SettingsDialogModel::OnClicked(int id) {
   }
   if (id >= IDC_CORE_COLOR0 && id < IDC_CORE_COLOR0 + kCoreSlots) return PickIconColour(id - IDC_CORE_COLOR0);
   if (id >= IDC_CORE_DISPLAY0 && id < IDC_CORE_DISPLAY0 + kCoreSlots) {
-    return ToggleTrayIcon(id - IDC_CORE_DISPLAY0);
+    return OnTrayCheck(id - IDC_CORE_DISPLAY0);
   }
 
   bool fontRadio = false;
@@ -385,37 +387,21 @@ void SettingsDialogModel::PickIconColour(int icon) {
   links_.tray.RedrawIcon(icon);
 }
 
-void SettingsDialogModel::ToggleTrayIcon(int icon) {
-  SettingsTrayIcons& tray = links_.tray;
-  uint32_t bit = 1u << icon;
-  auto iconUsed = [this](int i) { return i == kGpuIcon ? settings_.gpuAvailable : settings_.SlotUsed(i); };
-  bool turningOn = (settings_.iconShow & bit) == 0;
-  (icon == kGpuIcon ? gpuTrayCheck_ : trayCheck_[icon]) = turningOn ? 1 : 0;
-  controls_.SetCheck(icon == kGpuIcon ? IDC_GPU_DISPLAY : IDC_CORE_DISPLAY0 + icon, turningOn ? 1 : 0);
-
-  if (!turningOn) {
-    settings_.iconShow &= kIconShowKnownBits & ~bit;
-    tray.DeleteIcon(icon);
-    if (!TrayIconShown()) {
-      SetTaskBarForced();
-      Transfer(false);
-      controls_.Enable(IDC_TASK_BAR, false);
-    }
-  } else {
-    uint32_t previous = settings_.iconShow;
-    // Icons stand in the tray in the order of adding, so all of them are
-    // added again from the GPU down to core 0.
-    for (int i = 0; i < kIconSlots; ++i) {
-      if (iconUsed(i) && (previous & (1u << i))) tray.DeleteIcon(i);
-    }
-    uint32_t selection = previous | bit;
-    for (int i = kIconSlots - 1; i >= 0; --i) {
-      if (iconUsed(i) && (selection & (1u << i))) tray.AddIcon(i);
-    }
-    if (TrayIconShown()) controls_.Enable(IDC_TASK_BAR, true);
-    settings_.iconShow = selection;
+void SettingsDialogModel::OnTrayCheck(int icon) {
+  bool on = ToggleTrayIcon(links_.tray, settings_, icon);
+  int& member = icon == kGpuIcon ? gpuTrayCheck_ : icon == kHottestIconIndex ? hottestTrayCheck_ : trayCheck_[icon];
+  member = on ? 1 : 0;
+  int id = icon == kGpuIcon           ? IDC_GPU_DISPLAY
+           : icon == kHottestIconIndex ? IDC_HOTTEST_DISPLAY
+                                       : IDC_CORE_DISPLAY0 + icon;
+  controls_.SetCheck(id, member);
+  if (!on && !TrayIconShown()) {
+    SetTaskBarForced();
+    Transfer(false);
+    controls_.Enable(IDC_TASK_BAR, false);
+  } else if (on && TrayIconShown()) {
+    controls_.Enable(IDC_TASK_BAR, true);
   }
-  tray.ForceRedraw();
   EnableApply();
 }
 

@@ -125,7 +125,7 @@ class SettingsDialogModel {
   void ValidateTjMax(int slot);
   void ValidateAlarm(int id);
   void ValidateLogInterval();
-  void ToggleTrayIcon(int icon);
+  void OnTrayCheck(int icon);
   void PickDialogColour(int id);
   void PickIconColour(int icon);
   void PickAlarmProgram();
@@ -161,6 +161,7 @@ class SettingsDialogModel {
   uint32_t tjMax_[kCoreSlots] = {};
   int trayCheck_[kCoreSlots] = {};
   int gpuTrayCheck_ = 0;
+  int hottestTrayCheck_ = 0;
   int fontIndex_ = -1;
   int startMinimized_ = 0;
   int taskBar_ = 0;

@@ -161,6 +161,7 @@ bool MainWindow::OnInitDialog() {
   CreateFonts();
   CreateBrushes();
   trayInteraction_ = std::make_unique<TrayInteraction>(monitor_->settings(), *this);
+  trayInteraction_->SetTrayIcons(&monitor_->tray());
   history_ = std::make_unique<HistoryWindow>(
       Handle(), HistoryWindowLinks{*monitor_->history(), monitor_->settings(), seams_.settingsFile, desktop_,
                                    metricsFiles_, seams_.time});

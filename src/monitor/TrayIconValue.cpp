@@ -15,4 +15,14 @@ int TrayIconValue(uint32_t iconShow, int entry, int temperature, int readout, co
   return value;
 }
 
+int HottestIconValue(const CoreReading& core, uint32_t iconShow) {
+  bool distance = (iconShow & kIconShowDistance) != 0;
+  int value = distance ? core.readout : core.temperature;
+  if (!core.hasRecords) return value;
+  if (iconShow & kIconShowMinimum) value = distance ? core.minDistance : core.minTemp;
+  if (iconShow & kIconShowMaximum) value = distance ? core.maxDistance : core.maxTemp;
+  if (iconShow & kIconShowAverage) value = distance ? core.averageDistance : core.averageTemperature;
+  return value;
+}
+
 }  // namespace korvath

@@ -9,7 +9,7 @@ namespace korvath {
 TrayIcons::TrayIcons(AppSettings& settings, TrayShell& shell, TrayIconPainter& painter,
                      IconHandle applicationIcon)
     : settings_(settings), shell_(shell), painter_(painter), applicationIcon_(applicationIcon) {
-  for (int i = 0; i < kTrayIconCount; ++i) {
+  for (int i = 0; i < kAllTrayIcons; ++i) {
     records_[i].id = kTrayIconBaseId + static_cast<uint32_t>(i);
     records_[i].icon = applicationIcon_;
   }
@@ -17,9 +17,11 @@ TrayIcons::TrayIcons(AppSettings& settings, TrayShell& shell, TrayIconPainter& p
 }
 
 TrayIcons::Adding TrayIcons::BeginAdding(const std::array<bool, kTrayIconCount>& present, uint32_t nowTick) {
-  present_ = present;
+  std::copy(present.begin(), present.end(), present_.begin());
+  present_[kHottestIconIndex] = false;
+  for (int slot = 0; slot < kCoreSlots; ++slot) present_[kHottestIconIndex] |= present[slot];
   pendingOrder_.clear();
-  for (int i = kTrayIconCount - 1; i >= 0; --i) {
+  for (int i = kAllTrayIcons - 1; i >= 0; --i) {
     if (!present_[i]) continue;
     records_[i].icon = applicationIcon_;
     records_[i].tip.clear();
@@ -79,7 +81,7 @@ void TrayIcons::FinishAdding() {
 TrayIcons::Adding TrayIcons::OnTaskbarCreated(uint32_t nowTick) {
   addedIcons_.clear();
   pendingOrder_.clear();
-  for (int i = kTrayIconCount - 1; i >= 0; --i) {
+  for (int i = kAllTrayIcons - 1; i >= 0; --i) {
     if (present_[i] && (settings_.iconShow & (1u << i))) pendingOrder_.push_back(i);
   }
   nextToAdd_ = 0;
@@ -90,25 +92,30 @@ TrayIcons::Adding TrayIcons::OnTaskbarCreated(uint32_t nowTick) {
 void TrayIcons::Refresh(const TrayRefreshInput& input) {
   int tipIndex = TipIconIndex();
   if (tipIndex >= 0 && !settings_.trayInfo) records_[tipIndex].tip = input.trayTipText;
-  for (int i = 0; i < kTrayIconCount; ++i) {
-    if (!input.present[i] || (settings_.iconShow & (1u << i)) == 0 || !IsAdded(i)) continue;
+  for (int i = 0; i < kAllTrayIcons; ++i) {
+    bool present = i == kHottestIconIndex ? input.hottestPresent : input.present[i];
+    if (!present || (settings_.iconShow & (1u << i)) == 0 || !IsAdded(i)) continue;
     RefreshIcon(i, input);
   }
 }
 
 void TrayIcons::RefreshIcon(int index, const TrayRefreshInput& input) {
   bool isGpu = index == kGpuIconIndex;
+  bool isHottest = index == kHottestIconIndex;
   bool isTipIcon = index == TipIconIndex();
   TrayIconRecord& record = records_[index];
   if (settings_.trayInfo) {
     record.tip = input.trayTipText;
   } else if (!isTipIcon) {
-    static constexpr const char* kCoreTips[kCoreSlots] = {"Core 0", "Core 1", "Core 2", "Core 3"};
-    record.tip = isGpu ? " GPU " : kCoreTips[index];
+    static constexpr const char* kTips[kAllTrayIcons] = {"Core 0", "Core 1", "Core 2", "Core 3", " GPU ",
+                                                         kHottestCoreText};
+    record.tip = kTips[index];
   }
 
-  int temperature = input.temperature[index];
-  int value = TrayIconValue(settings_.iconShow, index, temperature, isGpu ? 0 : input.readout[index], input.stats);
+  int temperature = isHottest ? input.hottestTemperature : input.temperature[index];
+  int value = isHottest ? input.hottestValue
+                        : TrayIconValue(settings_.iconShow, index, temperature, isGpu ? 0 : input.readout[index],
+                                        input.stats);
   if (value == lastIconValue_[index] && !isTipIcon && !settings_.trayInfo && !settings_.alarm) return;
   lastIconValue_[index] = value;
 
@@ -122,7 +129,10 @@ void TrayIcons::RefreshIcon(int index, const TrayRefreshInput& input) {
     return;
   }
 
-  IconHandle icon = painter_.DrawIcon(TrayIconText(value), settings_.iconTextColor[index], settings_.fontNumber);
+  // The hottest core's icon has no colour setting of its own: it takes core
+  // 0's, the colour of the icon most users keep.
+  uint32_t colour = settings_.iconTextColor[isHottest ? 0 : index];
+  IconHandle icon = painter_.DrawIcon(TrayIconText(value), colour, settings_.fontNumber);
   if (icon == 0) {
     // The old picture stays; forget the value so that the next cycle tries
     // again instead of taking the number as shown.
@@ -136,28 +146,28 @@ void TrayIcons::RefreshIcon(int index, const TrayRefreshInput& input) {
 }
 
 void TrayIcons::DeleteShownIcons() {
-  for (int i = 0; i < kTrayIconCount; ++i) {
+  for (int i = 0; i < kAllTrayIcons; ++i) {
     if ((settings_.iconShow | offered_) & (1u << i)) shell_.DeleteIcon(records_[i]);
   }
   offered_ = 0;
   addedIcons_.clear();
   pendingOrder_.clear();
   nextToAdd_ = 0;
-  for (int i = 0; i < kTrayIconCount; ++i) {
+  for (int i = 0; i < kAllTrayIcons; ++i) {
     records_[i].icon = applicationIcon_;
     drawn_[i].Reset();
   }
 }
 
 bool TrayIcons::AddIcon(int index) {
-  if (index < 0 || index >= kTrayIconCount) return false;
+  if (index < 0 || index >= kAllTrayIcons) return false;
   if (!Offer(index)) return false;
   addedIcons_.push_back(index);
   return true;
 }
 
 void TrayIcons::DeleteIcon(int index) {
-  if (index < 0 || index >= kTrayIconCount) return;
+  if (index < 0 || index >= kAllTrayIcons) return;
   shell_.DeleteIcon(records_[index]);
   addedIcons_.erase(std::remove(addedIcons_.begin(), addedIcons_.end(), index), addedIcons_.end());
 }

@@ -1,6 +1,6 @@
-// The five tray icons (core slots 0-3 and the GPU): adding them in the order
-// GPU, core 3 .. core 0, redrawing their numbers each cycle, blinking during
-// an alarm, and removing them at exit.
+// The six tray icons (core slots 0-3, the GPU and the hottest core): adding
+// them in the order hottest core, GPU, core 3 .. core 0, redrawing their
+// numbers each cycle, blinking during an alarm, and removing them at exit.
 #pragma once
 
 #include <array>
@@ -22,6 +22,8 @@ inline constexpr uint32_t kTrayRetryPeriodMs = 2500;
 // After this long without a notification area, refused icons count as not added.
 inline constexpr uint32_t kTrayRetryLimitMs = 120000;
 inline constexpr int kNoIconValue = -128;
+// The hottest core's icon: its tip, and its item in the tray menu.
+inline constexpr const char* kHottestCoreText = "Hottest core";
 
 // What one cycle hands to the refresh.
 struct TrayRefreshInput {
@@ -32,6 +34,12 @@ struct TrayRefreshInput {
   std::array<int, kCoreSlots> readout = {};
   std::string_view trayTipText;  // the cycle's tip text, valid during the refresh
   bool alarmThisCycle = false;
+  // The hottest core's icon: whether a core has been read, its number for
+  // the display mode (HottestIconValue) and its current temperature, which
+  // the alarm's blinking compares.
+  bool hottestPresent = false;
+  int hottestValue = 0;
+  int hottestTemperature = 0;
 };
 
 class TrayIcons : public SettingsTrayIcons {
@@ -40,8 +48,10 @@ class TrayIcons : public SettingsTrayIcons {
 
   TrayIcons(AppSettings& settings, TrayShell& shell, TrayIconPainter& painter, IconHandle applicationIcon);
 
-  // First tick: adds every present icon whose IconShow bit is set, from 4 down
-  // to 0. A refusal stops the run there (the order of the icons in the tray is
+  // First tick: adds every present icon whose IconShow bit is set, from 5 down
+  // to 0; the hottest core's icon is present on every processor with a core.
+  // It comes first so that the tip icon (the last added) stays the lowest
+  // core's whenever one of those is shown. A refusal stops the run there (the order of the icons in the tray is
   // the order of adding); the caller then arms kTrayRetryTimerId and calls
   // RetryAdding until it answers kDone. When the run is done and no icon was
   // added, the task-bar behaviour is forced on for the run. IconShow keeps
@@ -69,7 +79,12 @@ class TrayIcons : public SettingsTrayIcons {
   bool AddIcon(int index) override;
   void DeleteIcon(int index) override;
   bool AnyIconShown() const override { return !addedIcons_.empty(); }
-  void RedrawIcon(int index) override { lastIconValue_[index] = kNoIconValue; }
+  void RedrawIcon(int index) override {
+    if (index < 0 || index >= kAllTrayIcons) return;
+    lastIconValue_[index] = kNoIconValue;
+    // The hottest core's icon is drawn in core 0's colour.
+    if (index == 0) lastIconValue_[kHottestIconIndex] = kNoIconValue;
+  }
   void ForceRedraw() override { lastIconValue_.fill(kNoIconValue); }
 
   const std::vector<int>& AddedIcons() const { return addedIcons_; }
@@ -88,10 +103,10 @@ class TrayIcons : public SettingsTrayIcons {
   TrayIconPainter& painter_;
   IconHandle applicationIcon_;
 
-  std::array<TrayIconRecord, kTrayIconCount> records_;
-  std::array<OwnedIcon, kTrayIconCount> drawn_;  // what records_ shows, when drawn
-  std::array<bool, kTrayIconCount> present_ = {};
-  std::array<int, kTrayIconCount> lastIconValue_;
+  std::array<TrayIconRecord, kAllTrayIcons> records_;
+  std::array<OwnedIcon, kAllTrayIcons> drawn_;  // what records_ shows, when drawn
+  std::array<bool, kAllTrayIcons> present_ = {};
+  std::array<int, kAllTrayIcons> lastIconValue_;
   std::vector<int> addedIcons_;
 
   uint32_t offered_ = 0;  // bit i: icon i was handed to the shell this run

@@ -11,6 +11,15 @@ constexpr uint32_t kKeepWithoutStatistic = 0x10FF;
 
 }  // namespace
 
+// The menu comes from an icon: hiding the only one would leave a window
+// minimised to the tray with no way back, and while the Settings dialog
+// runs its check box is the one to use.
+bool TrayInteraction::HottestCoreLocked() const {
+  if (settingsOpen) return true;
+  const std::vector<int>& added = icons_->AddedIcons();
+  return (settings_.iconShow & kIconShowHottest) && added.size() == 1 && added.front() == kHottestIconIndex;
+}
+
 void TrayInteraction::OnTrayNotification(uint32_t mouseMessage) {
   if (mouseMessage == kMouseRightButtonDown) {
     int command = window_.RunTrayMenu(BuildMenu());
@@ -43,6 +52,10 @@ std::vector<TrayMenuItem> TrayInteraction::BuildMenu() {
   if (startWithWindows_) {
     items.push_back({kStartWithWindowsText, kTrayCommandStartWithWindows, startWithWindows_->IsOn()});
   }
+  if (icons_ && settings_.TrayIconUsable(kHottestIconIndex)) {
+    items.push_back(
+        {kHottestCoreText, kTrayCommandHottestCore, (show & kIconShowHottest) != 0, HottestCoreLocked()});
+  }
   items.push_back({});
   bool visible = window_.IsVisible();
   if (visible) items.push_back({"Minimize", kTrayCommandMinimize});
@@ -65,6 +78,9 @@ void TrayInteraction::RunCommand(int command) {
       if (startWithWindows_) startWithWindows_->Change(!startWithWindows_->IsOn());
       break;
     case kTrayCommandHistory: window_.ShowHistory(); break;
+    case kTrayCommandHottestCore:
+      if (icons_ && !HottestCoreLocked()) ToggleTrayIcon(*icons_, settings_, kHottestIconIndex);
+      break;
     case kTrayCommandMinimize:
       if (windowRestored) {
         window_.Minimize();

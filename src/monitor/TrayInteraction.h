@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/AppSettings.h"
+#include "monitor/TrayIcons.h"
 #include "monitor/TrayWindow.h"
 #include "resources/Version.h"
 
@@ -29,6 +30,7 @@ enum TrayCommand : int {
   kTrayCommandDistance = 32778,
   kTrayCommandStartWithWindows = 32801,
   kTrayCommandHistory = 32800,
+  kTrayCommandHottestCore = 32802,
 };
 
 inline constexpr uint32_t kMouseRightButtonDown = 0x204;
@@ -43,6 +45,8 @@ class TrayInteraction {
 
   // The menu offers "Start with Windows" once it is given.
   void SetStartWithWindows(StartWithWindows* startWithWindows) { startWithWindows_ = startWithWindows; }
+  // The menu offers the hottest core's icon once the icons are given.
+  void SetTrayIcons(TrayIcons* icons) { icons_ = icons; }
 
   std::vector<TrayMenuItem> BuildMenu();
   void RunCommand(int command);
@@ -59,9 +63,12 @@ class TrayInteraction {
   bool settingsOpen = false;  // greys "Exit" while the Settings dialog runs
 
  private:
+  bool HottestCoreLocked() const;
+
   AppSettings& settings_;
   TrayWindow& window_;
   StartWithWindows* startWithWindows_ = nullptr;
+  TrayIcons* icons_ = nullptr;
 };
 
 }  // namespace korvath

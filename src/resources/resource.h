@@ -120,6 +120,7 @@
 #define IDC_APPLY 1088
 // Below the dialog's bottom buttons.
 #define IDC_START_WITH_WINDOWS 1271
+#define IDC_HOTTEST_DISPLAY 1272
 
 // Sensor Test (dialog 148): the movement row, then the cool down table by
 // row caption, four core cells and the CPU Load cell of each row.

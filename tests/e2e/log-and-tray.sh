@@ -23,7 +23,8 @@
 # Run 6: "/startup on|off" adds and removes the Task Scheduler task (read
 # back from the file Wine's scheduler keeps), a wrong switch fails with a
 # line on stderr; with the program minimised to the tray, its menu's "Start
-# with Windows" adds and removes the task, and a second start brings the
+# with Windows" adds and removes the task, its "Hottest core" adds that icon
+# (saved in IconShow at exit), and a second start brings the
 # window back and ends with 0, writing no log of its own; one that finds a
 # Korvath of another session (the probe holds its machine-wide mutex) says so.
 #
@@ -445,6 +446,14 @@ check_eq "run 6: the tray item adds the task for this copy" "present $sim_window
 toggle_startup
 check_eq "run 6: the tray item again removes it" absent "$(wait_task absent && echo absent || echo present)"
 
+# "Hottest core", the tenth item, adds the hottest core's icon beside core 0's.
+if open_tray_menu "$window" "$pid" >/dev/null; then
+  for i in $(seq 1 10); do probe key "$window" Down >/dev/null; done
+  probe key "$window" Enter >/dev/null
+fi
+for i in $(seq 1 20); do [ "$(tray_icons | wc -l)" -ge 2 ] && break; sleep 0.5; done
+check_eq "run 6: the tray item adds the hottest core's icon" 2 "$(tray_icons | wc -l)"
+
 # A second start from another folder: the first's window comes back, the
 # second ends with 0 within 5 seconds and writes no log where it started.
 mkdir -p "$E2E_TEMP/second"
@@ -459,6 +468,8 @@ check_eq "run 6: one log, the first's, still written" "no yes" \
   "$([ -e "$E2E_TEMP/second/KorvathLog.txt" ] && echo yes || echo no) $([ "$(line_count "$txt")" -ge $((lines_before + 2)) ] && echo yes || echo no)"
 probe key "$window" Esc >/dev/null
 check_eq "run 6: Esc ends the first with 0" 0 "$(wait_exit "$pid" 30)"
+check_eq "run 6: the hottest core's icon is saved with core 0's" "IconShow=33" \
+  "$(grep -a '^IconShow=' "$ini" | tr -d '\r')"
 
 # Another session's Korvath holds the machine-wide mutex.
 "$WINE64" "$E2E_PROBE" hold-mutex 'Global\Korvath-sim.MachineInstance' 20 >"$E2E_TEMP/held" 2>&1 &

@@ -3,7 +3,8 @@
 # main window's button beside it, live changes showing in the main window at
 # the next cycle, Enter validating the focused edit, OK writing exactly the
 # dialog's keys in their order, Cancel and Esc putting the opening state
-# back (Esc from an edit too), the colour picker owned by the dialog, "Start
+# back (Esc from an edit too) but not a tray check ("Hottest core tray
+# icon"), the colour picker owned by the dialog, "Start
 # with Windows" showing the scheduler's task and changing it on OK only;
 # then mini mode entered and left by double-clicks (client area read
 # back) and the anchor set with Shift + right double-click. Screenshots of
@@ -211,6 +212,8 @@ if wait_window Settings 20 "$pid" >/dev/null; then
   probe focus Settings 1 >/dev/null
   check_eq "main window at TjMax 90 by the next cycle" 52 "$(wait_text "$main" 1001 52 10)"
   probe click Settings 1078 >/dev/null
+  check_eq "Hottest core tray icon clear" 0 "$(probe check Settings 1272)"
+  probe click Settings 1272 >/dev/null  # a tray check: at once, and Cancel keeps it
   probe click Settings 2 >/dev/null
   probe wait-closed Settings 20 || check_eq "Cancel closes the dialog" closed open
   check_eq "Cancel: main window back at TjMax 120" 82 "$(wait_text "$main" 1001 82 10)"
@@ -226,7 +229,8 @@ fi
 # nothing.
 probe click "$main" 1082 >/dev/null
 if dialog=$(wait_window Settings 20 "$pid"); then
-  check_eq "after Cancel: Log File still on, TjMax 120" "1 120" "$(probe check Settings 1078) $(probe text Settings 1064)"
+  check_eq "after Cancel: Log File still on, TjMax 120, the hottest core's icon kept" "1 120 1" \
+    "$(probe check Settings 1078) $(probe text Settings 1064) $(probe check Settings 1272)"
   probe click Settings 1091 >/dev/null
   if colour=$(wait_window Color 20 "$pid"); then
     check_eq "colour picker owned by Settings, which takes no input" "$dialog caption \"Settings\" enabled 0" \
@@ -292,6 +296,7 @@ probe key "$main" Esc >/dev/null
 check_eq "Esc ends the program with 0" 0 "$(wait_exit "$pid" 30)"
 check_eq "window state written after the dialog's keys" "MiniMode=0 AnchorXY=$(( (top + 8192) * 65536 + left + 8192 ))" \
   "$(grep -E '^MiniMode=' "$settings" | tr -d '\r') $(grep -E '^AnchorXY=' "$settings" | tr -d '\r')"
+check_eq "the hottest core's icon saved at exit" "IconShow=33" "$(grep -E '^IconShow=' "$settings" | tr -d '\r')"
 
 # The prefix is shared with the other scripts: the task goes.
 "$WINE64" "$folder/korvath-sim.exe" /startup off >/dev/null 2>&1

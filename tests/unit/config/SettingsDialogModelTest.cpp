@@ -30,7 +30,7 @@ InMemoryControlSurface DialogControls() {
   InMemoryControlSurface controls;
   for (int id : {kOkButton, kCancelButton, 1088, 1063, 1079, 1105, 1106, 1049, 1036, 1037, 1038, 1081, 1083, 1080,
                  1078, 1104, 1095, 1086, 1101, 1100, 1107, 1009, 1011, 1119, 1012, 1117, 1118, 1142, 1143, 1170,
-                 1013}) {
+                 1013, 1272}) {
     controls.Add(id);
   }
   for (int n = 0; n < 4; ++n) {
@@ -252,6 +252,30 @@ TEST(SettingsDialogModel, TrayIconsKeepTheirOrderAndTheTaskBarFallback) {
   rig.model->OnClicked(1073);
   EXPECT_TRUE(rig.controls.IsEnabled(1083));
   EXPECT_EQ(rig.settings.taskBar, 1);
+}
+
+// The hottest core's icon comes before all others, so core 0 keeps the tip;
+// like the other tray checks it acts at once and Cancel keeps it.
+TEST(SettingsDialogModel, HottestCoreCheckAddsItsIconFirstAndSurvivesCancel) {
+  Rig rig;
+  rig.Open();
+  EXPECT_EQ(rig.controls.GetCheck(1272), 0);
+  rig.shell.calls.clear();
+  rig.model->OnClicked(1272);
+  EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"delete 4294", "add 4299", "add 4294"}));
+  EXPECT_EQ(rig.tray.AddedIcons(), (std::vector<int>{5, 0}));
+  EXPECT_EQ(rig.settings.iconShow, 0x21u);
+  EXPECT_EQ(rig.controls.GetCheck(1272), 1);
+  rig.model->OnClicked(1073);
+  EXPECT_EQ(rig.tray.AddedIcons(), std::vector<int>{5});
+  EXPECT_TRUE(rig.controls.IsEnabled(1083));
+  rig.model->OnCancel();
+  EXPECT_EQ(rig.settings.iconShow, 0x20u);
+
+  rig.Open();
+  EXPECT_EQ((std::vector<int>{rig.controls.GetCheck(1272), rig.controls.GetCheck(1073)}), (std::vector<int>{1, 0}));
+  rig.model->OnOK();
+  EXPECT_NE(std::find(rig.store.writes.begin(), rig.store.writes.end(), "IconShow=32"), rig.store.writes.end());
 }
 
 // The task bar a run forced on (no tray icon) is the run's, not the user's:

@@ -80,6 +80,53 @@ TEST(TrayIcons, AddsGpuThenCoresDownwardsAndTipsTheLowest) {
   EXPECT_EQ(rig.Tip(4295), rig.input.trayTipText);
 }
 
+// Added before the others, so the lowest core icon keeps the tip; drawn
+// from the value the monitor chose, blinking by the hottest core's own
+// temperature.
+TEST(TrayIcons, HottestCoreIconComesFirstAndBlinksByItsTemperature) {
+  TrayRig rig;
+  rig.settings.iconShow = 0x1023;
+  rig.settings.alarm = true;
+  rig.settings.alarm1 = 80;
+  rig.icons.BeginAdding(kTwoCoresAndGpu, 0);
+  EXPECT_EQ(rig.tray.calls, (std::vector<std::string>{"add 4299", "add 4295", "add 4294"}));
+  EXPECT_EQ(rig.icons.TipIconIndex(), 0);
+  rig.SetTemperatures(85, 47, 0);
+  rig.input.alarmThisCycle = true;
+  rig.Cycle();  // no core read yet: the icon stays as added
+  EXPECT_EQ(rig.Picture(4299), "app");
+
+  rig.input.hottestPresent = true;
+  rig.input.hottestValue = 15;  // distance mode: the readout
+  rig.input.hottestTemperature = 85;
+  std::vector<std::string> pictures;
+  for (int i = 0; i < 3; ++i) {
+    rig.Cycle();
+    pictures.push_back(rig.Picture(4299));
+  }
+  EXPECT_EQ(pictures, (std::vector<std::string>{"15", "app", "15"}));
+  EXPECT_EQ(rig.Tip(4299), "Hottest core");
+  rig.settings.alarm = false;
+  rig.input.alarmThisCycle = false;
+  rig.Cycle();
+  rig.icons.RedrawIcon(0);  // core 0's colour changed, which this icon shares; core 0 shows its readout
+  rig.Cycle();
+  EXPECT_EQ(rig.tray.calls, (std::vector<std::string>{"modify 4294 0", "modify 4299 15"}));
+
+  // Alone in the tray it carries the all-cores tip.
+  TrayRig alone;
+  alone.settings.iconShow = 0x20;
+  alone.icons.BeginAdding(kTwoCoresAndGpu, 0);
+  alone.input.trayTipText = "Hottest: Core 13 (E)  71\xC2\xB0" "C";
+  alone.input.hottestPresent = true;
+  alone.input.hottestValue = 71;
+  alone.Cycle();
+  EXPECT_EQ(alone.Tip(4299), alone.input.trayTipText);
+  alone.tray.calls.clear();
+  alone.icons.DeleteShownIcons();
+  EXPECT_EQ(alone.tray.calls, std::vector<std::string>{"delete 4299"});
+}
+
 TEST(TrayIcons, NoGpuAndNoShownIconFallBackToTheTaskBar) {
   TrayRig rig;
   rig.settings.iconShow = 0x1010;  // only the GPU icon, which is not read
@@ -157,6 +204,29 @@ TEST(TrayIcons, ValueFollowsTheDisplayMode) {
     EXPECT_EQ(rig.Picture(4294), c.core) << std::hex << c.mode;
     EXPECT_EQ(rig.Picture(4298), c.gpu) << std::hex << c.mode;
   }
+}
+
+TEST(TrayIcons, HottestIconValueFollowsTheDisplayMode) {
+  CoreReading core;
+  core.hasReading = core.hasRecords = true;
+  core.temperature = 50;
+  core.readout = 45;
+  core.minTemp = 40;
+  core.maxTemp = 70;
+  core.minDistance = 30;
+  core.maxDistance = 60;
+  core.averageTemperature = 51;
+  core.averageDistance = 52;
+  std::vector<int> values;
+  for (uint32_t mode : {0x0000u, 0x0200u, 0x0400u, 0x0800u, 0x1000u, 0x1200u, 0x1400u, 0x1800u, 0x0600u}) {
+    values.push_back(HottestIconValue(core, 0x20 | mode));
+  }
+  EXPECT_EQ(values, (std::vector<int>{50, 40, 70, 51, 45, 30, 60, 52, 70}));
+  // Reset, and the core not read since: its records are empty markers.
+  core.hasRecords = false;
+  core.minTemp = kMinTempStart;
+  EXPECT_EQ((std::vector<int>{HottestIconValue(core, 0x200), HottestIconValue(core, 0x1200)}),
+            (std::vector<int>{50, 45}));
 }
 
 TEST(TrayIcons, AverageRightAfterResetIsTheCurrentValue) {

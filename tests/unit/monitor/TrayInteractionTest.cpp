@@ -7,6 +7,7 @@
 #include "platform/TextFormat.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedTaskScheduler.h"
+#include "platform/sim/SimulatedTray.h"
 
 namespace korvath {
 namespace {
@@ -124,6 +125,36 @@ TEST(TrayInteraction, ModeCommandsKeepTheIconBits) {
   rig.Choose(kTrayCommandReset);
   rig.Choose(kTrayCommandHistory);
   EXPECT_EQ(rig.window.calls, (std::vector<std::string>{"reset", "history"}));
+}
+
+// The item toggles the icon as the Settings dialog's check does, but never
+// takes away the last icon the menu came from, nor acts under the dialog.
+TEST(TrayInteraction, HottestCoreItemShowsAndHidesItsIcon) {
+  InteractionRig rig;
+  rig.settings.coreSlotMask[0] = 1;
+  rig.settings.coreSlotMask[1] = 2;
+  SimulatedTray shell;
+  TrayIcons icons(rig.settings, shell, shell, SimulatedTray::kApplicationIcon);
+  icons.BeginAdding({true, true, false, false, false}, 0);
+  rig.tray.SetTrayIcons(&icons);
+  rig.Choose(kTrayCommandHottestCore);
+  EXPECT_EQ(rig.window.MenuText().substr(rig.window.MenuText().find("Reset")),
+            "Reset|History...|Hottest core|-|Minimize|Exit|");
+  EXPECT_EQ(icons.AddedIcons(), (std::vector<int>{5, 0}));
+  EXPECT_EQ(rig.settings.iconShow, 0x21u);
+
+  ToggleTrayIcon(icons, rig.settings, 0);
+  rig.Choose(kTrayCommandHottestCore);
+  EXPECT_NE(rig.window.MenuText().find("|Hottest core*~|"), std::string::npos);
+  EXPECT_EQ(icons.AddedIcons(), std::vector<int>{5});
+  ToggleTrayIcon(icons, rig.settings, 0);
+  rig.tray.settingsOpen = true;
+  rig.Choose(kTrayCommandHottestCore);
+  EXPECT_EQ(rig.settings.iconShow, 0x21u);
+  rig.tray.settingsOpen = false;
+  rig.Choose(kTrayCommandHottestCore);
+  EXPECT_EQ(icons.AddedIcons(), std::vector<int>{0});
+  EXPECT_EQ(rig.settings.iconShow, 0x01u);
 }
 
 TEST(TrayInteraction, MinimizeAndRestoreRules) {

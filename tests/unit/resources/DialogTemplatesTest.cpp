@@ -325,7 +325,7 @@ TEST(DialogTemplates, SettingsLayoutAndTabOrder) {
       {1078, 49, 251, 11, 12},  {1079, 70, 251, 29, 12},  {1107, 218, 251, 11, 12}, {1081, 49, 268, 11, 12},
       {1080, 100, 268, 11, 12}, {1083, 160, 268, 11, 12}, {1095, 218, 268, 11, 12}, {1063, 4, 291, 48, 14},
       {1, 91, 291, 48, 14},     {2, 141, 291, 48, 14},    {1088, 191, 291, 48, 14},
-      {1271, 6, 310, 120, 12},
+      {1271, 6, 310, 120, 12},  {1272, 130, 310, 100, 12},
   };
   std::vector<int> columns = Row(92, 36, 4);
   for (int slot = 0; slot < 4; ++slot) {
@@ -347,7 +347,7 @@ TEST(DialogTemplates, SettingsLayoutAndTabOrder) {
   for (size_t i = 0; i < leading.size(); ++i) order.push_back(dialog.controls[i].id);
   EXPECT_EQ(order, leading);
   std::set<int> among = {1086, 1101, 1100, 1107, 1009, 1011, 1113, 1114, 1115, 1116,
-                         1119, 1012, 1117, 1118, 1142, 1143, 1170, 1013, 1271, -1};
+                         1119, 1012, 1117, 1118, 1142, 1143, 1170, 1013, 1271, 1272, -1};
   std::set<int> tabStops;
   for (size_t i = 0; i < dialog.controls.size(); ++i) {
     const Control& control = dialog.controls[i];
@@ -370,7 +370,7 @@ TEST(DialogTemplates, SettingsLayoutAndTabOrder) {
            {1, "OK"}, {2, "Cancel"}, {1088, "Apply"}, {1063, "Defaults"}, {1086, "Set TJ Max"},
            {1113, "Background"}, {1114, "Text Color"}, {1115, "Background"}, {1116, "Text Color"},
            {1170, "GPU"}, {1091, "Core 0"}, {1094, "Core 3"}, {1117, "+"}, {1118, "-"}, {1142, "Alarm EXE"},
-           {1271, "Start with Windows"}})
+           {1271, "Start with Windows"}, {1272, "Hottest core tray icon"}})
     ExpectText(dialog, id, text);
   std::vector<std::string> texts = dialog.Texts();
   for (const char* label : {"Temperature Settings", "Dialog Color", "System Tray Settings", "Other Settings",
