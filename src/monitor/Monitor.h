@@ -27,6 +27,7 @@
 #include "monitor/MetricsFile.h"
 #include "monitor/TemperatureLog.h"
 #include "monitor/TrayIcons.h"
+#include "monitor/TrayTipText.h"
 #include "monitor/WindowPlacement.h"
 #include "platform/TrayShell.h"
 #include "ui/DisplayTexts.h"
@@ -161,6 +162,7 @@ class Monitor {
   void SampleCores();
   void SetExtraCoreTexts(const ExtraCore& core, int number);
   void SetPackageTexts();
+  void BuildTrayTip();
   void ReadGpu();
   void RefreshTrayIcons();
   void UpdateTitleOrZOrder();
@@ -200,6 +202,8 @@ class Monitor {
   // them without allocating.
   std::vector<int> logTemperatures_;
   std::vector<CoreMetrics> metricsCores_;
+  std::vector<TipCore> tipCores_;
+  std::array<int, kMaxPackages> tipPackages_ = {};
   // The history, what feeds each of its series, and the values of one
   // second, all sized once at start-up.
   struct HistorySource {

@@ -7,6 +7,8 @@
 
 #include "hw/ClockDisplay.h"
 #include "monitor/ExtraCoreControls.h"
+#include "monitor/TrayIconValue.h"
+#include "monitor/TrayTipText.h"
 #include "platform/TextFormat.h"
 #include "platform/TimeSource.h"
 #include "resources/resource.h"
@@ -89,6 +91,7 @@ void Monitor::UpdateMonitor() {
   SampleCores();
   packages_.Sample(access_);
   SetPackageTexts();
+  BuildTrayTip();
   if (gpuReading_) ReadGpu();
   // The missing-alarm-file box runs a message loop; cycles may nest here.
   if (alarms_.AlarmThisCycle()) alarms_.RunActions(temperatures_.stats().cycleCount);
@@ -109,7 +112,6 @@ void Monitor::UpdateMonitor() {
 // gives what "%d" gives, without a pass through the printf machinery.
 void Monitor::SampleCores() {
   const std::string& suffix = settings_.degreeSuffix;
-  trayTipText_.clear();
   titleText_.clear();
   for (int slot = 0; slot < kCoreSlots; ++slot) {
     if (cpu_.coreSlotMask[slot] == 0) continue;
@@ -119,13 +121,7 @@ void Monitor::SampleCores() {
     if (!temperatures_.hasReading(slot)) continue;
     int temperature = temperatures_.sample(slot).temperature;
     std::string value = std::to_string(temperature);
-    if (trayTipText_.empty()) {
-      trayTipText_.append("Core ").append(1, static_cast<char>('0' + slot)).append(":  ");
-    } else {
-      trayTipText_.append("\nCore ").append(1, static_cast<char>('0' + slot)).append(":  ");
-      titleText_ += ' ';
-    }
-    trayTipText_.append(value).append(suffix);
+    if (!titleText_.empty()) titleText_ += ' ';
     titleText_.append(value).append(suffix);
     alarms_.CheckCpu(temperature);
   }
@@ -159,6 +155,23 @@ void Monitor::SetExtraCoreTexts(const ExtraCore& core, int number) {
   texts_.Set(ExtraCoreControlId(number, CoreField::kTemperature), std::to_string(sample.temperature));
 }
 
+// Every core read so far, and the packages read in this cycle: the list of
+// cores while it fits the shell's tip, else the hottest ones.
+void Monitor::BuildTrayTip() {
+  size_t count = 0;
+  for (int number = 0; number < temperatures_.displayCoreCount(); ++number) {
+    const CoreReading core = temperatures_.Core(number);
+    if (!core.present || !core.hasReading) continue;
+    tipCores_[count++] = {number, core.type, core.temperature};
+  }
+  size_t packages = 0;
+  for (const std::optional<int>& temperature : packages_.temperatures()) {
+    if (temperature) tipPackages_[packages++] = *temperature;
+  }
+  BuildTrayTipText(std::span<const TipCore>(tipCores_.data(), count),
+                   std::span<const int>(tipPackages_.data(), packages), settings_.degreeSuffix, trayTipText_);
+}
+
 // A package not read in this cycle shows nothing rather than an old number.
 void Monitor::SetPackageTexts() {
   std::span<const std::optional<int>> temperatures = packages_.temperatures();
@@ -190,6 +203,13 @@ void Monitor::RefreshTrayIcons() {
     if (!temperatures_.hasReading(slot)) input.present[slot] = false;
   }
   input.temperature[kGpuIconIndex] = gpu_.lastGpuTemperature();
+  const int hottest = temperatures_.HottestCore();
+  input.hottestPresent = hottest >= 0;
+  if (input.hottestPresent) {
+    const CoreReading core = temperatures_.Core(hottest);
+    input.hottestValue = HottestIconValue(core, settings_.iconShow);
+    input.hottestTemperature = core.temperature;
+  }
   tray_.Refresh(input);
 }
 

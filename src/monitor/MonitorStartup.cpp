@@ -37,6 +37,7 @@ std::optional<FatalError> Monitor::StartUp() {
   temperatures_.SetExtraCores(FindExtraCores(access_, ReportsTjMax(identity_.signature), identity_.tjMax[0]));
   logTemperatures_.resize(static_cast<size_t>(temperatures_.displayCoreCount()));
   metricsCores_.resize(static_cast<size_t>(temperatures_.displayCoreCount()));
+  tipCores_.resize(static_cast<size_t>(temperatures_.displayCoreCount()));
   texts_.Set(IDC_MODEL_NUMBER, identity_.ModelText());
 
   settings_ = ReadSettings(seams_.settingsFile, CollectStartupFacts(), clockModulation_);

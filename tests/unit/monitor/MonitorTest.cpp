@@ -805,7 +805,7 @@ TEST(Monitor, HistoryKeepsEveryCycleWithGapsAndOutlivesReset) {
 TEST(Monitor, EveryCoreOfAHybridProcessorIsMonitored) {
   MonitorRig rig(testing::LoadMachine("i9-12900k"),
                  "LogFile=1\nLogInterval=1\nHDWrite=1\nAlarm=1\nAlarm1=50\nTjMax13=120\nIdle12=-5.0\n"
-                 "MetricsFile=korvath.prom\n");
+                 "MetricsFile=korvath.prom\nIconShow=33\n");
   ASSERT_FALSE(rig.StartUp().has_value());
   const TemperatureMonitor& temperatures = rig.monitor->temperatures();
   ASSERT_EQ(temperatures.displayCoreCount(), 16);
@@ -818,6 +818,8 @@ TEST(Monitor, EveryCoreOfAHybridProcessorIsMonitored) {
   EXPECT_EQ(rig.Text(PackageControlId(0)), "47\xC2\xB0" "C");
   EXPECT_EQ(temperatures.Core(8).type, CoreType::kEfficient);
   EXPECT_EQ(temperatures.HottestCore(), 13);
+  EXPECT_EQ(rig.monitor->trayTipText(), "Hottest: Core 13 (E)  52\xC2\xB0" "C\nHottest P: Core 3  45\xC2\xB0" "C\n"
+                                        "Package:  47\xC2\xB0" "C");
   // Only core 13 reaches Alarm1.
   EXPECT_TRUE(rig.monitor->alarms().CpuAlarmThisCycle());
   ASSERT_EQ(rig.files.writes.size(), 1u);
@@ -839,6 +841,10 @@ TEST(Monitor, EveryCoreOfAHybridProcessorIsMonitored) {
   EXPECT_EQ(rig.Text(ExtraCoreControlId(13, CoreField::kMaximum)), "");
   rig.Tick();
   EXPECT_EQ(temperatures.Core(13).maxTemp, 52);
+  // The hottest core's icon, which blinks with the alarm on odd cycles.
+  EXPECT_EQ(rig.tray.Shown().at(4299).picture, "app");
+  rig.Tick();
+  EXPECT_EQ(rig.tray.Shown().at(4299).picture, "52");
 }
 
 TEST(Monitor, AnchorNeverSetIsTheOrigin) {
