@@ -12,6 +12,9 @@
 namespace korvath {
 
 inline constexpr int kIconSlots = kCoreSlots + 1;  // the GPU is icon 4
+// The settings file's TjMax and Idle keys reach this many cores; beyond the
+// slots they have no dialog controls.
+inline constexpr int kSettingCores = 64;
 inline constexpr int kGpuIcon = 4;
 inline constexpr uint32_t kGpuIconBit = 0x10;
 inline constexpr int kTrayIconCount = kIconSlots;
@@ -103,6 +106,10 @@ struct AppSettings {
   int tjMax[kCoreSlots] = {};          // in force: detected, or the TjMax override
   int tjMaxDetected[kCoreSlots] = {};  // what Defaults in the Settings dialog returns to
   int idleCalibration[kCoreSlots] = {};  // tenths of a degree, -199..99
+  // Cores 4-63 (entries 0-3 unused): read from the file, never written. An
+  // override of 0 keeps the detected TjMax.
+  int coreTjMaxOverride[kSettingCores] = {};
+  int coreIdleCalibration[kSettingCores] = {};
   uint32_t iconTextColor[kIconSlots] = {0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
 
   int logInterval = 5;

@@ -112,6 +112,10 @@ AppSettings ReadSettings(ProfileStore& store, const StartupFacts& facts, ClockMo
     s.tjMax[n] = tjMaxOverride != 0 ? tjMaxOverride : facts.detectedTjMax[n];
     s.idleCalibration[n] = ConvertIdleText(ReadText(store, key::kIdle, SlotKey(key::kIdle, n)));
   }
+  for (int n = kCoreSlots; n < facts.displayCoreCount && n < kSettingCores; ++n) {
+    s.coreTjMaxOverride[n] = ReadNumber(store, key::kTjMax, SlotKey(key::kTjMax, n));
+    s.coreIdleCalibration[n] = ConvertIdleText(ReadText(store, key::kIdle, SlotKey(key::kIdle, n)));
+  }
 
   s.logInterval = ReadNumber(store, key::kLogInterval);
   s.logFile = ReadNumber(store, key::kLogFile);

@@ -21,6 +21,8 @@ struct StartupFacts {
   int coreCount = 0;
   int signature = 0;
   int detectedTjMax[kCoreSlots] = {};
+  // Slots and the cores beyond them: how many TjMax and Idle keys to read.
+  int displayCoreCount = kCoreSlots;
   uint32_t coreSlotMask[kCoreSlots] = {};
   // The core of each of processors 0-7 (-1 where not known): the Skull
   // setting never puts two threads of one core into two slots.

@@ -2,10 +2,15 @@
 // and keeps the statistics and the main window's per-slot texts.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "hw/CoreType.h"
 #include "hw/CpuInfo.h"
+#include "hw/ExtraCores.h"
 #include "hw/TemperatureStats.h"
 #include "hw/ThermalSample.h"
 
@@ -14,6 +19,31 @@ namespace korvath {
 class DisplayTexts;
 class MsrAccess;
 class TimeSource;
+
+// What every consumer of a core's numbers needs, for any display core: 0-3
+// are the slots, 4 on the extra cores in their order.
+struct CoreReading {
+  bool present = false;     // the core exists
+  bool hasReading = false;  // read at least once
+  bool readNow = false;     // read in this cycle
+  CoreType type = CoreType::kUnknown;
+  int temperature = 0;
+  int readout = 0;
+  bool hotNow = false;
+  bool hotLogged = false;
+  std::string_view statusText;
+  bool hasRecords = false;  // false until read and again after a Reset
+  int minTemp = 0;
+  int maxTemp = 0;
+  int minDistance = 0;
+  int maxDistance = 0;
+  int averageTemperature = 0;
+  int averageDistance = 0;
+  std::tm minTime = {};
+  std::tm maxTime = {};
+  int tjMax = 0;
+  uint64_t readFailures = 0;
+};
 
 class TemperatureMonitor {
  public:
@@ -28,6 +58,20 @@ class TemperatureMonitor {
   bool SampleCoreTemperature(int slot);
   // Slots 0-3 in order, skipping absent ones.
   void SampleAllCores();
+  // One extra core: read on its own processor, decoded and recorded like a
+  // slot, without texts; its change says which records are new.
+  bool SampleExtraCore(ExtraCore& core);
+
+  // Start-up: the cores beyond the slots.
+  void SetExtraCores(std::vector<ExtraCore> cores) { extraCores_ = std::move(cores); }
+  std::vector<ExtraCore>& extraCores() { return extraCores_; }
+  const std::vector<ExtraCore>& extraCores() const { return extraCores_; }
+  // The slots, present or not, and the extra cores.
+  int displayCoreCount() const { return kCoreSlots + static_cast<int>(extraCores_.size()); }
+  CoreReading Core(int displayCore) const;
+  // The present core read at least once with the highest temperature, the
+  // lowest number on a tie; -1 before any reading.
+  int HottestCore() const;
   // The GPU as entry 4 of the statistics, without any text.
   void RecordGpuTemperature(int temperature);
   // Clears records, sums, the cycle count and the sixteen record texts; the
@@ -52,7 +96,10 @@ class TemperatureMonitor {
   DisplayTexts& texts_;
   ThermalSample samples_[kCoreSlots];
   bool hasReading_[kCoreSlots] = {};
+  bool readNow_[kCoreSlots] = {};
+  uint64_t readFailures_[kCoreSlots] = {};
   TemperatureStats stats_;
+  std::vector<ExtraCore> extraCores_;
 };
 
 // "%H:%M:%S" of a calendar time.

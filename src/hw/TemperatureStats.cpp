@@ -1,14 +1,11 @@
 #include "hw/TemperatureStats.h"
 
 namespace korvath {
-namespace {
 
 int RoundedAverage(int64_t sum, uint64_t cycles) {
   if (cycles == 0) return 0;
   return static_cast<int>(static_cast<double>(sum) / static_cast<double>(cycles) + 0.5);
 }
-
-}  // namespace
 
 TemperatureStats::RecordChange TemperatureStats::RecordTemperature(int entry, int temperature,
                                                                    const std::tm& now) {

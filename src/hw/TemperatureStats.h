@@ -14,6 +14,9 @@ inline constexpr int kGpuEntry = kCoreSlots;
 inline constexpr int kMinTempStart = 128;
 inline constexpr int kMaxTempStart = -64;
 
+// A sum over the cycles counted, rounded half up; 0 before the first cycle.
+int RoundedAverage(int64_t sum, uint64_t cycles);
+
 struct TemperatureStats {
   int minTemp[kStatEntries] = {128, 128, 128, 128, 128};
   int maxTemp[kStatEntries] = {-64, -64, -64, -64, -64};

@@ -38,10 +38,18 @@ void AppendSample(std::string& out, std::string_view name, std::string_view valu
   out.append(name).append(1, ' ').append(value).append(1, '\n');
 }
 
-void AppendCoreSample(std::string& out, std::string_view name, int core, int64_t value) {
-  out.append(name).append("{core=\"");
-  AppendInteger(out, core);
-  out.append("\"} ");
+// The label set of one core: its number, and its type where it has one.
+void AppendCoreLabels(std::string& out, const CoreMetrics& core) {
+  out.append("core=\"");
+  AppendInteger(out, core.slot);
+  out += '"';
+  if (core.type != CoreType::kUnknown) out.append(",type=\"").append(CoreTypeName(core.type)).append(1, '"');
+}
+
+void AppendCoreSample(std::string& out, std::string_view name, const CoreMetrics& core, int64_t value) {
+  out.append(name).append(1, '{');
+  AppendCoreLabels(out, core);
+  out.append("} ");
   AppendInteger(out, value);
   out += '\n';
 }
@@ -51,12 +59,11 @@ void AppendCoreSample(std::string& out, std::string_view name, int core, int64_t
 void AppendCoreGauge(std::string& out, const MetricsReadings& readings, std::string_view name,
                      std::string_view help, int CoreMetrics::*field, bool CoreMetrics::*when) {
   bool any = false;
-  for (int i = 0; i < readings.coreCount; ++i) {
-    const CoreMetrics& core = readings.cores[static_cast<size_t>(i)];
+  for (const CoreMetrics& core : readings.cores) {
     if (!(core.*when)) continue;
     if (!any) AppendFamily(out, name, "gauge", help);
     any = true;
-    AppendCoreSample(out, name, core.slot, core.*field);
+    AppendCoreSample(out, name, core, core.*field);
   }
 }
 
@@ -209,28 +216,26 @@ void AppendMetricsReadings(const MetricsReadings& readings, std::string& out) {
 
   constexpr std::string_view kStatus = "korvath_core_thermal_status";
   bool statusFamily = false;
-  for (int i = 0; i < readings.coreCount; ++i) {
-    const CoreMetrics& core = readings.cores[static_cast<size_t>(i)];
+  for (const CoreMetrics& core : readings.cores) {
     if (!core.readNow) continue;
     if (!statusFamily) {
       AppendFamily(out, kStatus, "gauge", "Thermal status of the core: 1 for the one it has (OK, LOG or HOT).");
     }
     statusFamily = true;
     for (ThermalState state : {ThermalState::kOk, ThermalState::kLog, ThermalState::kHot}) {
-      out.append(kStatus).append("{core=\"");
-      AppendInteger(out, core.slot);
-      out.append("\",status=\"").append(StateName(state)).append("\"} ");
+      out.append(kStatus).append(1, '{');
+      AppendCoreLabels(out, core);
+      out.append(",status=\"").append(StateName(state)).append("\"} ");
       out += core.state == state ? '1' : '0';
       out += '\n';
     }
   }
 
-  if (readings.coreCount > 0) {
+  if (!readings.cores.empty()) {
     constexpr std::string_view kFailures = "korvath_core_sensor_read_failures_total";
     AppendFamily(out, kFailures, "counter", "Sensor reads of the core refused since Korvath started.");
-    for (int i = 0; i < readings.coreCount; ++i) {
-      const CoreMetrics& core = readings.cores[static_cast<size_t>(i)];
-      AppendCoreSample(out, kFailures, core.slot, static_cast<int64_t>(core.readFailures));
+    for (const CoreMetrics& core : readings.cores) {
+      AppendCoreSample(out, kFailures, core, static_cast<int64_t>(core.readFailures));
     }
   }
 

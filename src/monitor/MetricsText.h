@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "hw/CoreType.h"
 #include "hw/CpuInfo.h"
 
 namespace korvath {
@@ -19,7 +20,9 @@ inline constexpr std::string_view kVersionText = "2.90";
 enum class ThermalState { kOk, kLog, kHot };
 
 struct CoreMetrics {
-  int slot = 0;  // display core slot 0-3, the "core" label
+  int slot = 0;  // the display core's number, the "core" label
+  // On hybrid processors the "type" label (P, E, LP-E); none otherwise.
+  CoreType type = CoreType::kUnknown;
   // The sensor answered in this cycle: temperature, TjMax, distance and
   // status are written only then, as a failed read is no new reading.
   bool readNow = true;
@@ -37,8 +40,9 @@ struct CoreMetrics {
 
 // Everything one cycle's file says beyond its head, as the window shows it.
 struct MetricsReadings {
-  std::array<CoreMetrics, kCoreSlots> cores{};
-  int coreCount = 0;  // the present slots, in slot order, read or not
+  // The present cores in display order, read or not: the slots, then the
+  // cores beyond them. The caller owns the storage.
+  std::span<const CoreMetrics> cores;
   // One entry per package where the processor has a package sensor; a
   // package not read this cycle has no sample.
   std::span<const std::optional<int>> packageTemperatures;

@@ -1,6 +1,7 @@
 #include "monitor/Monitor.h"
 
 #include "hw/TscClockRunner.h"
+#include "monitor/ExtraCoreControls.h"
 
 namespace korvath {
 
@@ -25,6 +26,14 @@ void Monitor::ApplyTemperatureSettings() {
   for (int slot = 0; slot < kCoreSlots; ++slot) {
     temperatures_.idleCalibration[slot] = settings_.idleCalibration[slot];
   }
+  for (size_t i = 0; i < temperatures_.extraCores().size(); ++i) {
+    ExtraCore& core = temperatures_.extraCores()[i];
+    const size_t number = kCoreSlots + i;
+    bool keyed = number < kSettingCores;
+    int override = keyed ? settings_.coreTjMaxOverride[number] : 0;
+    core.tjMax = override != 0 ? override : core.tjMaxDetected;
+    core.idleCalibration = keyed ? settings_.coreIdleCalibration[number] : 0;
+  }
   temperatures_.degreeSuffix = settings_.degreeSuffix;
 }
 
@@ -39,6 +48,11 @@ void Monitor::ToggleMiniMode() {
 
 void Monitor::ResetStatistics() {
   temperatures_.ResetStatistics();
+  for (int number = kCoreSlots; number < temperatures_.displayCoreCount(); ++number) {
+    for (CoreField field : {CoreField::kMinimum, CoreField::kMaximum, CoreField::kMinimumTime, CoreField::kMaximumTime}) {
+      texts_.Set(ExtraCoreControlId(number, field), {});
+    }
+  }
   view_.PushTexts(texts_);
 }
 

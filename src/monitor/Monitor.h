@@ -158,6 +158,8 @@ class Monitor {
   void FinishAddingIcons();
   void KeepReachable();
   void SampleCores();
+  void SetExtraCoreTexts(const ExtraCore& core, int number);
+  void SetPackageTexts();
   void ReadGpu();
   void RefreshTrayIcons();
   void UpdateTitleOrZOrder();
@@ -193,15 +195,15 @@ class Monitor {
   TrayIcons tray_;
   std::unique_ptr<MetricsFile> metrics_;
   uint64_t metricsCycles_ = 0;  // since start: Reset leaves it alone
-  // Per slot: whether this cycle's sensor read succeeded, and the refused
-  // reads since the start.
-  std::array<bool, kCoreSlots> coreReadNow_ = {};
-  std::array<uint64_t, kCoreSlots> coreReadFailures_ = {};
+  // One entry per display core, sized at start-up: the steady cycle fills
+  // them without allocating.
+  std::vector<int> logTemperatures_;
+  std::vector<CoreMetrics> metricsCores_;
   // The history, what feeds each of its series, and the values of one
   // second, all sized once at start-up.
   struct HistorySource {
     SeriesKind kind;
-    int slot;  // cores: the display core slot; packages: the package
+    int slot;  // cores: the display core; packages: the package
   };
   std::unique_ptr<HistoryStore> history_;
   std::vector<HistorySource> historySources_;

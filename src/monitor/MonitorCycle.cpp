@@ -6,6 +6,7 @@
 #include <string>
 
 #include "hw/ClockDisplay.h"
+#include "monitor/ExtraCoreControls.h"
 #include "platform/TextFormat.h"
 #include "platform/TimeSource.h"
 #include "resources/resource.h"
@@ -87,6 +88,7 @@ void Monitor::UpdateMonitor() {
   alarms_.BeginCycle();
   SampleCores();
   packages_.Sample(access_);
+  SetPackageTexts();
   if (gpuReading_) ReadGpu();
   // The missing-alarm-file box runs a message loop; cycles may nest here.
   if (alarms_.AlarmThisCycle()) alarms_.RunActions(temperatures_.stats().cycleCount);
@@ -110,10 +112,8 @@ void Monitor::SampleCores() {
   trayTipText_.clear();
   titleText_.clear();
   for (int slot = 0; slot < kCoreSlots; ++slot) {
-    coreReadNow_[slot] = false;
     if (cpu_.coreSlotMask[slot] == 0) continue;
-    coreReadNow_[slot] = temperatures_.SampleCoreTemperature(slot);
-    if (!coreReadNow_[slot]) ++coreReadFailures_[slot];
+    temperatures_.SampleCoreTemperature(slot);
     // A failed read leaves the last good reading, which is shown and checked
     // again; a core never read yet has nothing to show or check.
     if (!temperatures_.hasReading(slot)) continue;
@@ -128,6 +128,44 @@ void Monitor::SampleCores() {
     trayTipText_.append(value).append(suffix);
     titleText_.append(value).append(suffix);
     alarms_.CheckCpu(temperature);
+  }
+  int number = kCoreSlots;
+  for (ExtraCore& core : temperatures_.extraCores()) {
+    temperatures_.SampleExtraCore(core);
+    if (core.hasReading) {
+      SetExtraCoreTexts(core, number);
+      alarms_.CheckCpu(core.sample.temperature);
+    }
+    ++number;
+  }
+}
+
+// The texts a slot gets, at the extra core's own controls: the records only
+// when they change, the rest every cycle.
+void Monitor::SetExtraCoreTexts(const ExtraCore& core, int number) {
+  const std::string& suffix = settings_.degreeSuffix;
+  const ThermalSample& sample = core.sample;
+  if (!core.readNow) return;
+  texts_.Set(ExtraCoreControlId(number, CoreField::kThermalStatus), sample.statusText);
+  if (core.change.newMinimum) {
+    texts_.Set(ExtraCoreControlId(number, CoreField::kMinimum), std::to_string(sample.temperature) + suffix);
+    texts_.Set(ExtraCoreControlId(number, CoreField::kMinimumTime), FormatTimeOfDay(core.records.minTime));
+  }
+  if (core.change.newMaximum) {
+    texts_.Set(ExtraCoreControlId(number, CoreField::kMaximum), std::to_string(sample.temperature) + suffix);
+    texts_.Set(ExtraCoreControlId(number, CoreField::kMaximumTime), FormatTimeOfDay(core.records.maxTime));
+  }
+  texts_.Set(ExtraCoreControlId(number, CoreField::kDistance), std::to_string(sample.readout));
+  texts_.Set(ExtraCoreControlId(number, CoreField::kTemperature), std::to_string(sample.temperature));
+}
+
+// A package not read in this cycle shows nothing rather than an old number.
+void Monitor::SetPackageTexts() {
+  std::span<const std::optional<int>> temperatures = packages_.temperatures();
+  for (size_t package = 0; package < temperatures.size(); ++package) {
+    const std::optional<int>& temperature = temperatures[package];
+    texts_.Set(PackageControlId(static_cast<int>(package)),
+               temperature ? std::to_string(*temperature) + settings_.degreeSuffix : std::string());
   }
 }
 
@@ -178,45 +216,48 @@ void Monitor::RememberNormalWindow(const WindowRect& rect) {
 }
 
 void Monitor::LogStep() {
-  std::array<int, kCoreSlots> present;
   size_t count = 0;
-  for (int slot = 0; slot < kCoreSlots; ++slot) {
-    if (cpu_.coreSlotMask[slot] == 0) continue;
+  for (int number = 0; number < temperatures_.displayCoreCount(); ++number) {
+    const CoreReading core = temperatures_.Core(number);
+    if (!core.present) continue;
     // Until every core has been read once there is no true line to write.
-    if (!temperatures_.hasReading(slot)) return;
-    present[count++] = temperatures_.sample(slot).temperature;
+    if (!core.hasReading) return;
+    logTemperatures_[count++] = core.temperature;
   }
-  log_.Step(seams_.time.LocalNow(), std::span<const int>(present.data(), count), packages_.temperatures());
+  log_.Step(seams_.time.LocalNow(), std::span<const int>(logTemperatures_.data(), count), packages_.temperatures());
 }
 
 // The numbers the window shows in this cycle, from the same samples, records
 // and texts: nothing is read a second time.
 void Monitor::MetricsStep() {
-  const TemperatureStats& stats = temperatures_.stats();
   MetricsReadings readings;
-  for (int slot = 0; slot < kCoreSlots; ++slot) {
-    if (cpu_.coreSlotMask[slot] == 0) continue;
-    CoreMetrics& core = readings.cores[static_cast<size_t>(readings.coreCount++)];
-    core.slot = slot;
-    core.readFailures = coreReadFailures_[slot];
+  size_t count = 0;
+  for (int number = 0; number < temperatures_.displayCoreCount(); ++number) {
+    const CoreReading reading = temperatures_.Core(number);
+    if (!reading.present) continue;
+    CoreMetrics& core = metricsCores_[count++];
+    core.slot = number;
+    core.type = reading.type;
+    core.readFailures = reading.readFailures;
     // A read refused in this cycle is no reading, though the window goes on
     // showing the last one; a core never read yet has no number at all.
-    core.readNow = coreReadNow_[slot];
+    core.readNow = reading.readNow;
     // The records exist once a reading set them; a Reset empties them, and
     // the statistics' empty markers are no temperatures.
-    core.hasRecords = temperatures_.hasReading(slot) && stats.minTemp[slot] <= stats.maxTemp[slot];
-    const ThermalSample& sample = temperatures_.sample(slot);
-    core.temperature = sample.temperature;
-    core.tjMax = settings_.tjMax[slot];
+    core.hasRecords = reading.hasRecords;
+    core.temperature = reading.temperature;
+    core.tjMax = reading.tjMax;
     // The window shows the sensor's readout. Above TjMax the readout has
     // wrapped (127 is one degree above), and the window's number would tell an
     // alert rule the core is far from TjMax just when it is past it.
-    core.distance = sample.hotNow && sample.readout > 77 ? sample.readout - 128 : sample.readout;
-    core.minimum = stats.minTemp[slot];
-    core.maximum = stats.maxTemp[slot];
+    core.distance = reading.hotNow && reading.readout > 77 ? reading.readout - 128 : reading.readout;
+    core.minimum = reading.minTemp;
+    core.maximum = reading.maxTemp;
     // "---" in the window (the signal without its log bit) is hot all the same.
-    core.state = sample.hotNow ? ThermalState::kHot : sample.hotLogged ? ThermalState::kLog : ThermalState::kOk;
+    core.state = reading.hotNow ? ThermalState::kHot : reading.hotLogged ? ThermalState::kLog : ThermalState::kOk;
   }
+  readings.cores = std::span<const CoreMetrics>(metricsCores_.data(), count);
+  const TemperatureStats& stats = temperatures_.stats();
   readings.packageTemperatures = packages_.temperatures();
   readings.clockText = texts_.Get(IDC_CLOCK_SPEED);
   readings.busMultiplierText = texts_.Get(IDC_BUS_MULTIPLIER);

@@ -5,29 +5,17 @@
 #include "platform/TimeSource.h"
 
 namespace korvath {
-namespace {
 
-// The type of the physical core behind a display slot.
-CoreType SlotCoreType(const CpuInfo& cpu, int slot) {
-  for (const PhysicalCore& core : cpu.cores) {
-    for (int processor : core.processors) {
-      if (processor < 32 && cpu.coreSlotMask[slot] == 1u << processor) return core.type;
-    }
-  }
-  return CoreType::kUnknown;
-}
-
-}  // namespace
-
-// Fixed at start-up from what the monitor reads: a machine with more cores
-// or a package sensor passes a longer list here.
+// Fixed at start-up from what the monitor reads: every core, the slots
+// first, then each package with a sensor, the GPU and the load.
 void Monitor::CreateHistory() {
   std::vector<HistorySeries> series;
   historySources_.clear();
-  for (int slot = 0; slot < kCoreSlots; ++slot) {
-    if (cpu_.coreSlotMask[slot] == 0) continue;
-    series.push_back({"Core " + std::to_string(slot), SeriesKind::kCore, SlotCoreType(cpu_, slot)});
-    historySources_.push_back({SeriesKind::kCore, slot});
+  for (int number = 0; number < temperatures_.displayCoreCount(); ++number) {
+    const CoreReading core = temperatures_.Core(number);
+    if (!core.present) continue;
+    series.push_back({"Core " + std::to_string(number), SeriesKind::kCore, core.type});
+    historySources_.push_back({SeriesKind::kCore, number});
   }
   for (size_t package = 0; package < packages_.temperatures().size(); ++package) {
     series.push_back({"Package " + std::to_string(package), SeriesKind::kPackage, CoreType::kUnknown});
@@ -52,10 +40,11 @@ void Monitor::HistoryStep() {
     int16_t value = kHistoryGap;
     switch (source.kind) {
       case SeriesKind::kCore:
-        if (coreReadNow_[source.slot]) {
-          value = static_cast<int16_t>(temperatures_.sample(source.slot).temperature * 10);
-        }
+      {
+        const CoreReading core = temperatures_.Core(source.slot);
+        if (core.readNow) value = static_cast<int16_t>(core.temperature * 10);
         break;
+      }
       case SeriesKind::kGpu:
         if (gpu_.lastReadAnswered()) value = static_cast<int16_t>(gpu_.lastGpuTemperature() * 10);
         break;

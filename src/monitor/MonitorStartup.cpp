@@ -5,8 +5,10 @@
 
 #include "hw/CoreRatios.h"
 #include "hw/CoreSlots.h"
+#include "hw/ExtraCores.h"
 #include "hw/NominalMultiplier.h"
 #include "hw/ProcessorSupport.h"
+#include "hw/TjMax.h"
 #include "hw/TscClockRunner.h"
 #include "resources/resource.h"
 
@@ -32,6 +34,9 @@ std::optional<FatalError> Monitor::StartUp() {
 
   IdentifyModelAndTjMax(access_, identity_);
   packages_.Identify(access_, identity_.tjMax[0]);
+  temperatures_.SetExtraCores(FindExtraCores(access_, ReportsTjMax(identity_.signature), identity_.tjMax[0]));
+  logTemperatures_.resize(static_cast<size_t>(temperatures_.displayCoreCount()));
+  metricsCores_.resize(static_cast<size_t>(temperatures_.displayCoreCount()));
   texts_.Set(IDC_MODEL_NUMBER, identity_.ModelText());
 
   settings_ = ReadSettings(seams_.settingsFile, CollectStartupFacts(), clockModulation_);
@@ -63,6 +68,7 @@ StartupFacts Monitor::CollectStartupFacts() const {
   StartupFacts facts;
   facts.gpuAvailable = gpu_.status() == 0;
   facts.coreCount = cpu_.coreCount;
+  facts.displayCoreCount = temperatures_.displayCoreCount();
   facts.signature = identity_.signature;
   std::copy(std::begin(cpu_.coreOfProcessor), std::end(cpu_.coreOfProcessor), facts.coreOfProcessor);
   for (int slot = 0; slot < kCoreSlots; ++slot) {

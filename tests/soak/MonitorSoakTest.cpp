@@ -465,19 +465,28 @@ class DiscardingMetricsFolder : public FileWriter {
 // After the first minute a cycle touches the heap no more: with the default
 // settings, logging every second, three tray icons, and a metrics file, with
 // the history kept, on a machine whose readings, load and clock change all the
-// time.
+// time; and on a two-socket server of 36 cores with all of it on.
 TEST(MonitorSoak, SteadyCycleAllocatesNothing) {
-  const char* const settingsTexts[] = {
-      "",
-      "LogFile=1\nLogInterval=1\nHDWrite=10\n",
-      "IconShow=19\n",
-      "MetricsFile=korvath.prom\n",
+  struct SteadyCase {
+    const char* machine;
+    const char* settings;
+    int processors;
+    size_t trayIcons;  // IconShow=19: cores 0 and 1, and the GPU where there is one
   };
-  MachineParseResult parsed = LoadMachineDescription(KORVATH_SOURCE_DIR "/sim/machines/e8400.ini");
-  ASSERT_TRUE(parsed.machine) << parsed.error;
+  const SteadyCase cases[] = {
+      {"e8400", "", kSlots, 1},
+      {"e8400", "LogFile=1\nLogInterval=1\nHDWrite=10\n", kSlots, 1},
+      {"e8400", "IconShow=19\n", kSlots, 3},
+      {"e8400", "MetricsFile=korvath.prom\n", kSlots, 1},
+      {"xeon-6154-2s", "LogFile=1\nLogInterval=1\nHDWrite=10\nIconShow=19\nMetricsFile=korvath.prom\n", 72, 2},
+  };
   std::string settingsPath = ::testing::TempDir() + "korvath-steady-settings.ini";
-  for (const char* settingsText : settingsTexts) {
-    SCOPED_TRACE(settingsText);
+  for (const SteadyCase& steady : cases) {
+    const char* settingsText = steady.settings;
+    SCOPED_TRACE(std::string(steady.machine) + " " + settingsText);
+    MachineParseResult parsed =
+        LoadMachineDescription(std::string(KORVATH_SOURCE_DIR "/sim/machines/") + steady.machine + ".ini");
+    ASSERT_TRUE(parsed.machine) << parsed.error;
     if (FILE* file = std::fopen(settingsPath.c_str(), "wb")) {
       std::fprintf(file, "[Korvath]\n%s", settingsText);
       std::fclose(file);
@@ -503,7 +512,7 @@ TEST(MonitorSoak, SteadyCycleAllocatesNothing) {
 
     long long steadyAllocations = 0;
     for (int cycle = 1; cycle <= 1200; ++cycle) {
-      for (int cpu = 0; cpu < kSlots; ++cpu) {
+      for (int cpu = 0; cpu < steady.processors; ++cpu) {
         int readout = 25 + static_cast<int>(Scramble(cycle, cpu) % 40);
         processor.PokeMsr(cpu, 0x19C, 0x88000000ull | (static_cast<uint64_t>(readout) << 16));
         if (cycle % 7 == 0) {
@@ -522,7 +531,7 @@ TEST(MonitorSoak, SteadyCycleAllocatesNothing) {
     // The history was fed all along: the last second holds the last reading.
     EXPECT_EQ(monitor.history()->SecondValue(0, clock.UnixTime()), monitor.temperatures().sample(0).temperature * 10);
     const std::string settings = settingsText;
-    EXPECT_EQ(tray.Shown().size(), settings.find("IconShow") != std::string::npos ? 3u : 1u);
+    EXPECT_EQ(tray.Shown().size(), steady.trayIcons);
     monitor.ShutDown();
     EXPECT_EQ(steadyAllocations, 0);
     if (settings.find("LogFile") != std::string::npos) {

@@ -9,6 +9,7 @@
 #include "config/ScratchFile.h"
 #include "app/SimulatedMainWindow.h"
 #include "config/IniProfileStore.h"
+#include "monitor/ExtraCoreControls.h"
 #include "platform/FileAppender.h"
 #include "platform/sim/SimulatedClock.h"
 #include "platform/sim/SimulatedDesktop.h"
@@ -798,17 +799,46 @@ TEST(Monitor, HistoryKeepsEveryCycleWithGapsAndOutlivesReset) {
   EXPECT_EQ(unread.monitor->history()->SecondValue(2, unread.clock.UnixTime()), 610);
 }
 
-// On a hybrid processor with a package sensor the history draws the shown
-// cores by their type and keeps the package's own line.
-TEST(Monitor, HistoryKeepsThePackageAndTheCoreTypes) {
-  MonitorRig rig(testing::LoadMachine("i9-12900k"));
+// On a hybrid processor every core is read: the cores beyond the four slots
+// get the slots' texts, records, TjMax and Idle keys, alarm, log columns,
+// metrics with their type, and history lines; Reset clears them all.
+TEST(Monitor, EveryCoreOfAHybridProcessorIsMonitored) {
+  MonitorRig rig(testing::LoadMachine("i9-12900k"),
+                 "LogFile=1\nLogInterval=1\nHDWrite=1\nAlarm=1\nAlarm1=50\nTjMax13=120\nIdle12=-5.0\n"
+                 "MetricsFile=korvath.prom\n");
   ASSERT_FALSE(rig.StartUp().has_value());
-  const HistoryStore& history = *rig.monitor->history();
-  ASSERT_EQ(history.SeriesCount(), 6u);
-  EXPECT_EQ(history.Series(0).coreType, CoreType::kPerformance);
-  EXPECT_EQ(history.Series(4).name, "Package 0");
+  const TemperatureMonitor& temperatures = rig.monitor->temperatures();
+  ASSERT_EQ(temperatures.displayCoreCount(), 16);
   rig.Tick();
-  EXPECT_EQ(history.SecondValue(4, rig.clock.UnixTime()), 470);
+  EXPECT_EQ(rig.Text(ExtraCoreControlId(4, CoreField::kTemperature)), "42");
+  EXPECT_EQ(rig.Text(ExtraCoreControlId(13, CoreField::kTemperature)), "52");  // TjMax13=120
+  EXPECT_EQ(rig.Text(ExtraCoreControlId(13, CoreField::kDistance)), "68");
+  EXPECT_EQ(rig.Text(ExtraCoreControlId(13, CoreField::kMaximum)), "52\xC2\xB0" "C");
+  EXPECT_EQ(rig.Text(ExtraCoreControlId(15, CoreField::kThermalStatus)), "OK");
+  EXPECT_EQ(rig.Text(PackageControlId(0)), "47\xC2\xB0" "C");
+  EXPECT_EQ(temperatures.Core(8).type, CoreType::kEfficient);
+  EXPECT_EQ(temperatures.HottestCore(), 13);
+  // Only core 13 reaches Alarm1.
+  EXPECT_TRUE(rig.monitor->alarms().CpuAlarmThisCycle());
+  ASSERT_EQ(rig.files.writes.size(), 1u);
+  EXPECT_NE(rig.files.writes[0].find(" 40 43 39 45 42 38 44 41 32 33 31 34 22 52 33 31 47\r\n"), std::string::npos)
+      << rig.files.writes[0];
+  const std::string metrics = rig.metricsFiles.Read("C:\\Korvath\\korvath.prom");
+  EXPECT_NE(metrics.find("\nkorvath_core_temperature_celsius{core=\"13\",type=\"E\"} 52\n"), std::string::npos);
+  EXPECT_NE(metrics.find("\nkorvath_core_tjmax_celsius{core=\"0\",type=\"P\"} 100\n"), std::string::npos);
+
+  const HistoryStore& history = *rig.monitor->history();
+  ASSERT_EQ(history.SeriesCount(), 18u);  // 16 cores, the package, the load
+  EXPECT_EQ(history.Series(8).coreType, CoreType::kEfficient);
+  EXPECT_EQ(history.Series(16).name, "Package 0");
+  EXPECT_EQ(history.SecondValue(13, rig.clock.UnixTime()), 520);
+  EXPECT_EQ(history.SecondValue(16, rig.clock.UnixTime()), 470);
+
+  rig.monitor->ResetStatistics();
+  EXPECT_FALSE(temperatures.Core(13).hasRecords);
+  EXPECT_EQ(rig.Text(ExtraCoreControlId(13, CoreField::kMaximum)), "");
+  rig.Tick();
+  EXPECT_EQ(temperatures.Core(13).maxTemp, 52);
 }
 
 TEST(Monitor, AnchorNeverSetIsTheOrigin) {
