@@ -197,6 +197,8 @@ class SimulatedKorvath {
         .Add("trayTip", monitor_.trayTipText())
         .Add("tray", TrayReport())
         .Add("log", TakeLogReport())
+        .Add("coreReadings", CoreReadingsReport())
+        .Add("hottestCore", monitor_.temperatures().HottestCore())
         .Add("packages", PackagesReport())
         .Add("desktop", desktop_.TakeEvents());
     // The metrics file stays in memory; its path is the setting as written.
@@ -217,6 +219,24 @@ class SimulatedKorvath {
 
  private:
   static constexpr int kClockPassesBeforeFirstCycle = 9;
+
+  // Every present core in display order, the slots first: its number, its
+  // type on hybrid processors, and its temperature, null until first read.
+  std::vector<JsonObject> CoreReadingsReport() const {
+    std::vector<JsonObject> report;
+    const TemperatureMonitor& temperatures = monitor_.temperatures();
+    for (int number = 0; number < temperatures.displayCoreCount(); ++number) {
+      const CoreReading core = temperatures.Core(number);
+      if (!core.present) continue;
+      JsonObject entry;
+      entry.Add("core", number);
+      if (core.type != CoreType::kUnknown) entry.Add("type", CoreTypeName(core.type));
+      if (core.hasReading) entry.Add("temperature", core.temperature);
+      else entry.AddNull("temperature");
+      report.push_back(std::move(entry));
+    }
+    return report;
+  }
 
   // One entry per package; a temperature of null where the processor has no
   // package sensor or its read failed this cycle.

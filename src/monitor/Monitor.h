@@ -122,6 +122,7 @@ class Monitor {
   MsrAccess& access() { return access_; }
   const ProcessorIdentity& identity() const { return identity_; }
   TemperatureMonitor& temperatures() { return temperatures_; }
+  const TemperatureMonitor& temperatures() const { return temperatures_; }
   const PackageTemperatures& packages() const { return packages_; }
   const DisplayTexts& texts() const { return texts_; }
   GpuSensor& gpu() { return gpu_; }

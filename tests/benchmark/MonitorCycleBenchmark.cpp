@@ -138,6 +138,11 @@ void RunMonitorCycles(benchmark::State& state, const std::string& settings, File
   state.counters["time/processor"] = benchmark::Counter(
       static_cast<double>(monitor.cpu().coreCount) * static_cast<double>(state.iterations()),
       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  // The same per physical core: every core is read, recorded and shown.
+  const int cores = static_cast<int>(monitor.cpu().cores.size());
+  state.counters["cores"] = cores;
+  state.counters["time/core"] = benchmark::Counter(static_cast<double>(cores) * static_cast<double>(state.iterations()),
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   std::remove(settingsPath.c_str());
   if (monitor.metrics()) std::remove(monitor.metrics()->path().c_str());
 }

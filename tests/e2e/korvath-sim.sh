@@ -53,10 +53,13 @@ cat >"$work/expected.py" <<'JSON'
   "i7-920":    {"modelNumber": "Core i7 920", "signatureText": "106A5", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64],  "temperature": ["40", "42", "39", "43"], "clock": ["2933.70 MHz", "133.35 x 22.0", "Load  30.0%"]},
   "i7-8700k":  {"modelNumber": "i7-8700K",        "signatureText": "906EA", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["45", "48", "42", "50"], "clock": ["800.00 MHz", "100.00 x 8.0", "Load  10.0%"]},
   "i9-12900k": {"modelNumber": "i9-12900K",       "signatureText": "90672", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["40", "43", "39", "45"], "clock": ["800.00 MHz", "100.00 x 8.0", "Load   5.0%"], "packages": [{"temperature": 47}], "load": "Load   5.0%",
+                "allCores": ([40, 43, 39, 45, 42, 38, 44, 41, 32, 33, 31, 34, 30, 32, 33, 31], "PPPPPPPPEEEEEEEE", 3),
                 "cores": ["P 0 0,1", "P 0 2,3", "P 0 4,5", "P 0 6,7", "P 0 8,9", "P 0 10,11", "P 0 12,13", "P 0 14,15", "E 0 16", "E 0 17", "E 0 18", "E 0 19", "E 0 20", "E 0 21", "E 0 22", "E 0 23"]},
   "ultra7-155h": {"modelNumber": "155H",          "signatureText": "A06A4", "tjMax": [110, 110, 110, 110], "coreSlotMask": [4, 8, 16, 32], "temperature": ["44", "44", "44", "43"], "clock": ["2995.20 MHz", "99.84 x 30.0", "Load   5.0%"], "packages": [{"temperature": 51}], "load": "Load   5.0%",
+                "allCores": ([44, 44, 44, 43, 45, 45, 46, 46, 47, 46, 44, 48, 45, 49, 38, 39], "EEEEEEEEPPPPPPLL", 13),
                 "cores": ["E 0 2", "E 0 3", "E 0 4", "E 0 5", "E 0 6", "E 0 7", "E 0 8", "E 0 9", "P 0 10,11", "P 0 12,13", "P 0 0,1", "P 0 14,15", "P 0 16,17", "P 0 18,19", "LP-E 0 20", "LP-E 0 21"]},
   "xeon-6154-2s": {"modelNumber": "Xeon 6154",    "signatureText": "50654", "tjMax": [104, 104, 104, 104], "coreSlotMask": [1, 4, 16, 64], "temperature": ["68", "66", "67", "65"], "clock": ["3000.00 MHz", "100.00 x 30.0", "Load  10.0%"], "packages": [{"temperature": 69}, {"temperature": 65}], "load": "Load  10.0%",
+                "allCores": ([68, 66, 67, 65, 67, 66, 64, 67, 68, 65, 66, 63, 67, 68, 66, 64, 65, 67, 64, 62, 63, 61, 64, 60, 62, 63, 61, 64, 62, 59, 63, 64, 61, 62, 60, 63], "", 0),
                 "cores": [f" {n // 18} {2 * n},{2 * n + 1}" for n in range(36)]},
   "e5-2680v4": {"modelNumber": "Xeon E5-2680 v4", "signatureText": "406F1", "tjMax": [100, 100, 100, 100], "coreSlotMask": [1, 4, 16, 64], "temperature": ["35", "37", "34", "38"], "clock": ["2400.00 MHz", "100.00 x 24.0", "Load   0.0%"]},
   "n100":      {"modelNumber": "N100",            "signatureText": "B06E0", "tjMax": [105, 105, 105, 105], "coreSlotMask": [1, 2, 4, 8],    "temperature": ["45", "46", "47", "48"], "clock": ["800.00 MHz", "100.00 x 8.0", "Load   0.0%"], "packages": [{"temperature": 49}]},
@@ -125,6 +128,13 @@ else:
         check(f"cycle {number} elapsed time", controls.get("1158"), f"0:00:{number - 1:02d}")
         if "load" in expected:
             check(f"cycle {number} load", controls.get("1157"), expected["load"])
+        if "allCores" in expected:
+            # Every core of the machine, in display order, with its type letter.
+            temperatures, types, hottest = expected["allCores"]
+            readings = cycle.get("coreReadings", [])
+            check(f"cycle {number} every core", [r["temperature"] for r in readings], temperatures)
+            check(f"cycle {number} core types", "".join(r.get("type", "")[:1] for r in readings), types)
+            check(f"cycle {number} hottest core", cycle.get("hottestCore"), hottest)
 for problem in problems:
     print(f"{name}: {problem}", file=sys.stderr)
 sys.exit(1 if problems else 0)
