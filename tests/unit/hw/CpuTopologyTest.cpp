@@ -101,6 +101,30 @@ TEST(CpuTopology, TwoSocketMachineInTwoProcessorGroups) {
   EXPECT_EQ(machine.processor.CurrentThreadGroup(), 0);
 }
 
+// Two packages of 32 processors fill one group to its 64th bit: every mask
+// is the full 64 bits, and the second package's cores begin at processor 32.
+TEST(CpuTopology, TwoSocketMachineInOneFullProcessorGroup) {
+  Machine machine(testing::LoadMachine("xeon-6130-2s"), CallRecord::kOn);
+  EXPECT_EQ(machine.cpu.groupCount, 1);
+  EXPECT_EQ(machine.cpu.systemAffinityMask, ~0ull);
+  EXPECT_EQ(machine.cpu.coreCount, 64);
+  BuildCoreSlots(machine.access);
+  ASSERT_EQ(machine.cpu.cores.size(), 32u);
+  EXPECT_EQ(CoreList(machine.cpu)[15], " 0 30,31");
+  EXPECT_EQ(CoreList(machine.cpu)[16], " 1 32,33");
+  EXPECT_EQ(CoreList(machine.cpu)[31], " 1 62,63");
+  ASSERT_EQ(machine.cpu.packages.size(), 2u);
+  EXPECT_EQ(machine.cpu.packages[1].firstProcessor, 32);
+
+  machine.processor.ClearEvents();
+  machine.access.SetClockModulation(0x12);
+  std::vector<std::string> events = machine.processor.EventStrings();
+  ASSERT_EQ(events.size(), 3u * 64 + 1);
+  EXPECT_EQ(events[3 * 63], "thread-affinity 0x8000000000000000");
+  EXPECT_EQ(events.back(), "thread-affinity 0xFFFFFFFFFFFFFFFF");
+  EXPECT_EQ(machine.processor.PeekMsr(63, kMsrClockModulation), 0x12u);
+}
+
 // Four busy processors of 24: the load is the mean over all of them.
 TEST(CpuTopology, LoadIsTheMeanOverEveryProcessor) {
   MachineDescription description = testing::LoadMachine("i9-12900k");
