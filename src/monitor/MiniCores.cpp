@@ -11,9 +11,11 @@ namespace {
 
 constexpr CoreType kTypesInOrder[] = {CoreType::kPerformance, CoreType::kEfficient, CoreType::kLowPowerEfficient};
 
-// Cells of 50 dialog units from x 4, rows of 10 as in the core table.
-constexpr int kCellLeft = 4;
-constexpr int kCellPitch = 50;
+// Four cells share the mini client's width less a margin of 6 pixels (at
+// 96 DPI) each side: the mini client is measured in pixels, and where the
+// dialog's font is wider than Tahoma's the dialog's units would reach past it.
+// Rows are of 10 dialog units as in the core table.
+constexpr int kCellMargin = 6;
 constexpr int kRowPitch = 10;
 constexpr int kCellHeight = 9;
 constexpr int kStripPadding = 2;
@@ -129,12 +131,13 @@ MiniStripLayout LayOutMiniStrip(int cellCount, const LayoutScale& scale) {
   MiniStripLayout layout;
   if (cellCount <= 0) return layout;
   int top = MiniClientHeight(scale);
+  int margin = scale.X(kCellMargin);
+  int pitch = (MiniClientWidth(scale) - 2 * margin) / kMiniCellsPerRow;
   int rows = (cellCount + kMiniCellsPerRow - 1) / kMiniCellsPerRow;
   for (int cell = 0; cell < cellCount && cell < kMiniCells; ++cell) {
-    int left = DialogUnitsX(scale, kCellLeft + cell % kMiniCellsPerRow * kCellPitch);
+    int left = margin + cell % kMiniCellsPerRow * pitch;
     int y = top + DialogUnitsY(scale, cell / kMiniCellsPerRow * kRowPitch);
-    layout.cells[static_cast<size_t>(cell)] = {left, y, left + DialogUnitsX(scale, kCellPitch),
-                                               y + DialogUnitsY(scale, kCellHeight)};
+    layout.cells[static_cast<size_t>(cell)] = {left, y, left + pitch, y + DialogUnitsY(scale, kCellHeight)};
   }
   layout.height = DialogUnitsY(scale, rows * kRowPitch + kStripPadding);
   return layout;
