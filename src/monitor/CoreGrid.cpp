@@ -37,7 +37,7 @@ constexpr Column kColumns[] = {
     {CoreField::kLabel, 5, 36, "Core"},          {CoreField::kTemperature, 41, 16, "\xC2\xB0" "C"},
     {CoreField::kDistance, 57, 16, "TJ"},        {CoreField::kMinimum, 73, 22, "Min"},
     {CoreField::kMinimumTime, 95, 31, "at"},     {CoreField::kMaximum, 126, 22, "Max"},
-    {CoreField::kMaximumTime, 148, 31, "at"},    {CoreField::kThermalStatus, 179, 18, "Status"},
+    {CoreField::kMaximumTime, 148, 31, "at"},    {CoreField::kThermalStatus, 179, 20, "Status"},
 };
 
 // Packages three to a row: a label and the temperature.
