@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include <algorithm>
+
 #include "about/AboutDialog.h"
 #include "config/SettingsDialog.h"
 #include "config/StartWithWindows.h"
@@ -36,6 +38,12 @@ constexpr int kDisplayFontHeight = 24;  // pixels at 96 DPI
 
 constexpr int kGroupBoxes[] = {IDC_TOP_GROUP,     IDC_TEMPERATURE_GROUP, IDC_DISTANCE_GROUP,
                                IDC_MINIMUM_GROUP, IDC_MAXIMUM_GROUP,     IDC_THERMAL_STATUS_GROUP};
+constexpr int kButtons[] = {IDC_SENSOR_TEST, IDC_QZ_BENCH, IDC_RESET, IDC_SETTINGS};
+// The template's Temperature band (dialog units), kept in view when one of
+// the four slots is the hottest core.
+constexpr int kTemperatureBandTop = 43;
+constexpr int kTemperatureBandBottom = 69;
+constexpr int kWheelRows = 3;
 
 // Mouse positions travel signed: a captured drag reports points left of and
 // above the client area.
@@ -64,6 +72,24 @@ SIZE DialogBaseUnits(HDC dc, HFONT font) {
   SIZE extent = {};
   if (!GetTextMetricsW(dc, &metrics) || !GetTextExtentPoint32W(dc, kLetters, 52, &extent)) return {};
   return {(extent.cx / 26 + 1) / 2, metrics.tmHeight};
+}
+
+// The work area of the monitor the window is on.
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  return info.rcWork;
+}
+
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child) {
+  RECT rect = {};
+  ::GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
 }
 
 BOOL CALLBACK CollectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
@@ -128,6 +154,8 @@ std::optional<intptr_t> MainWindow::HandleMessage(const WindowMessage& message) 
       OnMessage(kDpiChangedMessage, &MainWindow::OnScalingMayHaveChanged),
       OnMessage(WM_DISPLAYCHANGE, &MainWindow::OnScalingMayHaveChanged),
       OnMessage(WM_SETTINGCHANGE, &MainWindow::OnScalingMayHaveChanged),
+      OnMessage(WM_VSCROLL, &MainWindow::OnVerticalScroll),
+      OnMessage(WM_MOUSEWHEEL, &MainWindow::OnMouseWheel),
   };
   return RouteMessage(kMessageMap, *this, message);
 }
@@ -159,6 +187,7 @@ bool MainWindow::OnInitDialog() {
     ExitProcess(static_cast<UINT>(fatal->exitCode));
   }
   CreateFonts();
+  CreateCoreGrid();
   CreateBrushes();
   trayInteraction_ = std::make_unique<TrayInteraction>(monitor_->settings(), *this);
   trayInteraction_->SetTrayIcons(&monitor_->tray());
@@ -288,13 +317,216 @@ void MainWindow::ApplyGroupBoxTheme() {
   const AppSettings& settings = monitor_->settings();
   bool custom = settings.miniMode ? settings.customGuiMini != 0 : settings.customGui != 0;
   if (custom == groupBoxesUnthemed_) return;
-  for (int id : kGroupBoxes) {
-    HWND box = GetDlgItem(Handle(), id);
-    if (box == nullptr) continue;
+  auto apply = [custom](HWND box) {
+    if (box == nullptr) return;
     if (custom) SetWindowTheme(box, L"", L"");
     else SetWindowTheme(box, nullptr, nullptr);
+  };
+  for (int id : kGroupBoxes) apply(GetDlgItem(Handle(), id));
+  for (const CoreGridControl& control : coreGrid_.controls) {
+    if (control.kind == CoreGridControl::Kind::kGroupBox) apply(GetDlgItem(Handle(), control.id));
   }
   groupBoxesUnthemed_ = custom;
+}
+
+void MainWindow::CreateCoreGrid() {
+  const TemperatureMonitor& temperatures = monitor_->temperatures();
+  int count = temperatures.displayCoreCount();
+  if (count <= kCoreSlots) return;
+  std::vector<CoreType> types(static_cast<size_t>(count));
+  for (int core = 0; core < count; ++core) types[static_cast<size_t>(core)] = temperatures.Core(core).type;
+  const PackageTemperatures& packages = monitor_->packages();
+  int packageCount = packages.present() ? packages.packageCount() : 0;
+
+  RECT frame = {};
+  RECT client = {};
+  ::GetWindowRect(Handle(), &frame);
+  GetClientRect(Handle(), &client);
+  RECT work = WorkAreaOf(Handle());
+  int frameWidth = (frame.right - frame.left) - client.right;
+  int frameHeight = (frame.bottom - frame.top) - client.bottom;
+  coreGrid_ = LayOutCoreGrid({count, types, packageCount, scale_, (work.right - work.left) - frameWidth,
+                              (work.bottom - work.top) - frameHeight});
+  if (coreGrid_.empty) return;
+
+  // A child made later lies below the ones before it: the readings first,
+  // the boxes around them last, as in the template.
+  for (const CoreGridControl& control : coreGrid_.controls) {
+    if (control.kind == CoreGridControl::Kind::kGroupBox) continue;
+    bool label = control.kind == CoreGridControl::Kind::kLabel && control.id >= kPackageLabelControlBase;
+    CreateChild(L"STATIC", control.text, WS_VISIBLE | SS_NOPREFIX | (label ? SS_LEFT : SS_CENTER), control.id,
+                control.rect);
+  }
+  for (const CoreGridControl& control : coreGrid_.controls) {
+    if (control.kind != CoreGridControl::Kind::kGroupBox) continue;
+    CreateChild(L"BUTTON", control.text, WS_VISIBLE | BS_GROUPBOX, control.id, control.rect);
+  }
+
+  miniCells_ = ChooseMiniCells(types, packageCount);
+  miniCellCount_ = MiniCellCount(miniCells_);
+  miniStrip_ = LayOutMiniStrip(miniCellCount_, scale_);
+  miniReadings_.resize(static_cast<size_t>(count));
+  miniText_.reserve(32);
+  // Shown only in mini mode.
+  for (int cell = 0; cell < miniCellCount_; ++cell) {
+    CreateChild(L"STATIC", {}, SS_NOPREFIX | SS_CENTER, MiniCellControlId(cell),
+                miniStrip_.cells[static_cast<size_t>(cell)]);
+  }
+
+  MoveButtonsTo(coreGrid_.buttonsTop);
+  FitWindowToGrid();
+}
+
+HWND MainWindow::CreateChild(const wchar_t* windowClass, const std::string& text, DWORD style, int id,
+                             const WindowRect& rect) {
+  HWND child = CreateWindowExW(0, windowClass, Widen(text).c_str(), WS_CHILD | style, rect.left,
+                               rect.top, rect.Width(), rect.Height(), Handle(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                               nullptr);
+  if (child == nullptr) return nullptr;
+  SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(SendMessageW(Handle(), WM_GETFONT, 0, 0)), FALSE);
+  gridControls_.emplace_back(child);
+  return child;
+}
+
+// The buttons stay along the bottom, below the table.
+void MainWindow::MoveButtonsTo(int top) {
+  for (int id : kButtons) {
+    HWND button = GetDlgItem(Handle(), id);
+    if (button == nullptr) continue;
+    RECT rect = ChildRect(button);
+    SetWindowPos(button, nullptr, rect.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+// The window grows to the table, and moves up or left where it would reach
+// past its screen's work area; taller than that screen, it scrolls.
+void MainWindow::FitWindowToGrid() {
+  RECT frame = {};
+  RECT client = {};
+  ::GetWindowRect(Handle(), &frame);
+  GetClientRect(Handle(), &client);
+  RECT work = WorkAreaOf(Handle());
+  int width = coreGrid_.clientWidth + (frame.right - frame.left) - client.right;
+  int height = coreGrid_.clientHeight + (frame.bottom - frame.top) - client.bottom;
+  UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+  if (coreGrid_.scrolls) {
+    SetWindowLongW(Handle(), GWL_STYLE, GetWindowLongW(Handle(), GWL_STYLE) | WS_VSCROLL);
+    width += GetSystemMetrics(SM_CXVSCROLL);
+    height = std::min<int>(height, work.bottom - work.top);
+    flags |= SWP_FRAMECHANGED;
+  }
+  int left = frame.left;
+  int top = frame.top;
+  if (left + width > work.right) left = std::max<int>(work.left, work.right - width);
+  if (top + height > work.bottom) top = std::max<int>(work.top, work.bottom - height);
+  SetWindowPos(Handle(), nullptr, left, top, width, height, flags);
+  if (!coreGrid_.scrolls) return;
+  GetClientRect(Handle(), &client);
+  scrollPage_ = client.bottom;
+  SCROLLINFO info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  info.nMax = coreGrid_.clientHeight - 1;
+  info.nPage = static_cast<UINT>(scrollPage_);
+  SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
+}
+
+void MainWindow::ScrollTo(int position) {
+  if (!coreGrid_.scrolls) return;
+  position = std::clamp(position, 0, std::max(0, coreGrid_.clientHeight - scrollPage_));
+  if (position == scrollPosition_) return;
+  ScrollWindowEx(Handle(), 0, scrollPosition_ - position, nullptr, nullptr, nullptr, nullptr,
+                 SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  scrollPosition_ = position;
+  SetScrollPos(Handle(), SB_VERT, position, TRUE);
+}
+
+std::optional<intptr_t> MainWindow::OnVerticalScroll(const WindowMessage& message) {
+  if (!coreGrid_.scrolls || message.lParam != 0) return std::nullopt;
+  int line = DialogUnitsY(scale_, 10);
+  int position = scrollPosition_;
+  switch (LOWORD(message.wParam)) {
+    case SB_LINEUP: position -= line; break;
+    case SB_LINEDOWN: position += line; break;
+    case SB_PAGEUP: position -= scrollPage_; break;
+    case SB_PAGEDOWN: position += scrollPage_; break;
+    case SB_TOP: position = 0; break;
+    case SB_BOTTOM: position = coreGrid_.clientHeight; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO info = {};
+      info.cbSize = sizeof(info);
+      info.fMask = SIF_TRACKPOS;
+      if (GetScrollInfo(Handle(), SB_VERT, &info)) position = info.nTrackPos;
+      break;
+    }
+    default: break;
+  }
+  ScrollTo(position);
+  return 0;
+}
+
+std::optional<intptr_t> MainWindow::OnMouseWheel(const WindowMessage& message) {
+  if (!coreGrid_.scrolls || placement_.limitsActive) return std::nullopt;
+  int notches = static_cast<short>(HIWORD(static_cast<DWORD_PTR>(message.wParam))) / WHEEL_DELTA;
+  ScrollTo(scrollPosition_ - notches * kWheelRows * DialogUnitsY(scale_, 10));
+  return 0;
+}
+
+void MainWindow::KeepHottestInView() {
+  if (!coreGrid_.scrolls || placement_.limitsActive || !monitor_) return;
+  auto show = [this](int top, int bottom) {
+    if (top < scrollPosition_) ScrollTo(top);
+    else if (bottom > scrollPosition_ + scrollPage_) ScrollTo(bottom - scrollPage_);
+  };
+  WindowRect package = coreGrid_.RectOf(kPackageGroupControl);
+  if (package.bottom > 0) show(package.top, package.bottom);
+  int hottest = monitor_->temperatures().HottestCore();
+  if (hottest >= kCoreSlots) {
+    WindowRect row = coreGrid_.RectOf(ExtraCoreControlId(hottest, CoreField::kLabel));
+    show(row.top, row.bottom);
+  } else if (hottest >= 0) {
+    show(DialogUnitsY(scale_, kTemperatureBandTop), DialogUnitsY(scale_, kTemperatureBandBottom));
+  }
+}
+
+// The strip of further temperatures shows over the controls below mini
+// mode's top part, which stay hidden meanwhile.
+void MainWindow::ShowMiniStrip(bool show) {
+  if (miniCellCount_ == 0) return;
+  if (!show) {
+    for (int cell = 0; cell < miniCellCount_; ++cell) ShowWindow(GetDlgItem(Handle(), MiniCellControlId(cell)), SW_HIDE);
+    for (HWND covered : coveredByStrip_) ShowWindow(covered, SW_SHOWNA);
+    coveredByStrip_.clear();
+    return;
+  }
+  RECT strip = {0, MiniClientHeight(scale_), 0x7FFF, MiniClientHeight(scale_) + miniStrip_.height};
+  for (HWND child = GetWindow(Handle(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    int id = GetDlgCtrlID(child);
+    if (id >= kMiniCellControlBase && id < kMiniCellControlBase + kMiniCells) continue;
+    RECT rect = ChildRect(child);
+    RECT overlap = {};
+    if (IsWindowVisible(child) && IntersectRect(&overlap, &rect, &strip)) {
+      ShowWindow(child, SW_HIDE);
+      coveredByStrip_.push_back(child);
+    }
+  }
+  for (int cell = 0; cell < miniCellCount_; ++cell) ShowWindow(GetDlgItem(Handle(), MiniCellControlId(cell)), SW_SHOWNA);
+}
+
+void MainWindow::PushMiniCells() {
+  if (miniCellCount_ == 0 || !monitor_) return;
+  const TemperatureMonitor& temperatures = monitor_->temperatures();
+  for (size_t core = 0; core < miniReadings_.size(); ++core) {
+    CoreReading reading = temperatures.Core(static_cast<int>(core));
+    miniReadings_[core] = {reading.present, reading.hasReading, reading.type, reading.temperature};
+  }
+  for (int cell = 0; cell < miniCellCount_; ++cell) {
+    MiniCellText(miniCells_[static_cast<size_t>(cell)], miniReadings_, monitor_->packages().temperatures(),
+                 monitor_->settings().degreeSuffix, miniText_);
+    Controls().SetText(MiniCellControlId(cell), miniText_);
+  }
 }
 
 void MainWindow::OnOk() {
@@ -352,6 +584,8 @@ std::optional<intptr_t> MainWindow::OnClose(const WindowMessage&) {
 
 std::optional<intptr_t> MainWindow::OnDestroy(const WindowMessage&) {
   if (monitor_) monitor_->ShutDown();
+  coveredByStrip_.clear();
+  gridControls_.clear();
   return std::nullopt;
 }
 
@@ -463,6 +697,13 @@ std::optional<intptr_t> MainWindow::OnControlColour(const WindowMessage& message
   int controlId = message.id == WM_CTLCOLORDLG ? 0 : GetDlgCtrlID(control);
   ControlColours colours = ChooseControlColours(settings, settings.miniMode != 0, controlId,
                                                 monitor_->temperatures().samples());
+  // A further core's status runs red as the four slots' do.
+  if (std::optional<CoreGridLayout::Hit> cell = ExtraCoreControlAt(controlId)) {
+    if (cell->field == CoreField::kThermalStatus) {
+      CoreReading reading = monitor_->temperatures().Core(cell->displayCore);
+      if (reading.hotLogged) colours.text = reading.hotNow ? kHotNowColour : kHotLoggedColour;
+    }
+  }
   if (colours.brush == BackgroundBrush::kDialogDefault && !colours.text) return std::nullopt;
 
   auto dc = reinterpret_cast<HDC>(message.wParam);
@@ -479,8 +720,9 @@ std::optional<intptr_t> MainWindow::OnMouseHover(const WindowMessage& message) {
     POINT point = ClientPoint(message.lParam);
     RECT client = {};
     GetClientRect(Handle(), &client);
-    if (std::optional<HoverReport> report =
-            monitor_->HoverReportAt(point.x, point.y, client.right - client.left, scale_)) {
+    // A scrolled window's content lies higher than its client point.
+    if (std::optional<HoverReport> report = monitor_->HoverReportAt(
+            point.x, point.y + scrollPosition_, client.right - client.left, scale_, &coreGrid_)) {
       if (report->kind == HoverReport::Kind::kGpuBox) {
         desktop_.ShowMessageBox(report->text, kGpuReportCaption, MessageBoxIcon::kNone, MessageBoxButtons::kOk);
       } else {
@@ -615,7 +857,13 @@ void MainWindow::InvalidateAll() {
   InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void MainWindow::PushTexts(const DisplayTexts& texts) { texts.PushTo(Controls()); }
+// Each control's text is compared before it is set (Win32ControlSurface), so
+// only what changed is redrawn.
+void MainWindow::PushTexts(const DisplayTexts& texts) {
+  texts.PushTo(Controls());
+  PushMiniCells();
+  KeepHottestInView();
+}
 
 uintptr_t MainWindow::SetTimer(uintptr_t timerId, uint32_t periodMs) {
   return ::SetTimer(Handle(), timerId, periodMs, nullptr);
@@ -644,18 +892,23 @@ void MainWindow::MoveWindowTo(const WindowRect& rect, UINT extraFlags) {
 void MainWindow::EnterMiniMode() {
   // Entered twice, the mini style would be kept as the one to go back to.
   if (placement_.limitsActive) return;
+  // Mini mode shows the top of the layout, and no scroll bar.
+  ScrollTo(0);
   placement_.fullRect = GetWindowRect();
   placement_.savedStyle = static_cast<uint32_t>(GetWindowLongW(Handle(), GWL_STYLE));
-  SetWindowLongW(Handle(), GWL_STYLE, static_cast<LONG>(MiniModeStyle(placement_.savedStyle)));
+  SetWindowLongW(Handle(), GWL_STYLE,
+                 static_cast<LONG>(MiniModeStyle(placement_.savedStyle) & ~static_cast<uint32_t>(WS_VSCROLL)));
   const WindowRect& full = placement_.fullRect;
-  MoveWindowTo({full.left, full.top, full.left + MiniClientWidth(scale_), full.top + MiniClientHeight(scale_)},
-               SWP_FRAMECHANGED);
+  int miniHeight = MiniClientHeight(scale_) + miniStrip_.height;
+  MoveWindowTo({full.left, full.top, full.left + MiniClientWidth(scale_), full.top + miniHeight}, SWP_FRAMECHANGED);
   RECT client = {};
   GetClientRect(Handle(), &client);
-  MiniLayout layout = LayOutMiniWindow(full, client.right - client.left, client.bottom - client.top, scale_);
+  MiniLayout layout = LayOutMiniWindow(full, client.right - client.left, client.bottom - client.top, scale_,
+                                       miniStrip_.height);
   placement_.miniRect = layout.miniRect;
   placement_.limits = layout.limits;
   placement_.limitsActive = true;
+  ShowMiniStrip(true);
   MoveWindowTo(placement_.miniRect);
   InvalidateRect(Handle(), nullptr, TRUE);
 }
@@ -669,6 +922,7 @@ void MainWindow::LeaveMiniMode() {
   WindowRect mini = GetWindowRect();
   placement_.fullRect = KeepOnScreen(RestoreFullWindow(placement_.fullRect, placement_.miniRect, mini, scale_), mini,
                                      [this](ScreenPoint point) { return IsOnWorkArea(point.x, point.y); });
+  ShowMiniStrip(false);
   SetWindowLongW(Handle(), GWL_STYLE, static_cast<LONG>(placement_.savedStyle));
   MoveWindowTo(placement_.fullRect, SWP_FRAMECHANGED);
   InvalidateRect(Handle(), nullptr, TRUE);

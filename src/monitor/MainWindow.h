@@ -9,9 +9,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "history/HistoryWindow.h"
+#include "monitor/CoreGrid.h"
 #include "monitor/MainWindowView.h"
+#include "monitor/MiniCores.h"
 #include "monitor/Monitor.h"
 #include "monitor/TrayInteraction.h"
 #include "monitor/TrayWindow.h"
@@ -89,6 +92,8 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   std::optional<intptr_t> OnMouseHover(const WindowMessage& message);
   std::optional<intptr_t> OnMouseLeave(const WindowMessage& message);
   std::optional<intptr_t> OnScalingMayHaveChanged(const WindowMessage& message);
+  std::optional<intptr_t> OnVerticalScroll(const WindowMessage& message);
+  std::optional<intptr_t> OnMouseWheel(const WindowMessage& message);
 
   void AddAboutToSystemMenu();
   void AddHistoryToSystemMenu();
@@ -101,6 +106,19 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   void CreateFonts();
   void CreateDisplayFont();
   void CreateBrushes();
+  // The table of the cores beyond the four slots and the packages, and mini
+  // mode's strip of them: made once, when the cores are known.
+  void CreateCoreGrid();
+  HWND CreateChild(const wchar_t* windowClass, const std::string& text, DWORD style, int id,
+                   const WindowRect& rect);
+  void MoveButtonsTo(int top);
+  void FitWindowToGrid();
+  void ScrollTo(int position);
+  // A window taller than the screen scrolls, but not the hottest core and
+  // the package out of sight.
+  void KeepHottestInView();
+  void ShowMiniStrip(bool show);
+  void PushMiniCells();
   void ApplyGroupBoxTheme();
   void EnterMiniMode();
   void LeaveMiniMode();
@@ -148,6 +166,18 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
     std::unique_ptr<GdiTrayIconPainter> painter;
   };
 
+  // The table's controls and the strip's belong to the window until it is
+  // destroyed; the dialog's own children are the template's.
+  struct ChildWindowTraits {
+    using Handle = HWND;
+    static HWND Empty() { return nullptr; }
+    static bool IsEmpty(HWND window) { return window == nullptr; }
+    static void Release(HWND window) {
+      if (IsWindow(window)) DestroyWindow(window);
+    }
+  };
+  using ChildWindow = Holder<ChildWindowTraits>;
+
   MainWindowSeams seams_;
   Win32Desktop desktop_;
   StdFileAppender logFiles_;
@@ -173,6 +203,16 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
   POINT dragOrigin_ = {};      // client coordinates of the left button going down
   bool dragging_ = false;
   bool hoverTracking_ = false;  // a hover and leave request is outstanding
+  CoreGridLayout coreGrid_;     // empty on four cores or fewer
+  std::vector<ChildWindow> gridControls_;
+  int scrollPosition_ = 0;      // pixels of the client scrolled out at the top
+  int scrollPage_ = 0;          // the client height that shows
+  MiniCells miniCells_ = {};
+  int miniCellCount_ = 0;
+  MiniStripLayout miniStrip_;
+  std::vector<HWND> coveredByStrip_;  // hidden while the strip shows over them
+  std::vector<MiniCoreReading> miniReadings_;  // sized once, refreshed each cycle
+  std::string miniText_;                        // reused for every cell
 };
 
 }  // namespace korvath

@@ -34,6 +34,7 @@
 
 namespace korvath {
 
+struct CoreGridLayout;
 class Desktop;
 class FileAppender;
 class FileWriter;
@@ -102,9 +103,10 @@ class Monitor {
   // window moves its top-left corner to the anchor.
   std::optional<std::string> OnAnchorDoubleClick(bool shift);
   // WM_MOUSEHOVER at (x, y) in a client area clientWidth wide, laid out at
-  // `scale`; nothing in mini mode or away from the GPU field and the present
-  // cores' records.
-  std::optional<HoverReport> HoverReportAt(int x, int y, int clientWidth, const LayoutScale& scale = {}) const;
+  // `scale`, with the table of the further cores where there is one; nothing
+  // in mini mode or away from the GPU field and the present cores' records.
+  std::optional<HoverReport> HoverReportAt(int x, int y, int clientWidth, const LayoutScale& scale = {},
+                                           const CoreGridLayout* grid = nullptr) const;
   // The Reset button and the tray menu's Reset.
   void ResetStatistics();
   // The main window is being destroyed.

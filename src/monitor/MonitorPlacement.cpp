@@ -1,4 +1,5 @@
 // The main window's anchor position and hover reports.
+#include "monitor/CoreGrid.h"
 #include "monitor/Monitor.h"
 #include "monitor/WindowPlacement.h"
 
@@ -27,8 +28,19 @@ std::optional<std::string> Monitor::OnAnchorDoubleClick(bool shift) {
   return AnchorMessage(previous, anchorPoint);
 }
 
-std::optional<HoverReport> Monitor::HoverReportAt(int x, int y, int clientWidth, const LayoutScale& scale) const {
+std::optional<HoverReport> Monitor::HoverReportAt(int x, int y, int clientWidth, const LayoutScale& scale,
+                                                  const CoreGridLayout* grid) const {
   if (settings_.miniMode) return std::nullopt;
+  // A further core's minimum or maximum, or the time of either.
+  if (grid != nullptr) {
+    if (std::optional<CoreGridLayout::Hit> hit = grid->ValueAt(x, y)) {
+      bool minimum = hit->field == CoreField::kMinimum || hit->field == CoreField::kMinimumTime;
+      bool maximum = hit->field == CoreField::kMaximum || hit->field == CoreField::kMaximumTime;
+      CoreReading core = temperatures_.Core(hit->displayCore);
+      if (!(minimum || maximum) || !core.present) return std::nullopt;
+      return HoverReport{HoverReport::Kind::kPopup, HoverDateText(minimum ? core.minTime : core.maxTime)};
+    }
+  }
   const TemperatureStats& stats = temperatures_.stats();
   if (gpuReading_ && InGpuField(x, y, scale)) {
     return HoverReport{HoverReport::Kind::kGpuBox,

@@ -29,9 +29,10 @@ std::string FormatTime(const char* format, const std::tm& time) {
 int MiniClientWidth(const LayoutScale& scale) { return scale.X(kMiniClientWidth); }
 int MiniClientHeight(const LayoutScale& scale) { return scale.Y(kMiniClientHeight); }
 
-MiniLayout LayOutMiniWindow(const WindowRect& full, int clientWidth, int clientHeight, const LayoutScale& scale) {
+MiniLayout LayOutMiniWindow(const WindowRect& full, int clientWidth, int clientHeight, const LayoutScale& scale,
+                            int stripHeight) {
   int miniWidth = MiniClientWidth(scale);
-  int miniHeight = MiniClientHeight(scale);
+  int miniHeight = MiniClientHeight(scale) + stripHeight;
   int frameWidth = miniWidth - clientWidth;
   int frameHeight = miniHeight - clientHeight;
   // The extra pixel is the one the lifted top gives away, not a length.

@@ -60,9 +60,10 @@ int MiniClientHeight(const LayoutScale& scale);
 // been sized to the mini client size with the mini style and reports a client
 // area of clientWidth x clientHeight: the client area becomes exactly the mini
 // client size, the window is centred over the full one and never ends above
-// y = 4.
+// y = 4. A processor with more than four cores adds the strip of its
+// further temperatures below, stripHeight pixels.
 MiniLayout LayOutMiniWindow(const WindowRect& full, int clientWidth, int clientHeight,
-                            const LayoutScale& scale = {});
+                            const LayoutScale& scale = {}, int stripHeight = 0);
 
 // The full window to restore when leaving mini mode: moved by as much as the
 // mini window was dragged, and never with its right edge left of x = 10.

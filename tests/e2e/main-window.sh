@@ -9,7 +9,9 @@
 # 120, 144 and 192 DPI: the temperatures wholly inside the mini window, and
 # three restarts in mini mode leaving it where it was; and a first start in
 # mini mode at Windows' place reopening exactly there. Then the History
-# window at 144 and 96 DPI: opened, owned, redrawn, placed and exported.
+# window at 144 and 96 DPI: opened, owned, redrawn, placed and exported. And
+# every core of a 16-core hybrid and a 32-core two-socket machine on screen at
+# 96 and 144 DPI, with mini mode's strip and a hover report for core 13.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source tests/e2e/lib-wine.sh
@@ -433,6 +435,117 @@ history_run() {
 
 history_run 144 e8400-living double-click
 history_run 144 i9-12900k menu
+
+# every_core MACHINE DPI TEMPERATURES PACKAGES MINI [scrolls]: korvath-sim.exe on a
+# processor of more than four cores. Every core's temperature is the text of
+# its own control (1001-1004 for the four slots, 5000 + 8 x core beyond) and
+# lies inside the client area, the package temperatures likewise (4900 +
+# package), and the window on the 1280 x 1024 screen. Where the window is
+# taller than the screen it scrolls: its cores then lie inside it across, and
+# the hottest core and the packages in view. At 96 DPI a rest over core 13's
+# minimum opens its report and one over its label none; mini mode (a
+# double-click) shows MINI, the strip of further temperatures, inside the
+# mini client area. The temperatures are the machine file's: TjMax less each
+# core's 0x19C readout, read through the core's first logical processor.
+joined_texts() {  # joined_texts WINDOW SEPARATOR ID...: the controls' texts on one line
+  local window=$1 separator=$2 joined= id
+  shift 2
+  for id in "$@"; do joined+="${joined:+$separator}$(probe text "$window" "$id")"; done
+  echo "$joined"
+}
+
+every_core() {
+  local machine=$1 dpi=$2 temperatures=$3 packages=$4 mini=$5 scrolls=${6:-}
+  local name="$machine at $dpi dpi" folder=$E2E_TEMP/cores-$machine-$dpi pid window core id ids=() package_ids=()
+  local count hottest_id=1001 max=-1000 temperature
+  install "$folder" "$machine"
+  set_dpi "$dpi"
+  pid=$(wine_launch "$folder/korvath-sim.exe") || { check_eq "$name: started" yes no; return; }
+  if ! window=$(wait_window Korvath 30 "$pid"); then
+    check_eq "$name: main window" shown "none; windows: $(probe list --all "$pid")"
+    probe kill "$pid" >/dev/null 2>&1
+    return
+  fi
+  wait_cycles 2 || true
+  count=$(wc -w <<<"$temperatures")
+  core=0
+  for temperature in $temperatures; do
+    if [ "$core" -lt 4 ]; then id=$((1001 + core)); else id=$((5000 + 8 * core)); fi
+    ids+=("$id")
+    # The first of the hottest, as the window keeps it in view.
+    if [ "$temperature" -gt "$max" ]; then max=$temperature; hottest_id=$id; fi
+    core=$((core + 1))
+  done
+  for package in $(seq 0 $(($(wc -w <<<"$packages") - 1))); do package_ids+=($((4900 + package))); done
+  check_eq "$name: every core's temperature" "$temperatures" \
+    "$(joined_texts "$window" ' ' "${ids[@]}")"
+  check_eq "$name: the packages" "$packages" \
+    "$(joined_texts "$window" ' ' "${package_ids[@]}")"
+  local geometry
+  geometry=$(probe geometry "$window" "${ids[@]}" "${package_ids[@]}")
+  # Across, every control lies inside the client area; down, all of them,
+  # or where the window scrolls the hottest core and the packages.
+  check_eq "$name: every core and package inside the client area" "$((count + ${#package_ids[@]})) in" \
+    "$(awk -v hottest="$hottest_id" -v scrolls="$scrolls" '
+        $1 == "client" { l = $2; t = $3; r = $4; b = $5; next }
+        $1 ~ /^[0-9]+$/ {
+          across = $2 >= l && $4 <= r; down = $3 >= t && $5 <= b
+          kept = $1 == hottest || ($1 >= 4900 && $1 < 4916) || scrolls == ""
+          if (across && (down || !kept)) inside++; else out = out " " $0
+        }
+        END { print inside + 0 " in" (out == "" ? "" : ", not:" out " of " l " " t " " r " " b) }' <<<"$geometry")"
+  check_eq "$name: the window lies on the 1280 x 1024 screen" yes \
+    "$(awk '$1 == "window" { print ($2 >= 0 && $3 >= 0 && $4 <= 1280 && $5 <= 1024) ? "yes" : "no: " $0 }' <<<"$geometry")"
+  timeout 20 import -window root "$artifacts/every-core-$machine-${dpi}dpi.png" 2>/dev/null || true
+
+  if [ "$dpi" = 96 ] && [ "$count" -gt 13 ]; then
+    # WM_MOUSEHOVER (0x2A1) at the middle of core 13's minimum, then of its label.
+    local menu
+    spot() {
+      probe geometry "$window" "$1" | awk '$1 == "client" { l = $2; t = $3; next }
+        $1 ~ /^[0-9]+$/ { x = int(($2 + $4) / 2) - l; y = int(($3 + $5) / 2) - t; print y * 65536 + x }'
+    }
+    probe post "$window" 673 0 "$(spot $((5000 + 8 * 13 + 2)))" >/dev/null
+    if menu=$(probe wait-menu 10 "$pid"); then
+      check_eq "$name: a rest on core 13's minimum reports it" shown shown
+      timeout 20 import -window root "$artifacts/every-core-$machine-hover.png" 2>/dev/null || true
+      probe key "$menu" Esc >/dev/null
+      for _ in $(seq 1 20); do probe wait-menu 0 "$pid" >/dev/null || break; sleep 0.3; done
+    else
+      check_eq "$name: a rest on core 13's minimum reports it" shown none
+    fi
+    probe post "$window" 673 0 "$(spot $((5000 + 8 * 13 + 7)))" >/dev/null
+    check_eq "$name: a rest on core 13's label reports nothing" none \
+      "$(probe wait-menu 3 "$pid" >/dev/null && echo shown || echo none)"
+  fi
+
+  if [ -n "$mini" ]; then
+    local cells=() cell
+    for cell in $(seq 0 $(($(tr -cd ',' <<<"$mini" | wc -c)))); do cells+=($((4960 + cell))); done
+    probe double-click "$window" 2 2 >/dev/null
+    sleep 1.5
+    check_eq "$name: mini mode's further temperatures" "$mini" \
+      "$(joined_texts "$window" ', ' "${cells[@]}")"
+    check_eq "$name: mini mode shows them inside its client area" "${#cells[@]} in" \
+      "$(probe geometry "$window" "${cells[@]}" | awk '
+          $1 == "client" { l = $2; t = $3; r = $4; b = $5; next }
+          $1 ~ /^[0-9]+$/ { if ($2 >= l && $3 >= t && $4 <= r && $5 <= b) inside++; else out = out " " $0 }
+          END { print inside " in" out }')"
+    timeout 20 import -window root "$artifacts/every-core-$machine-mini-${dpi}dpi.png" 2>/dev/null || true
+  fi
+  probe key "$window" Esc >/dev/null
+  check_eq "$name: Esc ends the program with 0" 0 "$(wait_exit "$pid" 30)"
+}
+
+# The i9-12900K: P-cores 0-7, E-cores 8-15, TjMax 100, its package 53 below.
+i9_cores="40 43 39 45 42 38 44 41 35 33 31 34 30 32 29 28"
+i9_mini="P 4: 42°C, P 5: 38°C, P 6: 44°C, P 7: 41°C, E 8: 35°C, E 9: 33°C, E 10: 31°C, E 11: 34°C, E 12: 30°C, E 13: 32°C, E 14: 29°C, E 15: 28°C"
+# Two Xeon Gold 6130, TjMax 100: cores 0-15 on package 0, 16-31 on package 1.
+xeon_cores="48 41 34 43 36 45 38 47 40 33 42 35 44 37 46 39 64 59 54 49 60 55 50 61 56 51 62 57 52 63 58 53"
+every_core i9-12900k 96 "$i9_cores" "47°C" "$i9_mini"
+every_core xeon-6130-2s 96 "$xeon_cores" "49°C 65°C" "16: 64°C, Package 0: 49°C, Package 1: 65°C"
+every_core i9-12900k 144 "$i9_cores" "47°C" ""
+every_core xeon-6130-2s 144 "$xeon_cores" "49°C 65°C" "" scrolls
 
 # Later scripts in this prefix see 96 DPI again.
 set_dpi 96

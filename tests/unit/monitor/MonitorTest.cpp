@@ -9,6 +9,7 @@
 #include "config/ScratchFile.h"
 #include "app/SimulatedMainWindow.h"
 #include "config/IniProfileStore.h"
+#include "monitor/CoreGrid.h"
 #include "monitor/ExtraCoreControls.h"
 #include "platform/FileAppender.h"
 #include "platform/sim/SimulatedClock.h"
@@ -588,6 +589,32 @@ TEST(Monitor, HoverReportsOnlyOutsideMiniMode) {
   EXPECT_EQ(rig.monitor->HoverReportAt(260, 260, 312), std::nullopt);
   rig.monitor->ToggleMiniMode();
   EXPECT_EQ(rig.monitor->HoverReportAt(40, 200, 312), std::nullopt);
+}
+
+// A further core's minimum or maximum, or the time of either, reports its
+// date as a slot's does; its label and the other readings report nothing.
+TEST(Monitor, HoverReportsTheRecordsOfEveryCore) {
+  MonitorRig rig(testing::LoadMachine("i9-12900k"));
+  ASSERT_FALSE(rig.StartUp().has_value());
+  rig.Tick();
+  const TemperatureMonitor& temperatures = rig.monitor->temperatures();
+  std::vector<CoreType> types;
+  for (int core = 0; core < temperatures.displayCoreCount(); ++core) types.push_back(temperatures.Core(core).type);
+  ASSERT_EQ(types.size(), 16u);
+  CoreGridLayout grid = LayOutCoreGrid({16, types, 1, {}, 1272, 950});
+  auto at = [&](CoreField field) {
+    WindowRect rect = grid.RectOf(ExtraCoreControlId(13, field));
+    return rig.monitor->HoverReportAt(rect.left + 1, rect.top + 1, grid.clientWidth, {}, &grid);
+  };
+  HoverReport minimum{HoverReport::Kind::kPopup, HoverDateText(temperatures.Core(13).minTime)};
+  HoverReport maximum{HoverReport::Kind::kPopup, HoverDateText(temperatures.Core(13).maxTime)};
+  EXPECT_EQ(at(CoreField::kMinimum), minimum);
+  EXPECT_EQ(at(CoreField::kMinimumTime), minimum);
+  EXPECT_EQ(at(CoreField::kMaximumTime), maximum);
+  EXPECT_EQ(at(CoreField::kLabel), std::nullopt);
+  EXPECT_EQ(at(CoreField::kTemperature), std::nullopt);
+  rig.monitor->ToggleMiniMode();
+  EXPECT_EQ(at(CoreField::kMinimum), std::nullopt);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
