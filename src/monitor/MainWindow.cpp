@@ -10,6 +10,7 @@
 #include "config/StartWithWindows.h"
 #include "hw/CoreRatios.h"
 #include "monitor/ControlColours.h"
+#include "monitor/ExtraCoreControls.h"
 #include "platform/TextFormat.h"
 #include "platform/win32/GdiTrayIconPainter.h"
 #include "platform/win32/ModulePath.h"
@@ -100,6 +101,12 @@ BOOL CALLBACK CollectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
         {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
   }
   return TRUE;
+}
+
+// The temperature of a core beyond the four slots.
+bool IsExtraTemperatureControl(int id) {
+  int offset = id - kExtraCoreControlBase;
+  return offset >= kCoreSlots * kCoreFieldCount && offset % kCoreFieldCount == static_cast<int>(CoreField::kTemperature);
 }
 
 }  // namespace
@@ -354,8 +361,16 @@ void MainWindow::CreateCoreGrid() {
   for (const CoreGridControl& control : coreGrid_.controls) {
     if (control.kind == CoreGridControl::Kind::kGroupBox) continue;
     bool label = control.kind == CoreGridControl::Kind::kLabel && control.id >= kPackageLabelControlBase;
-    CreateChild(L"STATIC", control.text, WS_VISIBLE | SS_NOPREFIX | (label ? SS_LEFT : SS_CENTER), control.id,
-                control.rect);
+    // A core's temperature opens the History on a double-click, as the
+    // slots' do; a static hears the mouse only with SS_NOTIFY.
+    bool temperature = IsExtraTemperatureControl(control.id);
+    HWND child = CreateChild(L"STATIC", control.text,
+                             WS_VISIBLE | SS_NOPREFIX | (label ? SS_LEFT : SS_CENTER) | (temperature ? SS_NOTIFY : 0),
+                             control.id, control.rect);
+    if (temperature && child != nullptr) {
+      SetWindowSubclass(child, &MainWindow::TemperatureEditProcedure, kTemperatureSubclassId,
+                        reinterpret_cast<DWORD_PTR>(this));
+    }
   }
   for (const CoreGridControl& control : coreGrid_.controls) {
     if (control.kind != CoreGridControl::Kind::kGroupBox) continue;

@@ -517,6 +517,19 @@ every_core() {
     probe post "$window" 673 0 "$(spot $((5000 + 8 * 13 + 7)))" >/dev/null
     check_eq "$name: a rest on core 13's label reports nothing" none \
       "$(probe wait-menu 3 "$pid" >/dev/null && echo shown || echo none)"
+    # A real double-click on core 13's temperature opens the History, as
+    # one on a slot's temperature does.
+    local point history
+    point=$(probe geometry "$window" 5104 | awk '$1 == "5104" { print int(($2 + $4) / 2), int(($3 + $5) / 2) }')
+    xdotool mousemove ${point% *} ${point#* } click --repeat 2 --delay 80 1
+    xdotool mousemove 1279 1023
+    if history=$(wait_window "Korvath History" 20 "$pid"); then
+      check_eq "$name: a double-click on core 13's temperature opens the History" shown shown
+      probe post "$history" 16 0 0 >/dev/null  # WM_CLOSE
+      probe wait-closed "$history" 20 || true
+    else
+      check_eq "$name: a double-click on core 13's temperature opens the History" shown none
+    fi
   fi
 
   if [ -n "$mini" ]; then
