@@ -150,13 +150,14 @@ void RunMonitorCycles(benchmark::State& state, const std::string& settings, File
 void BM_MonitorCycle(benchmark::State& state) { RunMonitorCycles(state, "", nullptr); }
 BENCHMARK(BM_MonitorCycle)->Unit(benchmark::kMicrosecond);
 
-// From 2 to 72 logical processors: the E8400, the 24-processor hybrid
-// desktop and the two-socket server in two processor groups.
+// From 2 to 72 logical processors and 2 to 36 cores: the E8400, the N100,
+// the 16-core hybrid desktop, the 32-core server in one processor group and
+// the 36-core one in two.
 void BM_MonitorCycleOnMachine(benchmark::State& state) {
-  static const char* const kMachines[] = {"e8400", "i9-12900k", "xeon-6154-2s"};
+  static const char* const kMachines[] = {"e8400", "n100", "i9-12900k", "xeon-6130-2s", "xeon-6154-2s"};
   RunMonitorCycles(state, "", nullptr, kMachines[state.range(0)]);
 }
-BENCHMARK(BM_MonitorCycleOnMachine)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MonitorCycleOnMachine)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
 
 void BM_MonitorCycleMetricsText(benchmark::State& state) {
   DiscardedFiles files;
