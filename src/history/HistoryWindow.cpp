@@ -11,6 +11,7 @@
 #include "platform/FileWriter.h"
 #include "platform/TextFormat.h"
 #include "platform/TimeSource.h"
+#include "ui/Win32WorkAreas.h"
 
 namespace korvath {
 namespace {
@@ -52,31 +53,6 @@ POINT ClientPoint(LPARAM lParam) {
           static_cast<short>(HIWORD(static_cast<DWORD_PTR>(lParam)))};
 }
 
-bool OnWorkArea(int x, int y) {
-  HMONITOR monitor = MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONULL);
-  if (monitor == nullptr) return false;
-  MONITORINFO info = {};
-  info.cbSize = sizeof(info);
-  if (!GetMonitorInfoW(monitor, &info)) return false;
-  return PtInRect(&info.rcWork, POINT{x, y}) != FALSE;
-}
-
-BOOL CALLBACK CollectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
-  MONITORINFO info = {};
-  info.cbSize = sizeof(info);
-  if (GetMonitorInfoW(monitor, &info)) {
-    reinterpret_cast<std::vector<WindowRect>*>(areas)->push_back(
-        {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
-  }
-  return TRUE;
-}
-
-std::vector<WindowRect> WorkAreas() {
-  std::vector<WindowRect> areas;
-  EnumDisplayMonitors(nullptr, nullptr, CollectWorkArea, reinterpret_cast<LPARAM>(&areas));
-  return areas;
-}
-
 void TextAt(HDC dc, const std::wstring& text, RECT rect, UINT format) {
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format | DT_NOPREFIX | DT_SINGLELINE);
 }
@@ -111,7 +87,7 @@ void HistoryWindow::Show() {
   }
   MeasureScale();
   HistoryPlace place =
-      ReadHistoryPlace(links_.settingsFile, scale_.X(kMinimumWidth), scale_.Y(kMinimumHeight), WorkAreas());
+      ReadHistoryPlace(links_.settingsFile, scale_.X(kMinimumWidth), scale_.Y(kMinimumHeight), ConnectedWorkAreas());
   range_ = place.range;
   WindowRect rect;
   if (place.rect) {
@@ -123,10 +99,10 @@ void HistoryWindow::Show() {
     GetWindowRect(owner_, &ownerRect);
     int width = scale_.X(kDefaultWidth);
     rect = {ownerRect.right + scale_.X(kMargin), ownerRect.top, 0, 0};
-    if (!OnWorkArea(rect.left + width - 1, rect.top)) {
+    if (!IsOnWorkArea(rect.left + width - 1, rect.top)) {
       rect = {ownerRect.left + scale_.X(40), ownerRect.top + scale_.Y(40), 0, 0};
     }
-    if (!OnWorkArea(rect.left, rect.top)) rect.left = rect.top = 0;
+    if (!IsOnWorkArea(rect.left, rect.top)) rect.left = rect.top = 0;
     rect.right = rect.left + width;
     rect.bottom = rect.top + scale_.Y(kDefaultHeight);
   }

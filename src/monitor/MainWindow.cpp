@@ -18,6 +18,7 @@
 #include "resources/resource.h"
 #include "tools/Benchmark.h"
 #include "tools/SensorTestDialog.h"
+#include "ui/Win32WorkAreas.h"
 
 namespace korvath {
 namespace {
@@ -91,16 +92,6 @@ RECT ChildRect(HWND child) {
   ::GetWindowRect(child, &rect);
   MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
   return rect;
-}
-
-BOOL CALLBACK CollectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
-  MONITORINFO info = {};
-  info.cbSize = sizeof(info);
-  if (GetMonitorInfoW(monitor, &info)) {
-    reinterpret_cast<std::vector<WindowRect>*>(areas)->push_back(
-        {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
-  }
-  return TRUE;
 }
 
 // The temperature of a core beyond the four slots.
@@ -837,21 +828,9 @@ WindowRect MainWindow::FullWindowRect() {
 
 bool MainWindow::IsMinimized() { return IsIconic(Handle()) != FALSE; }
 
-bool MainWindow::IsOnWorkArea(int x, int y) {
-  HMONITOR monitor = MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONULL);
-  if (monitor == nullptr) return false;
-  MONITORINFO info = {};
-  info.cbSize = sizeof(info);
-  if (!GetMonitorInfoW(monitor, &info)) return false;
-  POINT point = {x, y};
-  return PtInRect(&info.rcWork, point) != FALSE;
-}
+bool MainWindow::IsOnWorkArea(int x, int y) { return korvath::IsOnWorkArea(x, y); }
 
-std::vector<WindowRect> MainWindow::WorkAreas() {
-  std::vector<WindowRect> areas;
-  EnumDisplayMonitors(nullptr, nullptr, CollectWorkArea, reinterpret_cast<LPARAM>(&areas));
-  return areas;
-}
+std::vector<WindowRect> MainWindow::WorkAreas() { return ConnectedWorkAreas(); }
 
 void MainWindow::SetTitle(const std::string& title) { SetWindowTextW(Handle(), Widen(title).c_str()); }
 
