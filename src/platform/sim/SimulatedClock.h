@@ -4,16 +4,10 @@
 #include <cstdint>
 #include <ctime>
 
+#include "platform/MachineTime.h"
 #include "platform/TimeSource.h"
 
 namespace korvath {
-
-// The true time of a simulated machine, which its counters follow.
-class MachineTime {
- public:
-  virtual ~MachineTime() = default;
-  virtual int64_t NowMicroseconds() const = 0;
-};
 
 class SimulatedClock : public TimeSource, public MachineTime {
  public:

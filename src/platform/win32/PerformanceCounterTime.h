@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/sim/SimulatedClock.h"
+#include "platform/MachineTime.h"
 
 namespace korvath {
 
