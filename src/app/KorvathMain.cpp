@@ -34,8 +34,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       korvath::SettingsPathForModule(korvath::Narrow(korvath::ModuleFileName(nullptr))), "Korvath");
   // The clock thread only reads the time-stamp counter and pins itself,
   // which the real processor seam allows from any thread.
-  korvath::MainWindow window({processor, time, processor, time, gpu, settings, threads, &scheduler,
-                              korvath::RestoreMessageName(kProgram)});
-  window.RunModal();
-  return 0;
+  return korvath::RunMainWindow({.processor = processor,
+                                 .time = time,
+                                 .clockProcessor = processor,
+                                 .clockTime = time,
+                                 .gpu = gpu,
+                                 .settingsFile = settings,
+                                 .threads = threads,
+                                 .scheduler = &scheduler,
+                                 .restoreMessageName = korvath::RestoreMessageName(kProgram)});
 }

@@ -80,9 +80,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   korvath::SimulatedWorkThreads threads(win32Threads, processor);
   korvath::Win32ProfileStore settings(
       korvath::SettingsPathForModule(korvath::Narrow(korvath::ModuleFileName(nullptr))), "Korvath");
-  korvath::MainWindow window(
-      {processor, time, clockProcessor, time, gpu, settings, threads, &scheduler,
-       korvath::RestoreMessageName(kProgram)});
-  window.RunModal();
-  return 0;
+  return korvath::RunMainWindow({.processor = processor,
+                                 .time = time,
+                                 .clockProcessor = clockProcessor,
+                                 .clockTime = time,
+                                 .gpu = gpu,
+                                 .settingsFile = settings,
+                                 .threads = threads,
+                                 .scheduler = &scheduler,
+                                 .restoreMessageName = korvath::RestoreMessageName(kProgram)});
 }

@@ -143,9 +143,19 @@ class SimulatedKorvath {
         gpu_(machine),
         settingsFile_(settingsText),
         profile_(settingsFile_.path(), "Korvath"),
-        monitor_(MonitorSeams{processor_, clock_, clockProcessor_, clockThreadClock_, desktop_, gpu_, profile_,
-                              logFiles_, tray_, tray_, SimulatedTray::kApplicationIcon, false, {},
-                              &metricsFiles_, {}},
+        monitor_(MonitorSeams{.processor = processor_,
+                              .time = clock_,
+                              .clockProcessor = clockProcessor_,
+                              .clockTime = clockThreadClock_,
+                              .desktop = desktop_,
+                              .gpu = gpu_,
+                              .settingsFile = profile_,
+                              .logFiles = logFiles_,
+                              .trayShell = tray_,
+                              .trayPainter = tray_,
+                              .applicationIcon = SimulatedTray::kApplicationIcon,
+                              .startClockThread = false,
+                              .metricsFiles = &metricsFiles_},
                  window_) {
     // Nothing reads the GPU calls back; a long run must not keep them.
     gpu_.SetRecording(false);

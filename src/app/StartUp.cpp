@@ -8,6 +8,9 @@
 
 #include "app/CommandLine.h"
 #include "app/SingleInstance.h"
+#include "monitor/MainWindow.h"
+#include "monitor/Monitor.h"
+#include "platform/StdFileAppender.h"
 #include "platform/TextFormat.h"
 #include "platform/win32/ModulePath.h"
 
@@ -79,6 +82,30 @@ void RestrictDllSearchToSystem() {
 int ShowFatalError(const FatalError& error) {
   MessageBoxW(nullptr, Widen(error.text).c_str(), Widen(error.caption).c_str(), MB_OK | MB_ICONERROR);
   return error.exitCode;
+}
+
+int RunMainWindow(const MainWindowSeams& seams) {
+  StdFileAppender logFiles;
+  MainWindow window(seams);
+  Monitor monitor(MonitorSeams{.processor = seams.processor,
+                               .time = seams.time,
+                               .clockProcessor = seams.clockProcessor,
+                               .clockTime = seams.clockTime,
+                               .desktop = window.desktop(),
+                               .gpu = seams.gpu,
+                               .settingsFile = seams.settingsFile,
+                               .logFiles = logFiles,
+                               .trayShell = window.trayShell(),
+                               .trayPainter = window.trayPainter(),
+                               .applicationIcon = window.applicationIcon(),
+                               .startClockThread = true,
+                               .onClockThreadStart =
+                                   [] { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL); },
+                               .metricsFiles = &window.metricsFiles(),
+                               .executableFolder = Narrow(ExecutableFolder())},
+                  window);
+  if (std::optional<FatalError> fatal = window.Run(monitor)) return ShowFatalError(*fatal);
+  return 0;
 }
 
 std::optional<int> RunCommandLineSwitches(const std::string& program, TaskScheduler& scheduler) {

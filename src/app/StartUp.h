@@ -1,5 +1,6 @@
 // Start-up glue of the Windows executables: the DLL search order, the
-// command line, one instance per session and the fatal start-up message box.
+// command line, one instance per session, the monitor and its window, and
+// the fatal start-up message box.
 #pragma once
 
 #include <optional>
@@ -10,6 +11,7 @@
 namespace korvath {
 
 class TaskScheduler;
+struct MainWindowSeams;
 
 // Keeps every later library load out of the current folder and PATH; the
 // first thing wWinMain does.
@@ -18,6 +20,11 @@ void RestrictDllSearchToSystem();
 // The error-icon message box of a fatal start-up condition, with no owner
 // window; returns the exit code the process ends with.
 int ShowFatalError(const FatalError& error);
+
+// Builds the monitor on the seams and the main window's halves of them, and
+// runs the window on it until it closes. A fatal start-up shows no window:
+// its box comes up here and the exit code is returned.
+int RunMainWindow(const MainWindowSeams& seams);
 
 // Runs the command line's switches, writing to the console of the program
 // that started this one; nothing when there are none and the window starts.

@@ -102,9 +102,29 @@ bool IsExtraTemperatureControl(int id) {
 
 }  // namespace
 
-MainWindow::MainWindow(const MainWindowSeams& seams) : Dialog(IDD_MAIN, nullptr), seams_(seams) {}
+MainWindow::MainWindow(const MainWindowSeams& seams) : Dialog(IDD_MAIN, nullptr), seams_(seams) {
+  // Shared resource icons, loaded before the window so that the monitor's
+  // tray can take the small one as its application icon.
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KORVATH), IMAGE_ICON, 0, 0,
+                                        LR_DEFAULTSIZE | LR_SHARED));
+  smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KORVATH), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                             LR_SHARED));
+}
 
 MainWindow::~MainWindow() = default;
+
+std::optional<FatalError> MainWindow::Run(Monitor& monitor) {
+  startingMonitor_ = &monitor;
+  RunModal();
+  // What refers to the monitor goes before it does, as the window goes.
+  history_.reset();
+  trayInteraction_.reset();
+  monitor_ = nullptr;
+  startingMonitor_ = nullptr;
+  return startUpFailure_;
+}
 
 std::optional<intptr_t> MainWindow::HandleMessage(const WindowMessage& message) {
   // Registered at run time, so it cannot stand in the static table.
@@ -160,29 +180,21 @@ std::optional<intptr_t> MainWindow::HandleMessage(const WindowMessage& message) 
 
 bool MainWindow::OnInitDialog() {
   AddAboutToSystemMenu();
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KORVATH), IMAGE_ICON, 0, 0,
-                                        LR_DEFAULTSIZE | LR_SHARED));
-  smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_KORVATH), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                             LR_SHARED));
   SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 
   desktop_.SetOwner(Handle());
-  trayShell_ = std::make_unique<ShellTray>(Handle());
-  monitor_ = std::make_unique<Monitor>(
-      MonitorSeams{seams_.processor, seams_.time, seams_.clockProcessor, seams_.clockTime, desktop_, seams_.gpu,
-                   seams_.settingsFile, logFiles_, *trayShell_, trayPainter_,
-                   reinterpret_cast<IconHandle>(smallIcon_), true,
-                   [] { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL); },
-                   &metricsFiles_, Narrow(ExecutableFolder())},
-      *this);
+  trayShell_ = ShellTray(Handle());
+  monitor_ = startingMonitor_;
   if (std::optional<FatalError> fatal = monitor_->StartUp()) {
-    // Nothing of the window shows, nothing is cleaned up: the process ends here.
+    // Ended before it is shown: nothing of the window appears, and with no
+    // monitor its destruction shuts nothing down. The composition root
+    // shows the box and ends the process.
+    monitor_ = nullptr;
     desktop_.SetOwner(nullptr);
-    desktop_.ShowMessageBox(fatal->text, fatal->caption, MessageBoxIcon::kError, MessageBoxButtons::kOk);
-    ExitProcess(static_cast<UINT>(fatal->exitCode));
+    startUpFailure_ = std::move(fatal);
+    EndDialog(IDABORT);
+    return false;
   }
   CreateFonts();
   CreateCoreGrid();

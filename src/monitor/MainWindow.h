@@ -19,8 +19,8 @@
 #include "monitor/TrayInteraction.h"
 #include "monitor/TrayWindow.h"
 #include "monitor/WindowPlacement.h"
-#include "platform/StdFileAppender.h"
 #include "platform/win32/GdiHolders.h"
+#include "platform/win32/ShellTray.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32FileWriter.h"
 #include "ui/Dialog.h"
@@ -32,13 +32,13 @@ class GdiTrayIconPainter;
 class GpuSource;
 class Processor;
 class ProfileStore;
-class ShellTray;
 class StartWithWindows;
 class TaskScheduler;
 class Threads;
 class TimeSource;
 
-// What the composition root hands the main window.
+// What the composition root hands the main window, filled by name as
+// MonitorSeams is.
 struct MainWindowSeams {
   Processor& processor;
   TimeSource& time;
@@ -57,6 +57,19 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
  public:
   explicit MainWindow(const MainWindowSeams& seams);
   ~MainWindow() override;
+
+  // The window's halves of the monitor's seams, for the composition root
+  // that builds the Monitor on them.
+  Desktop& desktop() { return desktop_; }
+  FileWriter& metricsFiles() { return metricsFiles_; }
+  TrayShell& trayShell() { return trayShell_; }
+  TrayIconPainter& trayPainter() { return trayPainter_; }
+  IconHandle applicationIcon() const { return reinterpret_cast<IconHandle>(smallIcon_); }
+
+  // Runs the window on monitor until it is closed. A start-up failure ends
+  // it before anything shows and comes back, for the composition root to
+  // report and end the process with; the monitor is then left as it was.
+  std::optional<FatalError> Run(Monitor& monitor);
 
  protected:
   std::optional<intptr_t> HandleMessage(const WindowMessage& message) override;
@@ -180,11 +193,14 @@ class MainWindow : public Dialog, public MainWindowView, public TrayWindow {
 
   MainWindowSeams seams_;
   Win32Desktop desktop_;
-  StdFileAppender logFiles_;
   Win32FileWriter metricsFiles_;
   LateTrayPainter trayPainter_;
-  std::unique_ptr<ShellTray> trayShell_;
-  std::unique_ptr<Monitor> monitor_;
+  ShellTray trayShell_{nullptr};  // given the window in OnInitDialog
+  // Run's monitor, and the same once it has started up: null before that,
+  // and after a failed start-up, so that no message reaches it then.
+  Monitor* startingMonitor_ = nullptr;
+  Monitor* monitor_ = nullptr;
+  std::optional<FatalError> startUpFailure_;
   std::unique_ptr<TrayInteraction> trayInteraction_;
   std::unique_ptr<HistoryWindow> history_;
   HICON icon_ = nullptr;       // shared resource icon: not destroyed

@@ -47,7 +47,10 @@ class TscClockRunner;
 // The seams the monitor runs on. The clock thread gets a processor and a
 // time source of its own: in the product they are the same objects as the
 // user-interface thread's, in a simulation they keep the clock thread's
-// state apart.
+// state apart. Two processors and two time sources sit side by side, so
+// every caller fills the fields by name (designated initialisers): a swap
+// of the user-interface thread's and the clock thread's would otherwise
+// compile.
 struct MonitorSeams {
   Processor& processor;
   TimeSource& time;
@@ -64,7 +67,7 @@ struct MonitorSeams {
   // runs the passes itself (RunClockPasses).
   bool startClockThread = true;
   // Runs first on the clock thread; the product raises its priority there.
-  std::function<void()> onClockThreadStart;
+  std::function<void()> onClockThreadStart = {};
   // Where the metrics file is written; without it MetricsFile is ignored.
   FileWriter* metricsFiles = nullptr;
   // The executable's folder, ending with a separator: the log, the warning
@@ -152,10 +155,10 @@ class Monitor {
   void RequestRepaint() { repaintRequested_ = true; }
 
   // The anchor position of the window (right double-click), and its copy
-  // taken when it was set.
-  ScreenPoint anchorPoint;
-  ScreenPoint anchorCopy;
-  bool anchorSet = false;
+  // taken when it was set; both mean nothing until anchorSet().
+  const ScreenPoint& anchorPoint() const { return anchorPoint_; }
+  const ScreenPoint& anchorCopy() const { return anchorCopy_; }
+  bool anchorSet() const { return anchorSet_; }
 
  private:
   void RunFirstTick();
@@ -230,6 +233,9 @@ class Monitor {
   // and the value stays in the file until the window moves from there.
   bool keepSavedPosition_ = false;
   ScreenPoint openedAt_;
+  ScreenPoint anchorPoint_;
+  ScreenPoint anchorCopy_;
+  bool anchorSet_ = false;
   bool shutDown_ = false;
 };
 

@@ -16,16 +16,16 @@ bool Monitor::ReachableAt(ScreenPoint topLeft) {
 std::optional<std::string> Monitor::OnAnchorDoubleClick(bool shift) {
   WindowRect rect = view_.GetWindowRect();
   if (!shift) {
-    if (ReachableAt(anchorPoint)) {
-      view_.MoveWindowBy(anchorPoint.x - rect.left, anchorPoint.y - rect.top);
+    if (ReachableAt(anchorPoint_)) {
+      view_.MoveWindowBy(anchorPoint_.x - rect.left, anchorPoint_.y - rect.top);
     }
     return std::nullopt;
   }
-  ScreenPoint previous = anchorPoint;
-  anchorPoint = {rect.left, rect.top};
-  anchorCopy = {rect.right, rect.bottom};
-  anchorSet = true;
-  return AnchorMessage(previous, anchorPoint);
+  ScreenPoint previous = anchorPoint_;
+  anchorPoint_ = {rect.left, rect.top};
+  anchorCopy_ = {rect.right, rect.bottom};
+  anchorSet_ = true;
+  return AnchorMessage(previous, anchorPoint_);
 }
 
 std::optional<HoverReport> Monitor::HoverReportAt(int x, int y, int clientWidth, const LayoutScale& scale,

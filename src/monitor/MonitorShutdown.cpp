@@ -22,8 +22,8 @@ class MonitorShutdownSteps : public ShutdownSteps {
     WindowState state;
     state.normalWindowRectSet = monitor_.windowPositionToSave();
     state.windowTopLeft = {monitor_.normalWindowRect().left, monitor_.normalWindowRect().top};
-    state.anchorPoint = monitor_.anchorSet ? monitor_.anchorPoint : ScreenPoint{};
-    state.anchorCopy = monitor_.anchorSet ? monitor_.anchorCopy : ScreenPoint{};
+    state.anchorPoint = monitor_.anchorSet() ? monitor_.anchorPoint() : ScreenPoint{};
+    state.anchorCopy = monitor_.anchorSet() ? monitor_.anchorCopy() : ScreenPoint{};
     state.miniMode = monitor_.settings().miniMode != 0;
     state.iconShow = monitor_.settings().iconShow;
     state.apicIds = ReadApicIds(monitor_.access());

@@ -94,9 +94,9 @@ void Monitor::ApplyWindowSettings() {
     }
   }
   if (settings_.anchorXY != 0) {
-    anchorPoint = UnpackPosition(settings_.anchorXY);
-    anchorCopy = anchorPoint;
-    anchorSet = true;
+    anchorPoint_ = UnpackPosition(settings_.anchorXY);
+    anchorCopy_ = anchorPoint_;
+    anchorSet_ = true;
   }
 }
 

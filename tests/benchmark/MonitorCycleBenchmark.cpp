@@ -107,8 +107,20 @@ void RunMonitorCycles(benchmark::State& state, const std::string& settings, File
   }
   IniProfileStore profile(settingsPath, "Korvath");
   SimulatedMainWindow window;
-  Monitor monitor(MonitorSeams{processor, clock, clockProcessor, clockThreadClock, desktop, gpu, profile, log, tray,
-                               tray, SimulatedTray::kApplicationIcon, false, {}, metricsFiles, folder},
+  Monitor monitor(MonitorSeams{.processor = processor,
+                               .time = clock,
+                               .clockProcessor = clockProcessor,
+                               .clockTime = clockThreadClock,
+                               .desktop = desktop,
+                               .gpu = gpu,
+                               .settingsFile = profile,
+                               .logFiles = log,
+                               .trayShell = tray,
+                               .trayPainter = tray,
+                               .applicationIcon = SimulatedTray::kApplicationIcon,
+                               .startClockThread = false,
+                               .metricsFiles = metricsFiles,
+                               .executableFolder = folder},
                   window);
   if (monitor.StartUp()) {
     state.SkipWithError("the simulated machine did not start");

@@ -246,8 +246,18 @@ TEST(MonitorSoak, SevenDaysStayExactAndFlat) {
   auto load = [](long long hour, int cpu) { return ((hour + cpu) % 4 + 1) * 25.0; };
   for (int cpu = 0; cpu < kSlots; ++cpu) processor.SetActivity(cpu, {load(0, cpu), 1.0, std::nullopt});
 
-  Monitor monitor(MonitorSeams{processor, clock, clockProcessor, clockThreadClock, desktop, gpu, profile, logFolder,
-                               tray, tray, SimulatedTray::kApplicationIcon, false, {}},
+  Monitor monitor(MonitorSeams{.processor = processor,
+                               .time = clock,
+                               .clockProcessor = clockProcessor,
+                               .clockTime = clockThreadClock,
+                               .desktop = desktop,
+                               .gpu = gpu,
+                               .settingsFile = profile,
+                               .logFiles = logFolder,
+                               .trayShell = tray,
+                               .trayPainter = tray,
+                               .applicationIcon = SimulatedTray::kApplicationIcon,
+                               .startClockThread = false},
                   window);
   monitorPointer = &monitor;
   TrayInteraction trayMenu(monitor.settings(), menuWindow);
@@ -503,9 +513,19 @@ TEST(MonitorSoak, SteadyCycleAllocatesNothing) {
     DiscardingMetricsFolder metricsFolder;
     IniProfileStore profile(settingsPath, "Korvath");
     SimulatedMainWindow window;
-    Monitor monitor(MonitorSeams{processor, clock, clockProcessor, clockThreadClock, desktop, gpu, profile,
-                                 logFolder, tray, tray, SimulatedTray::kApplicationIcon, false, {},
-                                 &metricsFolder},
+    Monitor monitor(MonitorSeams{.processor = processor,
+                                 .time = clock,
+                                 .clockProcessor = clockProcessor,
+                                 .clockTime = clockThreadClock,
+                                 .desktop = desktop,
+                                 .gpu = gpu,
+                                 .settingsFile = profile,
+                                 .logFiles = logFolder,
+                                 .trayShell = tray,
+                                 .trayPainter = tray,
+                                 .applicationIcon = SimulatedTray::kApplicationIcon,
+                                 .startClockThread = false,
+                                 .metricsFiles = &metricsFolder},
                     window);
     ASSERT_FALSE(monitor.StartUp().has_value());
     monitor.RunClockPasses(9);

@@ -28,16 +28,45 @@ constexpr char kDualCore[] =
 // Every control of the dialog's template.
 InMemoryControlSurface DialogControls() {
   InMemoryControlSurface controls;
-  for (int id : {kOkButton, kCancelButton, 1088, 1063, 1079, 1105, 1106, 1049, 1036, 1037, 1038, 1081, 1083, 1080,
-                 1078, 1104, 1095, 1086, 1101, 1100, 1107, 1009, 1011, 1119, 1012, 1117, 1118, 1142, 1143, 1170,
-                 1013, 1272}) {
+  for (int id : {kOkButton,
+                 kCancelButton,
+                 IDC_APPLY,
+                 IDC_DEFAULTS,
+                 IDC_LOG_SECONDS,
+                 IDC_ALARM_CPU,
+                 IDC_ALARM_GPU,
+                 IDC_FONT_OPTION0,
+                 IDC_FONT_OPTION1,
+                 IDC_FONT_OPTION2,
+                 IDC_FONT_OPTION3,
+                 IDC_MINIMIZED,
+                 IDC_TASK_BAR,
+                 IDC_ON_TOP,
+                 IDC_LOG_FILE,
+                 IDC_ALARMS,
+                 IDC_TRAY_INFO,
+                 IDC_SET_TJ_MAX,
+                 IDC_CORE_VID_MIN,
+                 IDC_CORE_VID_MAX,
+                 IDC_EXCEL_CSV_FORMAT,
+                 IDC_CUSTOM_NORMAL,
+                 IDC_CUSTOM_MINI_MODE,
+                 IDC_CLOCK_MODULATION_DUTY,
+                 IDC_CLOCK_MODULATION,
+                 IDC_CLOCK_MODULATION_UP,
+                 IDC_CLOCK_MODULATION_DOWN,
+                 IDC_ALARM_EXE,
+                 IDC_ALARM_FILE,
+                 IDC_GPU_COLOR,
+                 IDC_GPU_DISPLAY,
+                 IDC_HOTTEST_DISPLAY}) {
     controls.Add(id);
   }
   for (int n = 0; n < 4; ++n) {
-    for (int first : {1068, 1064, 1091, 1073}) controls.Add(first + n);
+    for (int first : {IDC_IDLE_CALIBRATION0, IDC_TJ_MAX0, IDC_CORE_COLOR0, IDC_CORE_DISPLAY0}) controls.Add(first + n);
   }
-  for (int id = 1113; id <= 1116; ++id) controls.Add(id);
-  for (int n = 0; n < 4; ++n) controls.Enable(1064 + n, false);  // TjMax edits start disabled
+  for (int id = IDC_NORMAL_BACKGROUND; id <= IDC_MINI_MODE_TEXT_COLOR; ++id) controls.Add(id);
+  for (int n = 0; n < 4; ++n) controls.Enable(IDC_TJ_MAX0 + n, false);  // TjMax edits start disabled
   return controls;
 }
 
@@ -181,17 +210,20 @@ TEST(SettingsDialogModel, DualCoreWithoutGpuOpensWithOnlyItsSlots) {
   Rig rig;
   rig.settings.alarm = 1;
   rig.Open();
-  for (int id : {1070, 1071, 1075, 1076, 1093, 1094, 1013, 1170, 1106}) {
+  for (int id : {IDC_IDLE_CALIBRATION2, IDC_IDLE_CALIBRATION3, IDC_CORE_DISPLAY2, IDC_CORE_DISPLAY3, IDC_CORE_COLOR2,
+                 IDC_CORE_COLOR3, IDC_GPU_DISPLAY, IDC_GPU_COLOR, IDC_ALARM_GPU}) {
     EXPECT_FALSE(rig.controls.IsEnabled(id)) << id;
   }
-  for (int id : {1068, 1069, 1073, 1074, 1105, 1143, 1083}) EXPECT_TRUE(rig.controls.IsEnabled(id)) << id;
-  EXPECT_FALSE(rig.controls.IsEnabled(1088));
-  EXPECT_EQ(rig.controls.GetText(1068), "0.0");
-  EXPECT_EQ(rig.controls.GetCheck(1073), 1);
-  EXPECT_EQ(rig.controls.GetText(1101), "Min = 1.2250");
+  for (int id : {IDC_IDLE_CALIBRATION0, IDC_IDLE_CALIBRATION1, IDC_CORE_DISPLAY0, IDC_CORE_DISPLAY1, IDC_ALARM_CPU,
+                 IDC_ALARM_FILE, IDC_TASK_BAR})
+    EXPECT_TRUE(rig.controls.IsEnabled(id)) << id;
+  EXPECT_FALSE(rig.controls.IsEnabled(IDC_APPLY));
+  EXPECT_EQ(rig.controls.GetText(IDC_IDLE_CALIBRATION0), "0.0");
+  EXPECT_EQ(rig.controls.GetCheck(IDC_CORE_DISPLAY0), 1);
+  EXPECT_EQ(rig.controls.GetText(IDC_CORE_VID_MIN), "Min = 1.2250");
   // The register at opening holds code 2, enabled.
-  EXPECT_EQ(rig.controls.GetCheck(1012), 1);
-  EXPECT_EQ(rig.controls.GetText(1119), "25.0 %");
+  EXPECT_EQ(rig.controls.GetCheck(IDC_CLOCK_MODULATION), 1);
+  EXPECT_EQ(rig.controls.GetText(IDC_CLOCK_MODULATION_DUTY), "25.0 %");
   EXPECT_TRUE(rig.controls.UnknownIds().empty());
   // Placed to the right of a main window near the left edge.
   EXPECT_EQ(rig.window.rect.left, 418);
@@ -202,7 +234,7 @@ TEST(SettingsDialogModel, DualCoreWithoutGpuOpensWithOnlyItsSlots) {
   for (const char* absent : {"Idle2", "TjMax2", "IconTextColor2", "Idle3", "IconTextColor4"}) {
     EXPECT_FALSE(rig.store.Wrote(absent)) << absent;
   }
-  ASSERT_GE(rig.store.writes.size(), 6u);
+  ASSERT_EQ(rig.store.writes.size(), 25u);
   EXPECT_EQ(rig.store.writes.front(), "IconTextColor0=0xFFFFFF");
   EXPECT_EQ(rig.store.writes.back(), "CustomGUIMini=0");
 }
@@ -212,13 +244,15 @@ TEST(SettingsDialogModel, ReadOnlyDriverDisablesClockModulationAndTheMinimumVid)
   Rig rig(false, std::string(kDualCore) + "[driver]\nstatus = 2\nread_only_driver = 1\n");
   ASSERT_FALSE(rig.access.Open().has_value());
   rig.Open();
-  for (int id : {1012, 1117, 1118, 1119, 1101}) EXPECT_FALSE(rig.controls.IsEnabled(id)) << id;
-  EXPECT_TRUE(rig.controls.IsEnabled(1100));
-  EXPECT_EQ(rig.controls.GetText(1100), "Max = 1.3250");
-  EXPECT_EQ(rig.controls.GetText(1101), "");
+  for (int id : {IDC_CLOCK_MODULATION, IDC_CLOCK_MODULATION_UP, IDC_CLOCK_MODULATION_DOWN, IDC_CLOCK_MODULATION_DUTY,
+                 IDC_CORE_VID_MIN})
+    EXPECT_FALSE(rig.controls.IsEnabled(id)) << id;
+  EXPECT_TRUE(rig.controls.IsEnabled(IDC_CORE_VID_MAX));
+  EXPECT_EQ(rig.controls.GetText(IDC_CORE_VID_MAX), "Max = 1.3250");
+  EXPECT_EQ(rig.controls.GetText(IDC_CORE_VID_MIN), "");
   rig.model->OnClicked(IDC_DEFAULTS);
   rig.model->OnCancel();
-  EXPECT_FALSE(rig.controls.IsEnabled(1012));
+  EXPECT_FALSE(rig.controls.IsEnabled(IDC_CLOCK_MODULATION));
   for (const ProcessorEvent& event : rig.processor.Events()) {
     EXPECT_NE(event.kind, ProcessorEvent::Kind::kWriteMsr) << event.ToString();
   }
@@ -233,24 +267,24 @@ TEST(SettingsDialogModel, TrayIconsKeepTheirOrderAndTheTaskBarFallback) {
   rig.Open();
 
   rig.shell.calls.clear();
-  rig.model->OnClicked(1074);
+  rig.model->OnClicked(IDC_CORE_DISPLAY1);
   EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"delete 4294", "delete 4298", "add 4298", "add 4295",
                                                        "add 4294"}));
   EXPECT_EQ(rig.tray.AddedIcons(), (std::vector<int>{4, 1, 0}));
   EXPECT_EQ(rig.settings.iconShow, 0x1u | 0x2 | 0x10 | 0x200 | 0x4000);
-  EXPECT_EQ(rig.controls.GetCheck(1074), 1);
-  EXPECT_TRUE(rig.controls.IsEnabled(1088));
+  EXPECT_EQ(rig.controls.GetCheck(IDC_CORE_DISPLAY1), 1);
+  EXPECT_TRUE(rig.controls.IsEnabled(IDC_APPLY));
 
   // Turning icons off drops bits above 12 and keeps the display-mode bits.
-  for (int id : {1013, 1073, 1074}) rig.model->OnClicked(id);
+  for (int id : {IDC_GPU_DISPLAY, IDC_CORE_DISPLAY0, IDC_CORE_DISPLAY1}) rig.model->OnClicked(id);
   EXPECT_EQ(rig.settings.iconShow, 0x200u);
   EXPECT_TRUE(rig.tray.AddedIcons().empty());
   EXPECT_EQ(rig.settings.taskBar, 1);
-  EXPECT_EQ(rig.controls.GetCheck(1083), 1);
-  EXPECT_FALSE(rig.controls.IsEnabled(1083));
+  EXPECT_EQ(rig.controls.GetCheck(IDC_TASK_BAR), 1);
+  EXPECT_FALSE(rig.controls.IsEnabled(IDC_TASK_BAR));
 
-  rig.model->OnClicked(1073);
-  EXPECT_TRUE(rig.controls.IsEnabled(1083));
+  rig.model->OnClicked(IDC_CORE_DISPLAY0);
+  EXPECT_TRUE(rig.controls.IsEnabled(IDC_TASK_BAR));
   EXPECT_EQ(rig.settings.taskBar, 1);
 }
 
@@ -259,21 +293,22 @@ TEST(SettingsDialogModel, TrayIconsKeepTheirOrderAndTheTaskBarFallback) {
 TEST(SettingsDialogModel, HottestCoreCheckAddsItsIconFirstAndSurvivesCancel) {
   Rig rig;
   rig.Open();
-  EXPECT_EQ(rig.controls.GetCheck(1272), 0);
+  EXPECT_EQ(rig.controls.GetCheck(IDC_HOTTEST_DISPLAY), 0);
   rig.shell.calls.clear();
-  rig.model->OnClicked(1272);
+  rig.model->OnClicked(IDC_HOTTEST_DISPLAY);
   EXPECT_EQ(rig.shell.calls, (std::vector<std::string>{"delete 4294", "add 4299", "add 4294"}));
   EXPECT_EQ(rig.tray.AddedIcons(), (std::vector<int>{5, 0}));
   EXPECT_EQ(rig.settings.iconShow, 0x21u);
-  EXPECT_EQ(rig.controls.GetCheck(1272), 1);
-  rig.model->OnClicked(1073);
+  EXPECT_EQ(rig.controls.GetCheck(IDC_HOTTEST_DISPLAY), 1);
+  rig.model->OnClicked(IDC_CORE_DISPLAY0);
   EXPECT_EQ(rig.tray.AddedIcons(), std::vector<int>{5});
-  EXPECT_TRUE(rig.controls.IsEnabled(1083));
+  EXPECT_TRUE(rig.controls.IsEnabled(IDC_TASK_BAR));
   rig.model->OnCancel();
   EXPECT_EQ(rig.settings.iconShow, 0x20u);
 
   rig.Open();
-  EXPECT_EQ((std::vector<int>{rig.controls.GetCheck(1272), rig.controls.GetCheck(1073)}), (std::vector<int>{1, 0}));
+  EXPECT_EQ((std::vector<int>{rig.controls.GetCheck(IDC_HOTTEST_DISPLAY), rig.controls.GetCheck(IDC_CORE_DISPLAY0)}),
+            (std::vector<int>{1, 0}));
   rig.model->OnOK();
   EXPECT_NE(std::find(rig.store.writes.begin(), rig.store.writes.end(), "IconShow=32"), rig.store.writes.end());
 }
@@ -285,14 +320,14 @@ TEST(SettingsDialogModel, OkWritesTaskBarOnlyWhenChosenInTheDialog) {
   forced.tray.DeleteIcon(0);
   forced.settings.taskBar = 1;  // forced on at start-up; the file says 0
   forced.Open();
-  EXPECT_EQ(forced.controls.GetCheck(1083), 1);
+  EXPECT_EQ(forced.controls.GetCheck(IDC_TASK_BAR), 1);
   forced.model->OnOK();
   EXPECT_NE(std::find(forced.store.writes.begin(), forced.store.writes.end(), "TaskBar=0"), forced.store.writes.end());
   EXPECT_EQ(forced.settings.taskBar, 1);  // still forced for the run
 
   Rig chosen;
   chosen.Open();
-  chosen.Click(1083, 1);
+  chosen.Click(IDC_TASK_BAR, 1);
   chosen.model->OnOK();
   EXPECT_NE(std::find(chosen.store.writes.begin(), chosen.store.writes.end(), "TaskBar=1"), chosen.store.writes.end());
   EXPECT_EQ(chosen.settings.taskBarInFile, 1);
@@ -301,32 +336,32 @@ TEST(SettingsDialogModel, OkWritesTaskBarOnlyWhenChosenInTheDialog) {
 TEST(SettingsDialogModel, EditsValidateWhenTheyLoseFocus) {
   Rig rig;
   rig.Open();
-  rig.Click(1086, 1);
-  EXPECT_TRUE(rig.controls.IsEnabled(1064));
-  EXPECT_FALSE(rig.controls.IsEnabled(1066));  // slot 2 is not used
-  EXPECT_FALSE(rig.controls.IsEnabled(1088));
+  rig.Click(IDC_SET_TJ_MAX, 1);
+  EXPECT_TRUE(rig.controls.IsEnabled(IDC_TJ_MAX0));
+  EXPECT_FALSE(rig.controls.IsEnabled(IDC_TJ_MAX2));  // slot 2 is not used
+  EXPECT_FALSE(rig.controls.IsEnabled(IDC_APPLY));
 
-  rig.TypeAndLeave(1064, "150");
-  EXPECT_EQ(rig.controls.GetText(1064), "120");
+  rig.TypeAndLeave(IDC_TJ_MAX0, "150");
+  EXPECT_EQ(rig.controls.GetText(IDC_TJ_MAX0), "120");
   EXPECT_EQ(rig.settings.tjMax[0], 120);
-  rig.TypeAndLeave(1065, "60");
+  rig.TypeAndLeave(IDC_TJ_MAX1, "60");
   EXPECT_EQ(rig.settings.tjMax[1], 70);
-  EXPECT_GE(rig.temperatureChanges, 2);
-  EXPECT_TRUE(rig.controls.IsEnabled(1088));
+  EXPECT_EQ(rig.temperatureChanges, 2);
+  EXPECT_TRUE(rig.controls.IsEnabled(IDC_APPLY));
 
-  rig.TypeAndLeave(1068, "-25");
-  EXPECT_EQ(rig.controls.GetText(1068), "-19.9");
+  rig.TypeAndLeave(IDC_IDLE_CALIBRATION0, "-25");
+  EXPECT_EQ(rig.controls.GetText(IDC_IDLE_CALIBRATION0), "-19.9");
   EXPECT_EQ(rig.settings.idleCalibration[0], -199);
-  rig.TypeAndLeave(1069, "12");
-  EXPECT_EQ(rig.controls.GetText(1069), "9.9");
+  rig.TypeAndLeave(IDC_IDLE_CALIBRATION1, "12");
+  EXPECT_EQ(rig.controls.GetText(IDC_IDLE_CALIBRATION1), "9.9");
 
   const std::pair<const char*, int> intervals[] = {{"7", 8}, {"1000", 900}, {"0", 1}, {"11", 12}};
   for (auto [typed, expected] : intervals) {
-    rig.TypeAndLeave(1079, typed);
+    rig.TypeAndLeave(IDC_LOG_SECONDS, typed);
     EXPECT_EQ(rig.settings.logInterval, expected) << typed;
-    EXPECT_EQ(rig.controls.GetText(1079), std::to_string(expected));
+    EXPECT_EQ(rig.controls.GetText(IDC_LOG_SECONDS), std::to_string(expected));
   }
-  rig.TypeAndLeave(1105, "4294967295");
+  rig.TypeAndLeave(IDC_ALARM_CPU, "4294967295");
   EXPECT_EQ(rig.settings.alarm1, 125);
   EXPECT_TRUE(rig.prompts.empty());
 }
@@ -334,17 +369,17 @@ TEST(SettingsDialogModel, EditsValidateWhenTheyLoseFocus) {
 TEST(SettingsDialogModel, RefusedNumberStopsTheTransferThere) {
   Rig rig;
   rig.Open();
-  rig.Click(1086, 1);
-  rig.controls.Type(1068, "3");
-  rig.controls.Type(1065, "hot");
-  rig.controls.SetCheck(1081, 1);
-  rig.model->OnClicked(1081);
+  rig.Click(IDC_SET_TJ_MAX, 1);
+  rig.controls.Type(IDC_IDLE_CALIBRATION0, "3");
+  rig.controls.Type(IDC_TJ_MAX1, "hot");
+  rig.controls.SetCheck(IDC_MINIMIZED, 1);
+  rig.model->OnClicked(IDC_MINIMIZED);
   ASSERT_EQ(rig.prompts.size(), 1u);
-  EXPECT_EQ(rig.controls.FocusedControl(), 1065);
+  EXPECT_EQ(rig.controls.FocusedControl(), IDC_TJ_MAX1);
   // The Minimized check comes after the refused edit and kept its old value.
   EXPECT_EQ(rig.settings.startMinimized, 0);
   // The idle edit before it was taken, though only its own focus loss applies it.
-  rig.model->OnEditKillFocus(1068);
+  rig.model->OnEditKillFocus(IDC_IDLE_CALIBRATION0);
   EXPECT_EQ(rig.settings.idleCalibration[0], 30);
 }
 
@@ -352,11 +387,11 @@ TEST(SettingsDialogModel, EnterValidatesTheFocusedEditAndStaysOpen) {
   Rig rig;
   rig.settings.logFile = 1;
   rig.Open();
-  rig.controls.Type(1079, "7");
-  rig.controls.SetFocus(1079);
+  rig.controls.Type(IDC_LOG_SECONDS, "7");
+  rig.controls.SetFocus(IDC_LOG_SECONDS);
   rig.model->OnOK();
   EXPECT_FALSE(rig.window.ended);
-  EXPECT_EQ(rig.controls.GetText(1079), "8");
+  EXPECT_EQ(rig.controls.GetText(IDC_LOG_SECONDS), "8");
   EXPECT_TRUE(rig.store.writes.empty());
 
   rig.controls.SetFocus(kOkButton);
@@ -374,8 +409,9 @@ TEST(SettingsDialogModel, CancelIsNotUndoneByTheEditLosingFocusAfterwards) {
   rig.settings.alarm = 1;
   rig.settings.idleCalibration[0] = 5;
   rig.Open();
-  rig.Click(1086, 1);
-  const std::pair<int, const char*> typed[] = {{1068, "25"}, {1064, "hot"}, {1105, "50"}, {1079, "7"}};
+  rig.Click(IDC_SET_TJ_MAX, 1);
+  const std::pair<int, const char*> typed[] = {
+      {IDC_IDLE_CALIBRATION0, "25"}, {IDC_TJ_MAX0, "hot"}, {IDC_ALARM_CPU, "50"}, {IDC_LOG_SECONDS, "7"}};
   for (auto [id, text] : typed) {
     rig.controls.Type(id, text);
     rig.model->OnEditChange(id);
@@ -400,15 +436,15 @@ TEST(SettingsDialogModel, PickersBelongToTheDialogAndALateAnswerIsDropped) {
   Rig rig;
   rig.settings.alarm = 1;
   rig.Open();
-  rig.Click(1009, 1);
-  for (int id : {1091, 1113, 1142}) rig.model->OnClicked(id);
+  rig.Click(IDC_CUSTOM_NORMAL, 1);
+  for (int id : {IDC_CORE_COLOR0, IDC_NORMAL_BACKGROUND, IDC_ALARM_EXE}) rig.model->OnClicked(id);
   std::vector<OwnerWindow> dialog(3, FakeDialogWindow::kWindow);
   EXPECT_EQ(rig.desktop.owners, dialog);
 
   // Should the dialog end while a picker is open, its colour is not applied.
   rig.desktop.pickedColours = {0x0000FF};
   rig.desktop.whileOpen = [&rig] { rig.model->OnCancel(); };
-  rig.model->OnClicked(1092);
+  rig.model->OnClicked(IDC_CORE_COLOR1);
   EXPECT_EQ(rig.window.ended, false);
   EXPECT_EQ(rig.settings.iconTextColor[1], 0xFFFFFFu);
 }
@@ -416,25 +452,25 @@ TEST(SettingsDialogModel, PickersBelongToTheDialogAndALateAnswerIsDropped) {
 TEST(SettingsDialogModel, ColoursWaitForApplyAndCancelKeepsTheApply) {
   Rig rig;
   rig.Open();
-  rig.Click(1009, 1);
-  EXPECT_TRUE(rig.controls.IsEnabled(1113));
+  rig.Click(IDC_CUSTOM_NORMAL, 1);
+  EXPECT_TRUE(rig.controls.IsEnabled(IDC_NORMAL_BACKGROUND));
   rig.desktop.pickedColours = {0x123456};
-  rig.model->OnClicked(1113);
+  rig.model->OnClicked(IDC_NORMAL_BACKGROUND);
   EXPECT_EQ(rig.settings.guiColor, 0xF4F3EEu);  // not yet
-  rig.controls.SetCheck(1049, 0);
-  rig.Click(1036, 1);
+  rig.controls.SetCheck(IDC_FONT_OPTION0, 0);
+  rig.Click(IDC_FONT_OPTION1, 1);
   EXPECT_EQ(rig.settings.fontNumber, 1);
-  rig.model->OnClicked(1117);  // 25 % -> 37.5 %
+  rig.model->OnClicked(IDC_CLOCK_MODULATION_UP);  // 25 % -> 37.5 %
   EXPECT_EQ(rig.ClockRegister(), 0x16u);
 
-  rig.model->OnClicked(1088);
+  rig.model->OnClicked(IDC_APPLY);
   EXPECT_EQ(rig.settings.guiColor, 0x123456u);
   EXPECT_EQ(rig.settings.customGui, 1);
   EXPECT_EQ(rig.brushes, (std::vector<std::string>{"normal 0x123456", "mini 0xF4F3EE"}));
-  EXPECT_FALSE(rig.controls.IsEnabled(1088));
+  EXPECT_FALSE(rig.controls.IsEnabled(IDC_APPLY));
   EXPECT_EQ(rig.controls.FocusedControl(), kOkButton);
 
-  rig.Click(1095, 1);
+  rig.Click(IDC_TRAY_INFO, 1);
   rig.model->OnCancel();
   EXPECT_EQ(rig.window.ended, false);
   EXPECT_EQ(rig.settings.fontNumber, 1);
@@ -457,17 +493,17 @@ TEST(SettingsDialogModel, DefaultsThenCancelBringsTheSnapshotBack) {
   rig.Open();
   EXPECT_TRUE(rig.window.topmost);
 
-  rig.model->OnClicked(1063);
+  rig.model->OnClicked(IDC_DEFAULTS);
   EXPECT_EQ(rig.settings.logFile, 0);
   EXPECT_EQ(rig.settings.logInterval, 5);
   EXPECT_EQ(rig.settings.alarm1, 105);
   EXPECT_EQ(rig.settings.tjMax[0], 105);
   EXPECT_EQ(rig.settings.alarmFile, "");
-  EXPECT_EQ(rig.controls.GetText(1069), "0.0");
-  EXPECT_EQ(rig.controls.GetText(1119), "12.5 %");
+  EXPECT_EQ(rig.controls.GetText(IDC_IDLE_CALIBRATION1), "0.0");
+  EXPECT_EQ(rig.controls.GetText(IDC_CLOCK_MODULATION_DUTY), "12.5 %");
   EXPECT_EQ(rig.ClockRegister(), 2u);
   EXPECT_FALSE(rig.window.topmost);
-  EXPECT_TRUE(rig.controls.IsEnabled(1088));
+  EXPECT_TRUE(rig.controls.IsEnabled(IDC_APPLY));
   EXPECT_EQ(rig.settings.taskBar, 0);
 
   rig.model->OnCancel();
@@ -484,9 +520,9 @@ TEST(SettingsDialogModel, DefaultsThenCancelBringsTheSnapshotBack) {
   Rig iconless;
   iconless.tray.DeleteIcon(0);
   iconless.Open();
-  iconless.model->OnClicked(1063);
+  iconless.model->OnClicked(IDC_DEFAULTS);
   EXPECT_EQ(iconless.settings.taskBar, 1);
-  EXPECT_EQ(iconless.controls.GetCheck(1083), 1);
+  EXPECT_EQ(iconless.controls.GetCheck(IDC_TASK_BAR), 1);
 }
 
 TEST(SettingsDialogModel, MainWindowNearTheRightEdgeGetsTheDialogOnItsLeft) {
@@ -501,16 +537,16 @@ TEST(SettingsDialogModel, AlarmProgramPickerShowsAShortenedPath) {
   rig.settings.alarm = 1;
   rig.Open();
   rig.desktop.pickedFile = "C:\\Programs\\Alarms\\Sirens\\loudsiren9.exe";
-  rig.model->OnClicked(1142);
+  rig.model->OnClicked(IDC_ALARM_EXE);
   EXPECT_EQ(rig.desktop.fileRequests.back().title, "Open File to Run on Alarm");
   EXPECT_EQ(rig.settings.alarmFile, *rig.desktop.pickedFile);
-  EXPECT_EQ(rig.controls.GetText(1143), "C:\\Program...\\Sirens\\loudsiren9.exe");
-  EXPECT_FALSE(rig.controls.IsEnabled(1088));
+  EXPECT_EQ(rig.controls.GetText(IDC_ALARM_FILE), "C:\\Program...\\Sirens\\loudsiren9.exe");
+  EXPECT_FALSE(rig.controls.IsEnabled(IDC_APPLY));
 
   rig.desktop.pickedFile.reset();
-  rig.model->OnClicked(1142);
+  rig.model->OnClicked(IDC_ALARM_EXE);
   EXPECT_EQ(rig.settings.alarmFile, "");
-  EXPECT_EQ(rig.controls.GetText(1143), "");
+  EXPECT_EQ(rig.controls.GetText(IDC_ALARM_FILE), "");
 }
 
 }  // namespace
@@ -530,7 +566,7 @@ TEST(SettingsDialogModel, StartWithWindowsChangesTheTaskOnApplyOrOk) {
   rig.Open();
   EXPECT_EQ(rig.controls.GetCheck(IDC_START_WITH_WINDOWS), 0);
   rig.Click(IDC_START_WITH_WINDOWS, 1);
-  EXPECT_TRUE(rig.controls.IsEnabled(1088));
+  EXPECT_TRUE(rig.controls.IsEnabled(IDC_APPLY));
   EXPECT_TRUE(scheduler.tasks.empty());
   rig.model->OnCancel();
   EXPECT_EQ(scheduler.calls, (std::vector<std::string>{"find \\Korvath\\Korvath"}));
@@ -538,7 +574,7 @@ TEST(SettingsDialogModel, StartWithWindowsChangesTheTaskOnApplyOrOk) {
 
   rig.Open();
   rig.Click(IDC_START_WITH_WINDOWS, 1);
-  rig.model->OnClicked(1088);
+  rig.model->OnClicked(IDC_APPLY);
   EXPECT_EQ(scheduler.tasks.size(), 1u);
   rig.model->OnCancel();
   EXPECT_EQ(scheduler.tasks.size(), 1u);

@@ -42,8 +42,20 @@ class MonitorRig {
         profile(settingsFile.path(), "Korvath") {
     if (!settings.empty()) settingsFile.Write("[Korvath]\n" + settings);
     monitor = std::make_unique<Monitor>(
-        MonitorSeams{processor, clock, clockProcessor, clockThreadClock, desktop, gpu, profile, files, tray, tray,
-                     SimulatedTray::kApplicationIcon, false, {}, &metricsFiles, "C:\\Korvath\\"},
+        MonitorSeams{.processor = processor,
+                     .time = clock,
+                     .clockProcessor = clockProcessor,
+                     .clockTime = clockThreadClock,
+                     .desktop = desktop,
+                     .gpu = gpu,
+                     .settingsFile = profile,
+                     .logFiles = files,
+                     .trayShell = tray,
+                     .trayPainter = tray,
+                     .applicationIcon = SimulatedTray::kApplicationIcon,
+                     .startClockThread = false,
+                     .metricsFiles = &metricsFiles,
+                     .executableFolder = "C:\\Korvath\\"},
         window);
   }
 
@@ -566,7 +578,7 @@ TEST(Monitor, OnTheReadOnlyDriverEveryReadingShowsAndNothingIsWritten) {
 TEST(Monitor, AnchorIsSetWithShiftAndReachedWithout) {
   MonitorRig rig(testing::LoadMachine("e8400"), "AnchorXY=537206764\n");
   ASSERT_FALSE(rig.StartUp().has_value());
-  EXPECT_EQ(rig.monitor->anchorPoint, (ScreenPoint{-20, 5}));
+  EXPECT_EQ(rig.monitor->anchorPoint(), (ScreenPoint{-20, 5}));
   EXPECT_EQ(rig.monitor->OnAnchorDoubleClick(false), std::nullopt);
   EXPECT_EQ(rig.window.rect, (WindowRect{-20, 5, 298, 383}));
 
