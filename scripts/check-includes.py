@@ -44,15 +44,10 @@ ALLOWED = {
     "sim": {PLATFORM, SIMULATED, WIN32},
 }
 
-# Today's known breaks, each to be removed when its code moves: hw/ writes
-# window texts by control id (those texts belong to monitor/), and the
+# Today's known breaks, each to be removed when its code moves: the
 # performance counter's clock conversion lives beside the simulated clock.
 # An entry is (file, room it may reach in spite of ALLOWED).
 KNOWN_EXCEPTIONS = {
-    ("src/hw/ClockDisplay.cpp", "resources"),
-    ("src/hw/ClockDisplay.cpp", "ui"),
-    ("src/hw/CoreSlotControls.h", "resources"),
-    ("src/hw/TemperatureMonitor.cpp", "ui"),
     ("src/platform/win32/PerformanceCounterTime.h", SIMULATED),
 }
 
