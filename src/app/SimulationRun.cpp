@@ -17,6 +17,7 @@
 #include "app/SimulatedMainWindow.h"
 #include "config/IniProfileStore.h"
 #include "hw/TemperatureMonitor.h"
+#include "monitor/CoreTexts.h"
 #include "monitor/Monitor.h"
 #include "platform/FileAppender.h"
 #include "platform/TextFormat.h"

@@ -3,9 +3,6 @@
 #include "hw/CoreRatios.h"
 #include "hw/MsrAccess.h"
 #include "hw/NominalMultiplier.h"
-#include "platform/TextFormat.h"
-#include "resources/resource.h"
-#include "ui/DisplayTexts.h"
 
 namespace korvath {
 namespace {
@@ -75,15 +72,8 @@ std::optional<double> CurrentMultiplier(MsrAccess& access, double ratio) {
   return BusRatioMultiplier(access);
 }
 
-std::string ElapsedTimeText(uint64_t cycleCount) {
-  uint32_t elapsed = static_cast<uint32_t>(cycleCount) - 1;
-  uint32_t hours = elapsed / 3600;
-  uint32_t rest = elapsed % 3600;
-  return Format("%u:%02u:%02u", hours, rest / 60, rest % 60);
-}
-
-std::string LoadText(const CpuInfo& cpu) {
-  if (cpu.loadUnavailable) return {};
+std::optional<double> AverageLoad(const CpuInfo& cpu) {
+  if (cpu.loadUnavailable) return std::nullopt;
   double sum = 0;
   int measured = 0;
   // Entries of processors that are not there stay 0.
@@ -96,22 +86,16 @@ std::string LoadText(const CpuInfo& cpu) {
   // A processor whose counters could not be read yet has no load to show;
   // once every processor has been measured this is the plain average.
   int count = measured > 0 && measured < cpu.coreCount ? measured : cpu.coreCount;
-  return Format("Load %5.1f%%", count > 0 ? sum / count : 0.0);
+  return count > 0 ? sum / count : 0.0;
 }
 
-void UpdateClockDisplay(MsrAccess& access, double tscMhz, uint64_t cycleCount, DisplayTexts& texts) {
+std::optional<ClockSpeed> MeasureClockSpeed(MsrAccess& access, double tscMhz) {
   double ratio = MeasureCoreRatios(access);
   std::optional<double> multiplier = CurrentMultiplier(access, ratio);
   const CpuInfo& cpu = access.cpu();
-  // The same as a whole number of MHz above 0, and false for a NaN. Without
-  // a multiplier this cycle the texts keep the last one; without a nominal
-  // multiplier they stay empty for the run.
-  if (tscMhz >= 1.0 && multiplier) {
-    texts.Set(IDC_CLOCK_SPEED, Format("%.2f MHz", tscMhz * *multiplier / cpu.maxMultiplier));
-    texts.Set(IDC_BUS_MULTIPLIER, Format("%.2f x %.1f", tscMhz / cpu.maxMultiplier, *multiplier));
-  }
-  texts.Set(IDC_ELAPSED_TIME, ElapsedTimeText(cycleCount));
-  texts.Set(IDC_LOAD, LoadText(cpu));
+  // The same as a whole number of MHz above 0, and false for a NaN.
+  if (!(tscMhz >= 1.0) || !multiplier) return std::nullopt;
+  return ClockSpeed{tscMhz * *multiplier / cpu.maxMultiplier, tscMhz / cpu.maxMultiplier, *multiplier};
 }
 
 }  // namespace korvath

@@ -1,14 +1,12 @@
-// The clock line of the main window: clock speed, bus speed and multiplier,
-// elapsed monitoring time and average load, refreshed once per cycle.
+// The clock speed, bus speed and multiplier the processor runs at, and the
+// average load, measured once per monitor cycle.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <string>
 
 namespace korvath {
 
-class DisplayTexts;
 class MsrAccess;
 struct CpuInfo;
 
@@ -23,18 +21,20 @@ std::optional<double> CurrentMultiplier(MsrAccess& access, double ratio);
 // The newer processors' rule on its own, also used by the benchmark.
 double CountersMultiplier(const CpuInfo& cpu, double ratio);
 
-// "h:mm:ss" of the cycles run so far; the first cycle shows 0:00:00 and the
-// hours keep counting past a day.
-std::string ElapsedTimeText(uint64_t cycleCount);
+struct ClockSpeed {
+  double clockMhz = 0;
+  double busMhz = 0;
+  double multiplier = 0;
+};
 
-// "Load %5.1f%%" of the summed loads over the processor count (over the
-// processors measured so far, while a failed read has kept one out); empty
-// where the counters cannot be read at all.
-std::string LoadText(const CpuInfo& cpu);
+// Measures the ratios, every cycle, and the speeds they give. None until the
+// clock thread has a frequency and while there is no multiplier: without a
+// nominal multiplier that is the whole run.
+std::optional<ClockSpeed> MeasureClockSpeed(MsrAccess& access, double tscMhz);
 
-// Measures the ratios and sets the texts of the clock speed, bus speed,
-// elapsed time and load controls. The clock speed and bus speed keep their
-// previous texts until the clock thread has a frequency.
-void UpdateClockDisplay(MsrAccess& access, double tscMhz, uint64_t cycleCount, DisplayTexts& texts);
+// The summed loads over the processor count (over the processors measured
+// so far, while a failed read has kept one out); none where the counters
+// cannot be read at all.
+std::optional<double> AverageLoad(const CpuInfo& cpu);
 
 }  // namespace korvath

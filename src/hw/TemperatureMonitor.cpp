@@ -1,30 +1,18 @@
 #include "hw/TemperatureMonitor.h"
 
 #include <ctime>
-#include <string>
 
-#include "hw/CoreSlotControls.h"
 #include "hw/MsrAccess.h"
-#include "platform/TextFormat.h"
 #include "platform/TimeSource.h"
-#include "ui/DisplayTexts.h"
 
 namespace korvath {
 
-std::string FormatTimeOfDay(const std::tm& time) {
-  char buffer[16] = {};
-  if (std::strftime(buffer, sizeof buffer, "%H:%M:%S", &time) == 0) return {};
-  return buffer;
-}
-
-TemperatureMonitor::TemperatureMonitor(MsrAccess& access, TimeSource& time, const int (&tjMax)[kCoreSlots],
-                                       DisplayTexts& texts)
-    : access_(access), time_(time), tjMax_(tjMax), texts_(texts) {}
+TemperatureMonitor::TemperatureMonitor(MsrAccess& access, TimeSource& time, const int (&tjMax)[kCoreSlots])
+    : access_(access), time_(time), tjMax_(tjMax) {}
 
 bool TemperatureMonitor::SampleCoreTemperature(int slot) {
   const uint32_t mask = access_.cpu().coreSlotMask[slot];
   if (mask == 0) return false;
-  const CoreSlotControls& controls = kCoreSlotControls[slot];
 
   uint32_t low = 0;
   uint32_t high = 0;
@@ -34,6 +22,7 @@ bool TemperatureMonitor::SampleCoreTemperature(int slot) {
 
   ThermalSample& sample = samples_[slot];
   readNow_[slot] = read;
+  change_[slot] = {};
   if (!read) {
     ++readFailures_[slot];
     // A refused read is no reading: 0 would show TjMax and stick as the
@@ -46,30 +35,13 @@ bool TemperatureMonitor::SampleCoreTemperature(int slot) {
   }
   hasReading_[slot] = true;
   sample = DecodeThermalStatus(low, slot);
-  texts_.Set(controls.thermalStatus, sample.statusText);
   sample.temperature = CoreTemperature(sample.readout, sample.hotNow, tjMax_[slot], idleCalibration[slot]);
 
   stats_.distanceSum[slot] += sample.readout;
   const std::tm now = time_.LocalNow();
-  TemperatureStats::RecordChange change = stats_.RecordTemperature(slot, sample.temperature, now);
-  if (change.newMinimum) {
-    texts_.Set(controls.minimum, Format("%d%s", sample.temperature, degreeSuffix.c_str()));
-    texts_.Set(controls.minimumTime, FormatTimeOfDay(now));
-  }
-  if (change.newMaximum) {
-    texts_.Set(controls.maximum, Format("%d%s", sample.temperature, degreeSuffix.c_str()));
-    texts_.Set(controls.maximumTime, FormatTimeOfDay(now));
-  }
+  change_[slot] = stats_.RecordTemperature(slot, sample.temperature, now);
   stats_.RecordDistance(slot, sample.readout);
-
-  texts_.Set(controls.distance, std::to_string(sample.readout));
-  texts_.Set(controls.temperature, std::to_string(sample.temperature));
   return true;
-}
-
-void TemperatureMonitor::SampleAllCores() {
-  for (int slot = 0; slot < kCoreSlots; ++slot) SampleCoreTemperature(slot);
-  for (ExtraCore& core : extraCores_) SampleExtraCore(core);
 }
 
 bool TemperatureMonitor::SampleExtraCore(ExtraCore& core) {
@@ -161,12 +133,6 @@ void TemperatureMonitor::RecordGpuTemperature(int temperature) {
 void TemperatureMonitor::ResetStatistics() {
   stats_.Reset();
   for (ExtraCore& core : extraCores_) core.records.Reset();
-  for (const CoreSlotControls& controls : kCoreSlotControls) {
-    texts_.Set(controls.minimum, {});
-    texts_.Set(controls.maximum, {});
-    texts_.Set(controls.minimumTime, {});
-    texts_.Set(controls.maximumTime, {});
-  }
 }
 
 }  // namespace korvath

@@ -1,10 +1,9 @@
 // Samples each present display core's thermal sensor once per monitor cycle
-// and keeps the statistics and the main window's per-slot texts.
+// and keeps the readings, the statistics and which records each read set.
 #pragma once
 
 #include <cstdint>
 #include <ctime>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,7 +15,6 @@
 
 namespace korvath {
 
-class DisplayTexts;
 class MsrAccess;
 class TimeSource;
 
@@ -49,17 +47,15 @@ class TemperatureMonitor {
  public:
   // tjMax is the identification's per-slot table, which the Settings dialog
   // may change while the monitor runs.
-  TemperatureMonitor(MsrAccess& access, TimeSource& time, const int (&tjMax)[kCoreSlots], DisplayTexts& texts);
+  TemperatureMonitor(MsrAccess& access, TimeSource& time, const int (&tjMax)[kCoreSlots]);
 
-  // One present slot: pin, read MSR 0x19C, restore, then decode, compute,
-  // record and set the slot's texts. False when the register could not be
-  // read: the slot keeps its last good reading, which counts towards the
-  // averages again but sets no record and no text.
+  // One present slot: pin, read MSR 0x19C, restore, then decode, compute
+  // and record. False when the register could not be read: the slot keeps
+  // its last good reading, which counts towards the averages again but sets
+  // no record.
   bool SampleCoreTemperature(int slot);
-  // Slots 0-3 in order, skipping absent ones.
-  void SampleAllCores();
   // One extra core: read on its own processor, decoded and recorded like a
-  // slot, without texts; its change says which records are new.
+  // slot; its change says which records are new.
   bool SampleExtraCore(ExtraCore& core);
 
   // Start-up: the cores beyond the slots.
@@ -74,35 +70,34 @@ class TemperatureMonitor {
   int HottestCore() const;
   // The GPU as entry 4 of the statistics, without any text.
   void RecordGpuTemperature(int temperature);
-  // Clears records, sums, the cycle count and the sixteen record texts; the
-  // caller copies the texts into the controls.
+  // Clears records, sums and the cycle count; the last readings stay.
   void ResetStatistics();
 
   const ThermalSample& sample(int slot) const { return samples_[slot]; }
   // False until the slot's sensor has been read once.
   bool hasReading(int slot) const { return hasReading_[slot]; }
+  // The slot's sensor was read in this cycle's sample.
+  bool readNow(int slot) const { return readNow_[slot]; }
+  // The records the slot's last sample set; none after a failed read.
+  const TemperatureStats::RecordChange& change(int slot) const { return change_[slot]; }
   const ThermalSample (&samples() const)[kCoreSlots] { return samples_; }
   TemperatureStats& stats() { return stats_; }
   const TemperatureStats& stats() const { return stats_; }
 
   // Tenths of a degree per slot, 0 for none (Idle0-Idle3).
   int idleCalibration[kCoreSlots] = {};
-  std::string degreeSuffix = "\xC2\xB0" "C";
 
  private:
   MsrAccess& access_;
   TimeSource& time_;
   const int (&tjMax_)[kCoreSlots];
-  DisplayTexts& texts_;
   ThermalSample samples_[kCoreSlots];
   bool hasReading_[kCoreSlots] = {};
   bool readNow_[kCoreSlots] = {};
   uint64_t readFailures_[kCoreSlots] = {};
+  TemperatureStats::RecordChange change_[kCoreSlots] = {};
   TemperatureStats stats_;
   std::vector<ExtraCore> extraCores_;
 };
-
-// "%H:%M:%S" of a calendar time.
-std::string FormatTimeOfDay(const std::tm& time);
 
 }  // namespace korvath

@@ -1,7 +1,8 @@
 #include "monitor/Monitor.h"
 
 #include "hw/TscClockRunner.h"
-#include "monitor/ExtraCoreControls.h"
+#include "monitor/CoreSlotControls.h"
+#include "monitor/CoreTexts.h"
 
 namespace korvath {
 
@@ -11,7 +12,7 @@ Monitor::Monitor(const MonitorSeams& seams, MainWindowView& view)
       cpu_(CreateCpuInfo(seams.processor)),
       access_(seams.processor, cpu_),
       gpu_(seams.gpu),
-      temperatures_(access_, seams.time, settings_.tjMax, texts_),
+      temperatures_(access_, seams.time, settings_.tjMax),
       clockModulation_(access_),
       clockThread_(seams.clockProcessor, seams.clockTime, clockMeasurements_),
       alarms_(settings_, seams.desktop, [this] { view_.FlashOnce(); }, seams.executableFolder),
@@ -34,7 +35,6 @@ void Monitor::ApplyTemperatureSettings() {
     core.tjMax = override != 0 ? override : core.tjMaxDetected;
     core.idleCalibration = keyed ? settings_.coreIdleCalibration[number] : 0;
   }
-  temperatures_.degreeSuffix = settings_.degreeSuffix;
 }
 
 void Monitor::RunClockPasses(int passes) {
@@ -48,10 +48,8 @@ void Monitor::ToggleMiniMode() {
 
 void Monitor::ResetStatistics() {
   temperatures_.ResetStatistics();
-  for (int number = kCoreSlots; number < temperatures_.displayCoreCount(); ++number) {
-    for (CoreField field : {CoreField::kMinimum, CoreField::kMaximum, CoreField::kMinimumTime, CoreField::kMaximumTime}) {
-      texts_.Set(ExtraCoreControlId(number, field), {});
-    }
+  for (int number = 0; number < temperatures_.displayCoreCount(); ++number) {
+    ClearRecordTexts(texts_, CoreControls(number));
   }
   view_.PushTexts(texts_);
 }

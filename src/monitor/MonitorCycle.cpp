@@ -5,7 +5,9 @@
 #include <span>
 #include <string>
 
-#include "hw/ClockDisplay.h"
+#include "monitor/ClockTexts.h"
+#include "monitor/CoreSlotControls.h"
+#include "monitor/CoreTexts.h"
 #include "monitor/ExtraCoreControls.h"
 #include "monitor/TrayIconValue.h"
 #include "monitor/TrayTipText.h"
@@ -97,7 +99,7 @@ void Monitor::UpdateMonitor() {
   if (alarms_.AlarmThisCycle()) alarms_.RunActions(temperatures_.stats().cycleCount);
   RefreshTrayIcons();
   UpdateTitleOrZOrder();
-  UpdateClockDisplay(access_, clockMeasurements_.tscMhz.load(), temperatures_.stats().cycleCount, texts_);
+  UpdateClockTexts(access_, clockMeasurements_.tscMhz.load(), temperatures_.stats().cycleCount, texts_);
   if (settings_.logFile) LogStep();
   if (metrics_) MetricsStep();
   HistoryStep();
@@ -115,7 +117,11 @@ void Monitor::SampleCores() {
   titleText_.clear();
   for (int slot = 0; slot < kCoreSlots; ++slot) {
     if (cpu_.coreSlotMask[slot] == 0) continue;
-    temperatures_.SampleCoreTemperature(slot);
+    if (temperatures_.SampleCoreTemperature(slot)) {
+      const TemperatureStats& stats = temperatures_.stats();
+      SetCoreTexts(texts_, kCoreSlotControls[slot], temperatures_.sample(slot), temperatures_.change(slot),
+                   stats.minTime[slot], stats.maxTime[slot], suffix);
+    }
     // A failed read leaves the last good reading, which is shown and checked
     // again; a core never read yet has nothing to show or check.
     if (!temperatures_.hasReading(slot)) continue;
@@ -136,23 +142,11 @@ void Monitor::SampleCores() {
   }
 }
 
-// The texts a slot gets, at the extra core's own controls: the records only
-// when they change, the rest every cycle.
+// The texts a slot gets, at the extra core's own controls.
 void Monitor::SetExtraCoreTexts(const ExtraCore& core, int number) {
-  const std::string& suffix = settings_.degreeSuffix;
-  const ThermalSample& sample = core.sample;
   if (!core.readNow) return;
-  texts_.Set(ExtraCoreControlId(number, CoreField::kThermalStatus), sample.statusText);
-  if (core.change.newMinimum) {
-    texts_.Set(ExtraCoreControlId(number, CoreField::kMinimum), std::to_string(sample.temperature) + suffix);
-    texts_.Set(ExtraCoreControlId(number, CoreField::kMinimumTime), FormatTimeOfDay(core.records.minTime));
-  }
-  if (core.change.newMaximum) {
-    texts_.Set(ExtraCoreControlId(number, CoreField::kMaximum), std::to_string(sample.temperature) + suffix);
-    texts_.Set(ExtraCoreControlId(number, CoreField::kMaximumTime), FormatTimeOfDay(core.records.maxTime));
-  }
-  texts_.Set(ExtraCoreControlId(number, CoreField::kDistance), std::to_string(sample.readout));
-  texts_.Set(ExtraCoreControlId(number, CoreField::kTemperature), std::to_string(sample.temperature));
+  SetCoreTexts(texts_, CoreControls(number), core.sample, core.change, core.records.minTime, core.records.maxTime,
+               settings_.degreeSuffix);
 }
 
 // Every core read so far, and the packages read in this cycle: the list of

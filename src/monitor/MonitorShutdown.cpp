@@ -2,7 +2,7 @@
 #include "monitor/Monitor.h"
 
 #include "hw/TscClockRunner.h"
-#include "monitor/ShutdownSequence.h"
+#include "monitor/ShutdownSteps.h"
 
 namespace korvath {
 namespace {

@@ -24,7 +24,7 @@
 
 #include "app/SimulatedMainWindow.h"
 #include "config/IniProfileStore.h"
-#include "hw/CoreSlotControls.h"
+#include "monitor/CoreSlotControls.h"
 #include "monitor/Monitor.h"
 #include "monitor/TrayInteraction.h"
 #include "app/SimulationRun.h"

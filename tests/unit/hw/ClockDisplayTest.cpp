@@ -7,6 +7,7 @@
 #include "hw/MsrAccess.h"
 #include "hw/NominalMultiplier.h"
 #include "hw/ProcessorSupport.h"
+#include "monitor/ClockTexts.h"
 #include "platform/sim/SimulatedClock.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "resources/resource.h"
@@ -106,7 +107,7 @@ TEST(ClockDisplay, NewerProcessorsScaleTheirOwnNominalMultiplier) {
     DisplayTexts texts;
     for (uint64_t cycle = 1; cycle <= 2; ++cycle) {
       rig.clock.AdvanceMilliseconds(1000);
-      UpdateClockDisplay(rig.access, c.tscMhz, cycle, texts);
+      UpdateClockTexts(rig.access, c.tscMhz, cycle, texts);
     }
     EXPECT_EQ(texts.Get(IDC_CLOCK_SPEED), c.clock) << c.ratio;
     EXPECT_EQ(texts.Get(IDC_BUS_MULTIPLIER), c.busMultiplier) << c.ratio;
@@ -130,7 +131,7 @@ TEST(ClockDisplay, AFailedNominalMultiplierReadShowsNoClock) {
     DisplayTexts texts;
     for (uint64_t cycle = 1; cycle <= 2; ++cycle) {
       rig.clock.AdvanceMilliseconds(1000);
-      UpdateClockDisplay(rig.access, 3000.0, cycle, texts);
+      UpdateClockTexts(rig.access, 3000.0, cycle, texts);
     }
     EXPECT_FALSE(texts.Has(IDC_CLOCK_SPEED)) << signature;
     EXPECT_FALSE(texts.Has(IDC_BUS_MULTIPLIER)) << signature;
@@ -153,20 +154,20 @@ TEST(ClockDisplay, SetsTheFourControlsWithTheirFormats) {
           "[counters]\nload = 40\nbus_ratio = 6\n[counters.cpu1]\nload = 15\n");
   DisplayTexts texts;
   // No frequency yet: the clock and bus speed stay empty.
-  UpdateClockDisplay(rig.access, 0.0, 1, texts);
+  UpdateClockTexts(rig.access, 0.0, 1, texts);
   EXPECT_EQ(texts.Has(IDC_CLOCK_SPEED), false);
   EXPECT_EQ(texts.Has(IDC_BUS_MULTIPLIER), false);
   EXPECT_EQ(texts.Get(IDC_ELAPSED_TIME), "0:00:00");
   EXPECT_EQ(texts.Get(IDC_LOAD), "Load  27.5%");
 
   rig.clock.AdvanceMilliseconds(1000);
-  UpdateClockDisplay(rig.access, 2997.0, 2, texts);
+  UpdateClockTexts(rig.access, 2997.0, 2, texts);
   EXPECT_EQ(texts.Get(IDC_CLOCK_SPEED), "1998.00 MHz");  // 2997 * 6 / 9
   EXPECT_EQ(texts.Get(IDC_BUS_MULTIPLIER), "333.00 x 6.0");
   EXPECT_EQ(texts.Get(IDC_ELAPSED_TIME), "0:00:01");
 
   // A frequency below 1 MHz keeps the previous texts.
-  UpdateClockDisplay(rig.access, 0.5, 3, texts);
+  UpdateClockTexts(rig.access, 0.5, 3, texts);
   EXPECT_EQ(texts.Get(IDC_CLOCK_SPEED), "1998.00 MHz");
 }
 

@@ -4,6 +4,7 @@
 
 #include "TestMachines.h"
 #include "hw/ClockDisplay.h"
+#include "monitor/ClockTexts.h"
 #include "hw/MsrAccess.h"
 #include "hw/NominalMultiplier.h"
 #include "platform/sim/SimulatedClock.h"

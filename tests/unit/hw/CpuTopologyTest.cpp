@@ -9,6 +9,7 @@
 #include "TestMachines.h"
 #include "config/SettingsFile.h"
 #include "hw/ClockDisplay.h"
+#include "monitor/ClockTexts.h"
 #include "hw/CoreRatios.h"
 #include "hw/CoreSlots.h"
 #include "hw/MsrAccess.h"

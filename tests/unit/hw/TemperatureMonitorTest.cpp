@@ -4,6 +4,8 @@
 
 #include "TestMachines.h"
 #include "hw/MsrAccess.h"
+#include "monitor/CoreSlotControls.h"
+#include "monitor/CoreTexts.h"
 #include "platform/sim/SimulatedClock.h"
 #include "platform/sim/SimulatedProcessor.h"
 #include "resources/resource.h"
@@ -19,18 +21,32 @@ uint64_t ThermStatus(int readout, int bits = 0) {
 // Two cores in slots 0 and 1 on processors 0 and 1, TjMax 100.
 struct Rig {
   Rig() : processor(testing::ParseMachine("[system]\naffinity = 0x3\n"), &clock, CallRecord::kOn), cpu(CreateCpuInfo(processor)),
-          access(processor, cpu), monitor(access, clock, tjMax, texts) {
+          access(processor, cpu), monitor(access, clock, tjMax) {
     cpu.coreSlotMask[0] = 0x1;
     cpu.coreSlotMask[1] = 0x2;
   }
   void SetReadout(int cpuIndex, int readout, int bits = 0) {
     processor.PokeMsr(cpuIndex, kMsrThermStatus, ThermStatus(readout, bits));
   }
+  // One slot's read and, as the monitor cycle does, its texts.
+  bool Sample(int slot) {
+    bool read = monitor.SampleCoreTemperature(slot);
+    if (read) {
+      const TemperatureStats& stats = monitor.stats();
+      SetCoreTexts(texts, kCoreSlotControls[slot], monitor.sample(slot), monitor.change(slot), stats.minTime[slot],
+                   stats.maxTime[slot], degreeSuffix);
+    }
+    return read;
+  }
   // One monitor cycle's share: counted, then every slot, a second apart.
   void Cycle() {
     clock.AdvanceMilliseconds(1000);
     monitor.stats().cycleCount += 1;
-    monitor.SampleAllCores();
+    for (int slot = 0; slot < kCoreSlots; ++slot) Sample(slot);
+  }
+  void Reset() {
+    monitor.ResetStatistics();
+    for (const CoreSlotControls& controls : kCoreSlotControls) ClearRecordTexts(texts, controls);
   }
 
   SimulatedClock clock;
@@ -39,6 +55,7 @@ struct Rig {
   MsrAccess access;
   int tjMax[kCoreSlots] = {100, 100, 100, 100};
   DisplayTexts texts;
+  std::string degreeSuffix = "\xC2\xB0" "C";
   TemperatureMonitor monitor;
 };
 
@@ -112,16 +129,16 @@ TEST(TemperatureMonitor, NoReadingLeavesTheLastGoodOne) {
   Rig rig;
   rig.SetReadout(0, 38);
   rig.processor.RefuseThreadAffinity(0x1);
-  EXPECT_FALSE(rig.monitor.SampleCoreTemperature(0));
+  EXPECT_FALSE(rig.Sample(0));
   EXPECT_FALSE(rig.monitor.hasReading(0));
   EXPECT_FALSE(rig.texts.Has(IDC_TEMPERATURE0));
   EXPECT_EQ(rig.monitor.stats().maxTemp[0], kMaxTempStart);
 
   rig.processor.RefuseThreadAffinity(0);
-  EXPECT_TRUE(rig.monitor.SampleCoreTemperature(0));
+  EXPECT_TRUE(rig.Sample(0));
   rig.SetReadout(0, 0);
   rig.processor.RefuseThreadAffinity(0x1);
-  EXPECT_FALSE(rig.monitor.SampleCoreTemperature(0));
+  EXPECT_FALSE(rig.Sample(0));
   EXPECT_EQ(rig.monitor.sample(0).temperature, 62);
   EXPECT_EQ(rig.texts.Get(IDC_TEMPERATURE0), "62");
   EXPECT_EQ(rig.texts.Get(IDC_MAXIMUM0), "62\xC2\xB0" "C");
@@ -164,7 +181,7 @@ TEST(TemperatureMonitor, ResetThenOneCycleStartsTheRecordsAgain) {
   rig.Cycle();
   rig.SetReadout(0, 20);
   rig.Cycle();
-  rig.monitor.ResetStatistics();
+  rig.Reset();
   const TemperatureStats& stats = rig.monitor.stats();
   EXPECT_EQ(stats.cycleCount, 0u);
   EXPECT_EQ(stats.minTemp[0], 128);
@@ -191,7 +208,7 @@ TEST(TemperatureMonitor, ResetThenOneCycleStartsTheRecordsAgain) {
 
 TEST(TemperatureMonitor, SuffixCalibrationAndTjMaxPerSlot) {
   Rig rig;
-  rig.monitor.degreeSuffix = "F";
+  rig.degreeSuffix = "F";
   rig.monitor.idleCalibration[1] = 15;
   rig.tjMax[1] = 105;  // as the Settings dialog changes it while running
   rig.SetReadout(0, 55);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/StartWithWindows.h"
-#include "monitor/ShutdownSequence.h"
+#include "monitor/ShutdownSteps.h"
 #include "platform/TextFormat.h"
 #include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedTaskScheduler.h"

@@ -1,4 +1,4 @@
-#include "monitor/ShutdownSequence.h"
+#include "monitor/ShutdownSteps.h"
 
 namespace korvath {
 

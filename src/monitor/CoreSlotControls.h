@@ -1,7 +1,9 @@
-// The main window's controls that show one display core slot.
+// The main window's controls that show one display core: the four slots'
+// from the dialog, the other cores' made at run time.
 #pragma once
 
 #include "hw/CpuInfo.h"
+#include "monitor/ExtraCoreControls.h"
 #include "resources/resource.h"
 
 namespace korvath {
@@ -26,5 +28,17 @@ inline constexpr CoreSlotControls kCoreSlotControls[kCoreSlots] = {
     {IDC_TEMPERATURE3, IDC_DISTANCE3, IDC_MINIMUM3, IDC_MAXIMUM3, IDC_MINIMUM_TIME3, IDC_MAXIMUM_TIME3,
      IDC_THERMAL_STATUS3},
 };
+
+// Any display core's controls: the slots' for 0-3, the run-time ones above.
+constexpr CoreSlotControls CoreControls(int displayCore) {
+  if (displayCore < kCoreSlots) return kCoreSlotControls[displayCore];
+  return {ExtraCoreControlId(displayCore, CoreField::kTemperature),
+          ExtraCoreControlId(displayCore, CoreField::kDistance),
+          ExtraCoreControlId(displayCore, CoreField::kMinimum),
+          ExtraCoreControlId(displayCore, CoreField::kMaximum),
+          ExtraCoreControlId(displayCore, CoreField::kMinimumTime),
+          ExtraCoreControlId(displayCore, CoreField::kMaximumTime),
+          ExtraCoreControlId(displayCore, CoreField::kThermalStatus)};
+}
 
 }  // namespace korvath
