@@ -42,6 +42,15 @@ void operator delete(void* block) noexcept { Release(block); }
 void operator delete[](void* block) noexcept { Release(block); }
 void operator delete(void* block, size_t) noexcept { Release(block); }
 void operator delete[](void* block, size_t) noexcept { Release(block); }
+// The nothrow forms too (std::stable_sort's buffer), so that every block
+// is counted and freed by the same pair.
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  ++allocations;
+  return std::malloc(size != 0 ? size : 1);
+}
+void* operator new[](size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { Release(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { Release(block); }
 
 namespace {
 

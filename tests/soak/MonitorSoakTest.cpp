@@ -77,6 +77,18 @@ void operator delete(void* pointer) noexcept { CountedFree(pointer); }
 void operator delete[](void* pointer) noexcept { CountedFree(pointer); }
 void operator delete(void* pointer, size_t) noexcept { CountedFree(pointer); }
 void operator delete[](void* pointer, size_t) noexcept { CountedFree(pointer); }
+// std::stable_sort's buffer comes from the nothrow form: it must carry the
+// same header, or its delete would free the wrong address.
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return CountedAllocate(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void operator delete(void* pointer, const std::nothrow_t&) noexcept { CountedFree(pointer); }
+void operator delete[](void* pointer, const std::nothrow_t&) noexcept { CountedFree(pointer); }
 
 namespace korvath {
 namespace {
