@@ -34,5 +34,8 @@ endforeach()
 list(REMOVE_DUPLICATES found)
 if(found)
   list(JOIN found ", " found)
+  # On one line of its own: an error message is wrapped at the terminal's
+  # width, which depends on how long the build's path is.
+  message(NOTICE "links simulated code: ${found}")
   message(FATAL_ERROR "${MAP}: the executable links simulated code: ${found}")
 endif()
