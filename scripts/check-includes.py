@@ -122,7 +122,7 @@ def self_test():
             root = pathlib.Path(temp)
             for good, include in (("src/hw/Good.cpp", "platform/Processor.h"),
                                   ("src/monitor/Good.cpp", "hw/CpuInfo.h"),
-                                  ("src/monitor/View.h", "platform/win32/GdiHolders.h")):
+                                  ("src/monitor/View.h", "platform/win32/Win32Holders.h")):
                 (root / good).parent.mkdir(parents=True, exist_ok=True)
                 (root / good).write_text(f'#include "{include}"\n')
             (root / "src/monitor/CMakeLists.txt").write_text("target_sources(korvath_win32 PRIVATE\n  View.cpp\n)\n")

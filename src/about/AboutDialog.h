@@ -4,7 +4,7 @@
 
 #include "about/AboutDialogModel.h"
 #include "hw/MsrAccess.h"
-#include "platform/win32/GdiHolders.h"
+#include "platform/win32/Win32Holders.h"
 #include "ui/Dialog.h"
 
 namespace korvath {

@@ -14,7 +14,7 @@
 #include "history/HistoryChart.h"
 #include "history/HistoryLegend.h"
 #include "history/HistoryRange.h"
-#include "platform/win32/GdiHolders.h"
+#include "platform/win32/Win32Holders.h"
 #include "ui/LayoutScale.h"
 #include "ui/MessageMap.h"
 #include "ui/WindowRect.h"

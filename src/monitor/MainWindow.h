@@ -19,7 +19,7 @@
 #include "monitor/TrayInteraction.h"
 #include "monitor/TrayWindow.h"
 #include "monitor/WindowPlacement.h"
-#include "platform/win32/GdiHolders.h"
+#include "platform/win32/Win32Holders.h"
 #include "platform/win32/ShellTray.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32FileWriter.h"

@@ -5,4 +5,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source tests/e2e/lib-wine.sh
-win32_unit_tests "dialog" "Dialog.*:GdiHolders.*"
+win32_unit_tests "dialog" "Dialog.*:Win32Holders.*"

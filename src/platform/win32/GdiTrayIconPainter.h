@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "platform/TrayShell.h"
-#include "platform/win32/GdiHolders.h"
+#include "platform/win32/Win32Holders.h"
 
 namespace korvath {
 

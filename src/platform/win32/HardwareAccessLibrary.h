@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/win32/GdiHolders.h"
+#include "platform/win32/Win32Holders.h"
 
 namespace korvath {
 

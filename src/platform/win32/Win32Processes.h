@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/Desktop.h"
-#include "platform/win32/GdiHolders.h"
+#include "platform/win32/Win32Holders.h"
 
 namespace korvath {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/GdiHolders.h"
+#include "platform/win32/Win32Holders.h"
 #include "resources/resource.h"
 
 namespace korvath {

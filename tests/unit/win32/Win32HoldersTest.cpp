@@ -1,4 +1,4 @@
-#include "platform/win32/GdiHolders.h"
+#include "platform/win32/Win32Holders.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ namespace {
 
 HBRUSH NewBrush() { return CreateSolidBrush(RGB(1, 2, 3)); }
 
-TEST(GdiHolders, EachObjectIsReleasedOnceByItsLastOwner) {
+TEST(Win32Holders, EachObjectIsReleasedOnceByItsLastOwner) {
   HBRUSH first = NewBrush();
   HBRUSH second = NewBrush();
   {
@@ -34,7 +34,7 @@ TEST(GdiHolders, EachObjectIsReleasedOnceByItsLastOwner) {
   DeleteObject(kept);
 }
 
-TEST(GdiHolders, KernelHandlesAndTheirTwoEmptyValues) {
+TEST(Win32Holders, KernelHandlesAndTheirTwoEmptyValues) {
   HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   ASSERT_NE(event, nullptr);
   DWORD flags = 0;
@@ -48,7 +48,7 @@ TEST(GdiHolders, KernelHandlesAndTheirTwoEmptyValues) {
   EXPECT_FALSE(invalid);  // and its destruction closes nothing
 }
 
-TEST(GdiHolders, SelectionIsUndoneBeforeTheObjectGoes) {
+TEST(Win32Holders, SelectionIsUndoneBeforeTheObjectGoes) {
   MemoryDc dc(CreateCompatibleDC(nullptr));
   ASSERT_TRUE(dc);
   HGDIOBJ original = GetCurrentObject(dc.Get(), OBJ_BRUSH);
@@ -60,7 +60,7 @@ TEST(GdiHolders, SelectionIsUndoneBeforeTheObjectGoes) {
   EXPECT_EQ(GetCurrentObject(dc.Get(), OBJ_BRUSH), original);
 }
 
-TEST(GdiHolders, SolidBrushIsMadeAgainOnlyForAnotherColour) {
+TEST(Win32Holders, SolidBrushIsMadeAgainOnlyForAnotherColour) {
   SolidBrush brush;
   HBRUSH first = brush.For(RGB(0xEE, 0xF3, 0xF4));
   ASSERT_NE(first, nullptr);
