@@ -34,13 +34,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       korvath::SettingsPathForModule(korvath::Narrow(korvath::ModuleFileName(nullptr))), "Korvath");
   // The clock thread only reads the time-stamp counter and pins itself,
   // which the real processor seam allows from any thread.
-  return korvath::RunMainWindow({.processor = processor,
-                                 .time = time,
+  return korvath::RunMainWindow({.window = {.processor = processor,
+                                            .time = time,
+                                            .settingsFile = settings,
+                                            .threads = threads,
+                                            .scheduler = &scheduler,
+                                            .restoreMessageName = korvath::RestoreMessageName(kProgram)},
                                  .clockProcessor = processor,
                                  .clockTime = time,
-                                 .gpu = gpu,
-                                 .settingsFile = settings,
-                                 .threads = threads,
-                                 .scheduler = &scheduler,
-                                 .restoreMessageName = korvath::RestoreMessageName(kProgram)});
+                                 .gpu = gpu});
 }

@@ -80,13 +80,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   korvath::SimulatedWorkThreads threads(win32Threads, processor);
   korvath::Win32ProfileStore settings(
       korvath::SettingsPathForModule(korvath::Narrow(korvath::ModuleFileName(nullptr))), "Korvath");
-  return korvath::RunMainWindow({.processor = processor,
-                                 .time = time,
+  return korvath::RunMainWindow({.window = {.processor = processor,
+                                            .time = time,
+                                            .settingsFile = settings,
+                                            .threads = threads,
+                                            .scheduler = &scheduler,
+                                            .restoreMessageName = korvath::RestoreMessageName(kProgram)},
                                  .clockProcessor = clockProcessor,
                                  .clockTime = time,
-                                 .gpu = gpu,
-                                 .settingsFile = settings,
-                                 .threads = threads,
-                                 .scheduler = &scheduler,
-                                 .restoreMessageName = korvath::RestoreMessageName(kProgram)});
+                                 .gpu = gpu});
 }

@@ -84,16 +84,16 @@ int ShowFatalError(const FatalError& error) {
   return error.exitCode;
 }
 
-int RunMainWindow(const MainWindowSeams& seams) {
+int RunMainWindow(const StartUpSeams& seams) {
   StdFileAppender logFiles;
-  MainWindow window(seams);
-  Monitor monitor(MonitorSeams{.processor = seams.processor,
-                               .time = seams.time,
+  MainWindow window(seams.window);
+  Monitor monitor(MonitorSeams{.processor = seams.window.processor,
+                               .time = seams.window.time,
                                .clockProcessor = seams.clockProcessor,
                                .clockTime = seams.clockTime,
                                .desktop = window.desktop(),
                                .gpu = seams.gpu,
-                               .settingsFile = seams.settingsFile,
+                               .settingsFile = seams.window.settingsFile,
                                .logFiles = logFiles,
                                .trayShell = window.trayShell(),
                                .trayPainter = window.trayPainter(),

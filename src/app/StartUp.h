@@ -7,11 +7,24 @@
 #include <string>
 
 #include "hw/FatalError.h"
+#include "monitor/MainWindow.h"
 
 namespace korvath {
 
+class GpuSource;
+class Processor;
 class TaskScheduler;
-struct MainWindowSeams;
+class TimeSource;
+
+// What the composition root hands over: the window's seams, and those only
+// the monitor reads (the clock thread's own processor state and clock, the
+// GPU).
+struct StartUpSeams {
+  MainWindowSeams window;
+  Processor& clockProcessor;
+  TimeSource& clockTime;
+  GpuSource& gpu;
+};
 
 // Keeps every later library load out of the current folder and PATH; the
 // first thing wWinMain does.
@@ -24,7 +37,7 @@ int ShowFatalError(const FatalError& error);
 // Builds the monitor on the seams and the main window's halves of them, and
 // runs the window on it until it closes. A fatal start-up shows no window:
 // its box comes up here and the exit code is returned.
-int RunMainWindow(const MainWindowSeams& seams);
+int RunMainWindow(const StartUpSeams& seams);
 
 // Runs the command line's switches, writing to the console of the program
 // that started this one; nothing when there are none and the window starts.

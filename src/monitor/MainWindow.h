@@ -29,7 +29,6 @@
 namespace korvath {
 
 class GdiTrayIconPainter;
-class GpuSource;
 class Processor;
 class ProfileStore;
 class StartWithWindows;
@@ -42,9 +41,6 @@ class TimeSource;
 struct MainWindowSeams {
   Processor& processor;
   TimeSource& time;
-  Processor& clockProcessor;
-  TimeSource& clockTime;
-  GpuSource& gpu;
   ProfileStore& settingsFile;
   Threads& threads;
   // "Start with Windows" is offered when there is a scheduler.

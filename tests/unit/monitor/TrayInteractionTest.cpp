@@ -226,7 +226,7 @@ class RecordingShutdown : public ShutdownSteps {
   std::vector<std::string> calls;
 };
 
-TEST(ShutdownSequence, StopsTheCycleFirstAndReleasesTheHardwareLast) {
+TEST(ShutdownSteps, StopsTheCycleFirstAndReleasesTheHardwareLast) {
   RecordingShutdown steps;
   RunShutdown(steps);
   EXPECT_EQ(steps.calls, (std::vector<std::string>{"timer", "settings", "log", "tray", "clockmod", "fonts",
