@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "monitor/ControlColours.h"
+#include "resources/resource.h"
 
 namespace korvath {
 namespace {
@@ -213,12 +214,12 @@ TEST(ControlColours, EachModeHasItsOwnSwitch) {
   settings.guiMiniText = 0x405060;
   ThermalSample samples[kCoreSlots] = {};
 
-  ControlColours normal = ChooseControlColours(settings, false, 1082, samples);
+  ControlColours normal = ChooseControlColours(settings, false, IDC_SETTINGS, samples);
   EXPECT_EQ(normal.brush, BackgroundBrush::kDialogDefault);
   EXPECT_FALSE(normal.background);
   EXPECT_FALSE(normal.text);
 
-  ControlColours mini = ChooseControlColours(settings, true, 1082, samples);
+  ControlColours mini = ChooseControlColours(settings, true, IDC_SETTINGS, samples);
   EXPECT_EQ(mini.brush, BackgroundBrush::kMini);
   EXPECT_EQ(mini.background, 0x102030u);
   EXPECT_EQ(mini.text, 0x405060u);
@@ -234,13 +235,13 @@ TEST(ControlColours, ThermalStatusFieldsTurnRed) {
   samples[2].hotNow = true;
   samples[3].hotNow = true;  // hot now but never logged: the flag alone decides nothing
 
-  EXPECT_EQ(ChooseControlColours(settings, false, 1109, samples).text, 0x00FF00u);
-  EXPECT_EQ(ChooseControlColours(settings, false, 1110, samples).text, kHotLoggedColour);
-  EXPECT_EQ(ChooseControlColours(settings, false, 1111, samples).text, kHotNowColour);
-  EXPECT_EQ(ChooseControlColours(settings, false, 1112, samples).text, 0x00FF00u);
+  EXPECT_EQ(ChooseControlColours(settings, false, IDC_THERMAL_STATUS0, samples).text, 0x00FF00u);
+  EXPECT_EQ(ChooseControlColours(settings, false, IDC_THERMAL_STATUS1, samples).text, kHotLoggedColour);
+  EXPECT_EQ(ChooseControlColours(settings, false, IDC_THERMAL_STATUS2, samples).text, kHotNowColour);
+  EXPECT_EQ(ChooseControlColours(settings, false, IDC_THERMAL_STATUS3, samples).text, 0x00FF00u);
   // Dark red without any custom colours, and the brush stays the dialog's.
   settings.customGui = 0;
-  ControlColours plain = ChooseControlColours(settings, false, 1110, samples);
+  ControlColours plain = ChooseControlColours(settings, false, IDC_THERMAL_STATUS1, samples);
   EXPECT_EQ(plain.text, kHotLoggedColour);
   EXPECT_EQ(plain.brush, BackgroundBrush::kDialogDefault);
 }
