@@ -176,20 +176,20 @@ readonly_sim() {
     return
   fi
   for i in $(seq 1 40); do
-    elapsed=$(probe text Korvath 1158 2>/dev/null)
+    elapsed=$(probe text Korvath "$IDC_ELAPSED_TIME" 2>/dev/null)
     [ -n "$elapsed" ] && [ "${elapsed##*:}" -ge 3 ] 2>/dev/null && break
     sleep 0.5
   done
-  check_eq "$name: model" E8400 "$(probe text Korvath 1043)"
-  check_eq "$name: temperatures" "62 62" "$(probe text Korvath 1001) $(probe text Korvath 1002)"
-  check_eq "$name: load" "$load" "$(probe text Korvath 1157)"
+  check_eq "$name: model" E8400 "$(probe text Korvath "$IDC_MODEL_NUMBER")"
+  check_eq "$name: temperatures" "62 62" "$(probe text Korvath "$IDC_TEMPERATURE0") $(probe text Korvath "$IDC_TEMPERATURE1")"
+  check_eq "$name: load" "$load" "$(probe text Korvath "$IDC_LOAD")"
   check_eq "$name: clock text" yes \
-    "$(probe text Korvath 1155 | grep -qE '^[0-9]+\.[0-9]{2} MHz$' && echo yes || echo no)"
+    "$(probe text Korvath "$IDC_CLOCK_SPEED" | grep -qE '^[0-9]+\.[0-9]{2} MHz$' && echo yes || echo no)"
   # The system menu's About item.
-  probe post "$window" 0x112 16 0 >/dev/null
+  probe post "$window" 0x112 "$IDM_ABOUT" 0 >/dev/null
   if wait_window About 20 "$pid" >/dev/null; then
     check_eq "$name: About box" "Registers are read through PawnIO, read-only:|$line2" \
-      "$(probe text About 1190)|$(probe text About 1191)"
+      "$(probe text About "$IDC_ABOUT_DRIVER_LINE1")|$(probe text About "$IDC_ABOUT_DRIVER_LINE2")"
     probe key About Esc >/dev/null 2>&1
     probe wait-closed About 10 >/dev/null 2>&1 || true
   else

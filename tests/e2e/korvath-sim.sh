@@ -3,6 +3,9 @@
 # the JSON lines it prints: the start-up result per machine, the cycles and
 # their control texts, and the usage errors. Run from the repository root.
 set -euo pipefail
+source "$(dirname "$0")/lib-ids.sh"
+# The Python checks below find the controls in the JSON by these names.
+export "${!IDC_@}"
 
 sim=build/native/src/app/korvath-sim
 if [ ! -x "$sim" ]; then
@@ -78,7 +81,8 @@ for machine in sim/machines/*.ini; do
   "$sim" --machine "$machine" --cycles "$cycles" >"$work/$name.jsonl" 2>"$work/$name.err" || rc=$?
   [ "$rc" -eq 0 ] || fail "$name: exit code $rc: $(cat "$work/$name.err")"
   python3 - "$work/expected.py" "$name" "$work/$name.jsonl" "$cycles" <<'PY' || fail "$name: output differs"
-import json, sys
+import json, os, sys
+ids = os.environ
 expected_all, name, path, cycles = eval(open(sys.argv[1]).read()), sys.argv[2], sys.argv[3], int(sys.argv[4])
 if name not in expected_all:
     sys.exit(f"{name}: no expectation in korvath-sim.sh")
@@ -106,31 +110,31 @@ else:
     if "cores" in expected:
         cores = [f"{c['type']} {c['package']} " + ",".join(map(str, c["processors"])) for c in first.get("cores", [])]
         check("cores", cores, expected["cores"])
-    temperature_ids = ["1001", "1002", "1003", "1004"]
-    status_ids = ["1109", "1110", "1111", "1112"]
+    temperature_ids = [ids[f"IDC_TEMPERATURE{slot}"] for slot in range(4)]
+    status_ids = [ids[f"IDC_THERMAL_STATUS{slot}"] for slot in range(4)]
     for number, cycle in enumerate(lines[1:1 + cycles], start=1):
         check(f"cycle {number} type", cycle.get("type"), "cycle")
         check(f"cycle {number} number", cycle.get("cycle"), number)
         check(f"cycle {number} time", cycle.get("time"), f"12:00:{number - 1:02d}")  # the first tick comes 50 ms after start-up
         controls = cycle.get("controls", {})
         check(f"cycle {number} control count", len(controls), 34)
-        check(f"cycle {number} model", controls.get("1043"), expected["modelNumber"])
-        check(f"cycle {number} signature", controls.get("1161"), expected["signatureText"])
+        check(f"cycle {number} model", controls.get(ids["IDC_MODEL_NUMBER"]), expected["modelNumber"])
+        check(f"cycle {number} signature", controls.get(ids["IDC_SIGNATURE"]), expected["signatureText"])
         check(f"cycle {number} temperatures", [controls.get(i) for i in temperature_ids], expected["temperature"])
         want_status = expected.get("status", ["OK" if t else "" for t in expected["temperature"]])
         check(f"cycle {number} status", [controls.get(i) for i in status_ids], want_status)
         # Steady readings: the records were set in cycle 1 and keep its time.
-        minima = [controls.get(i) for i in ("1019", "1022", "1024", "1026")]
+        minima = [controls.get(ids[f"IDC_MINIMUM{slot}"]) for slot in range(4)]
         check(f"cycle {number} minima", minima, [t + "\u00b0C" if t else "" for t in expected["temperature"]])
-        times = [controls.get(i) for i in ("1028", "1030", "1032", "1034")]
+        times = [controls.get(ids[f"IDC_MINIMUM_TIME{slot}"]) for slot in range(4)]
         check(f"cycle {number} minimum times", times, ["12:00:00" if t else "" for t in expected["temperature"]])
         # Clock speed, bus speed x multiplier and load; the elapsed time starts at 0:00:00.
-        clock = [controls.get(i) for i in ("1155", "1159", "1157")]
+        clock = [controls.get(ids[i]) for i in ("IDC_CLOCK_SPEED", "IDC_BUS_MULTIPLIER", "IDC_LOAD")]
         check(f"cycle {number} clock", clock, expected["clock"])
         check(f"cycle {number} packages", cycle.get("packages"), expected.get("packages", [{"temperature": None}]))
-        check(f"cycle {number} elapsed time", controls.get("1158"), f"0:00:{number - 1:02d}")
+        check(f"cycle {number} elapsed time", controls.get(ids["IDC_ELAPSED_TIME"]), f"0:00:{number - 1:02d}")
         if "load" in expected:
-            check(f"cycle {number} load", controls.get("1157"), expected["load"])
+            check(f"cycle {number} load", controls.get(ids["IDC_LOAD"]), expected["load"])
         if "allCores" in expected:
             # Every core of the machine, in display order, with its type letter.
             temperatures, types, hottest = expected["allCores"]
@@ -149,15 +153,16 @@ done
 # reached at different times, and a load and clock that change.
 "$sim" --machine sim/machines/e8400-living.ini --cycles 240 >"$work/living.jsonl"
 python3 - "$work/living.jsonl" <<'PY' || fail "the living machine does not live"
-import json, sys
+import json, os, sys
 cycles = [line for line in map(json.loads, open(sys.argv[1], encoding="utf-8")) if line["type"] == "cycle"]
-seen = lambda *ids: {cycle["controls"][i] for cycle in cycles for i in ids}
-temperatures, loads, clocks = seen("1001", "1002"), seen("1157"), seen("1155", "1159")
+seen = lambda *names: {cycle["controls"][os.environ[name]] for cycle in cycles for name in names}
+temperatures, loads = seen("IDC_TEMPERATURE0", "IDC_TEMPERATURE1"), seen("IDC_LOAD")
+clocks = seen("IDC_CLOCK_SPEED", "IDC_BUS_MULTIPLIER")
 assert len(temperatures) >= 5, temperatures
 assert len(loads) >= 3, loads
 assert len(clocks) >= 4, clocks
 last = cycles[-1]["controls"]
-assert last["1028"] != last["1029"], ("minimum and maximum at one time", last)
+assert last[os.environ["IDC_MINIMUM_TIME0"]] != last[os.environ["IDC_MAXIMUM_TIME0"]], ("minimum and maximum at one time", last)
 PY
 
 # Four busy logical processors of 24: the load is their share of the machine.
@@ -165,9 +170,9 @@ PY
   for cpu in 0 5 16 23; do printf '[counters.cpu%d]\nload = 100\n' "$cpu"; done; } >"$work/four-busy.ini"
 "$sim" --machine "$work/four-busy.ini" --cycles 2 >"$work/four-busy.jsonl"
 python3 - "$work/four-busy.jsonl" <<'PY' || fail "four busy processors of 24"
-import json, sys
+import json, os, sys
 cycles = [line for line in map(json.loads, open(sys.argv[1], encoding="utf-8")) if line["type"] == "cycle"]
-assert [c["controls"]["1157"] for c in cycles] == ["Load  16.7%", "Load  16.7%"], cycles
+assert [c["controls"][os.environ["IDC_LOAD"]] for c in cycles] == ["Load  16.7%", "Load  16.7%"], cycles
 PY
 
 # Settings: TjMax override in range, one out of range, idle calibration and
@@ -175,14 +180,15 @@ PY
 printf '[Korvath]\nTjMax0=85\nTjMax1=121\nIdle1=1.5\nDegreeSymbolString=F\n' >"$work/settings.ini"
 "$sim" --machine sim/machines/q9550.ini --settings "$work/settings.ini" --cycles 1 >"$work/settings.jsonl"
 python3 - "$work/settings.jsonl" <<'PY' || fail "settings are not applied"
-import json, sys
+import json, os, sys
+ids = os.environ
 startup, cycle, shutdown = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
 assert startup["tjMax"] == [85, 100, 100, 100], startup
 assert startup["tjMaxDetected"] == [100, 100, 100, 100], startup
 controls = cycle["controls"]
 # Slot 0: 85 - 45; slot 1: 100 - 44 + 15 * 44 / 400.
-assert controls["1001"] == "40" and controls["1019"] == "40F", controls
-assert controls["1002"] == "57" and controls["1023"] == "57F", controls
+assert controls[ids["IDC_TEMPERATURE0"]] == "40" and controls[ids["IDC_MINIMUM0"]] == "40F", controls
+assert controls[ids["IDC_TEMPERATURE1"]] == "57" and controls[ids["IDC_MAXIMUM1"]] == "57F", controls
 # The shutdown writes the window state into the settings file and keeps the
 # keys it does not own.
 assert "TjMax0=85" in shutdown["settingsFile"] and "IconShow=1" in shutdown["settingsFile"], shutdown
@@ -194,16 +200,18 @@ PY
   >"$work/failing.ini"
 "$sim" --machine "$work/failing.ini" --cycles 12 >"$work/failing.jsonl"
 python3 - "$work/failing.jsonl" <<'PY' || fail "failed register reads show up"
-import json, sys
+import json, os, sys
+ids = os.environ
 lines = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8")]
 cycles = [line for line in lines if line.get("type") == "cycle"]
 assert len(cycles) == 12, len(cycles)
 for cycle in cycles:
     c = cycle["controls"]
-    assert [c["1001"], c["1002"], c["1020"], c["1023"]] == ["62", "62", "62\u00b0C", "62\u00b0C"], (cycle["cycle"], c)
-    assert c["1159"] == "333.33 x 9.0" and c["1155"] == "3000.00 MHz", (cycle["cycle"], c)
+    readings = [c[ids[i]] for i in ("IDC_TEMPERATURE0", "IDC_TEMPERATURE1", "IDC_MAXIMUM0", "IDC_MAXIMUM1")]
+    assert readings == ["62", "62", "62\u00b0C", "62\u00b0C"], (cycle["cycle"], c)
+    assert c[ids["IDC_BUS_MULTIPLIER"]] == "333.33 x 9.0" and c[ids["IDC_CLOCK_SPEED"]] == "3000.00 MHz", (cycle["cycle"], c)
     if cycle["cycle"] > 1:
-        assert c["1157"] == "Load  50.0%", (cycle["cycle"], c["1157"])
+        assert c[ids["IDC_LOAD"]] == "Load  50.0%", (cycle["cycle"], c[ids["IDC_LOAD"]])
 PY
 
 # The metrics file (kept in memory by the simulation): promtool accepts every
@@ -219,7 +227,7 @@ if command -v promtool >/dev/null; then
     name=$(basename "$machine" .ini)
     "$sim" --machine "$machine" --settings "$work/metrics.ini" --cycles 2 >"$work/metrics-$name.jsonl"
     python3 - "$work/metrics-$name.jsonl" "$work/metrics-$name" "$name" <<'PY' || fail "$name: metrics file"
-import json, re, sys
+import json, os, re, sys
 lines = list(map(json.loads, open(sys.argv[1], encoding="utf-8")))
 cycles = [line for line in lines if line["type"] == "cycle"]
 # Korvath leaves a file that says it has ended, and nothing else.
@@ -229,7 +237,8 @@ open(f"{sys.argv[2]}-stopped.prom", "w", encoding="utf-8").write(lines[-1]["metr
 for number, cycle in enumerate(cycles, start=1):
     text = cycle["metricsFile"]
     open(f"{sys.argv[2]}-{number}.prom", "w", encoding="utf-8").write(text)
-    shown = [cycle["controls"][i] for i in ("1001", "1002", "1003", "1004") if cycle["controls"][i]]
+    shown = [cycle["controls"][os.environ[f"IDC_TEMPERATURE{slot}"]] for slot in range(4)]
+    shown = [text for text in shown if text]
     written = re.findall(r'^korvath_core_temperature_celsius\{core="\d"\} (\S+)$', text, re.M)
     assert written == shown, (number, written, shown)
     assert f"korvath_monitor_cycles_total {number}\n" in text, number

@@ -5,17 +5,19 @@
 #   e2e_begin
 #   pid=$(wine_launch "$folder/korvath.exe")
 #   wait_window "Driver Error" 20 "$pid"
-#   check_eq "box text" "Driver Not Found" "$(probe text "Driver Error" 65535)"
+#   check_eq "box text" "Driver Not Found" "$(probe text "Driver Error" "$MESSAGE_BOX_TEXT")"
 #   probe key "Driver Error" Enter
 #   check_eq "exit code" 0 "$(wait_exit "$pid" 20)"
 #   e2e_finish
 #
-# Windows paths: wine_path turns a Linux path into the Z: form. Message
-# boxes are ordinary windows: caption, text in the static control 65535,
-# buttons by their command id (1 = OK, 2 = Cancel, 6 = Yes, 7 = No), the
-# icon in the static control 1088 (message_box_icon).
+# Windows paths: wine_path turns a Linux path into the Z: form. Controls go
+# by the names of lib-ids.sh ($IDC_TEMPERATURE0 ...). Message boxes are
+# ordinary windows: caption, text in the static $MESSAGE_BOX_TEXT, buttons by
+# their command id (1 = OK, 2 = Cancel, 6 = Yes, 7 = No), the icon in the
+# static $MESSAGE_BOX_ICON (message_box_icon).
 
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$E2E_ROOT/tests/e2e/lib-ids.sh"
 E2E_WIN64=$E2E_ROOT/build/win64
 E2E_PROBE=${E2E_PROBE:-$E2E_WIN64/tests/e2e/korvath-probe.exe}
 WINE64=/usr/lib/wine/wine64
@@ -118,13 +120,13 @@ wait_exit() {
 # the text's line breaks kept as \n.
 read_message_box() {
   local caption=$1
-  printf '%s|%s' "$caption" "$(probe text "$caption" 65535 | sed ':a;N;$!ba;s/\n/\\n/g')"
+  printf '%s|%s' "$caption" "$(probe text "$caption" "$MESSAGE_BOX_TEXT" | sed ':a;N;$!ba;s/\n/\\n/g')"
 }
 
 # Which standard icon a message box shows: error, warning, information,
-# question or other. Wine's message box holds it in the static control 1088.
+# question or other. Wine's message box holds it in a static of its own.
 message_box_icon() {
-  probe icon "$1" 1088
+  probe icon "$1" "$MESSAGE_BOX_ICON"
 }
 
 # Saves a picture of the whole display, for a look after a failure.

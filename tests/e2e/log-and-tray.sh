@@ -86,7 +86,7 @@ open_tray_menu() {
     xdotool mousemove ${point% *} ${point#* } click 3
   else
     echo "     no Wine System Tray window: posting the tray callback instead" >&2
-    probe post "$window" 0x8000 4294 0x204
+    probe post "$window" 0x8000 "$TRAY_ICON_BASE" 0x204
   fi
   probe wait-menu 15 "$pid"
 }
@@ -131,7 +131,7 @@ mkdir -p "$folder/metrics"
 start_run 1
 
 wait_lines "$txt" 4 30
-shown="$(probe text "$window" 1001) $(probe text "$window" 1002) $(probe text "$window" 1003) $(probe text "$window" 1004)"
+shown="$(probe text "$window" "$IDC_TEMPERATURE0") $(probe text "$window" "$IDC_TEMPERATURE1") $(probe text "$window" "$IDC_TEMPERATURE2") $(probe text "$window" "$IDC_TEMPERATURE3")"
 check_eq "run 1: the window reads the machine file" "55 56 53 57" "$shown"
 check_eq "run 1: a line a second, written each second" yes \
   "$([ "$(line_count "$txt")" -ge 4 ] && echo yes || echo "no: $(line_count "$txt") lines")"
@@ -217,11 +217,11 @@ day=$(date +%j)
 start_run 2
 # Five cycles by the elapsed-time field.
 for i in $(seq 1 40); do
-  elapsed=$(probe text "$window" 1158 2>/dev/null)
+  elapsed=$(probe text "$window" "$IDC_ELAPSED_TIME" 2>/dev/null)
   [ -n "$elapsed" ] && [ "${elapsed##*:}" -ge 5 ] 2>/dev/null && break
   sleep 0.5
 done
-shown="$(probe text "$window" 1001) $(probe text "$window" 1002)"
+shown="$(probe text "$window" "$IDC_TEMPERATURE0") $(probe text "$window" "$IDC_TEMPERATURE1")"
 check_eq "run 2: the window reads the machine file" "62 62" "$shown"
 if [ "$(date +%j)" = "$day" ]; then
   check_eq "run 2: nothing on disk before the shutdown" no "$([ -e "$csv" ] && echo yes || echo no)"
@@ -278,9 +278,9 @@ done
 check_eq "run 3: the window restores from its task-bar button" "Korvath 2.90" "$title"
 # Settings' OK in a run without tray icons: the dialog shows the task bar
 # the run forced on, and the file keeps the user's TaskBar=0.
-probe click "$window" 1082 >/dev/null
+probe click "$window" "$IDC_SETTINGS" >/dev/null
 if wait_window Settings 20 "$pid" >/dev/null; then
-  check_eq "run 3: Settings shows the task bar forced on" 1 "$(probe check Settings 1083)"
+  check_eq "run 3: Settings shows the task bar forced on" 1 "$(probe check Settings "$IDC_TASK_BAR")"
   probe click Settings 1 >/dev/null
   probe wait-closed Settings 20 || check_eq "run 3: OK closes Settings" closed open
 else
@@ -315,14 +315,14 @@ printf '[Korvath]\r\nLogFile=1\r\nLogInterval=1\r\nHDWrite=1\r\nIconShow=1\r\nWi
 start_run 4
 wait_lines "$txt" 2 30
 picker="Open File to Run on Alarm"
-probe click "$window" 1082 >/dev/null
-if wait_window Settings 20 "$pid" >/dev/null && probe click Settings 1142 >/dev/null &&
+probe click "$window" "$IDC_SETTINGS" >/dev/null
+if wait_window Settings 20 "$pid" >/dev/null && probe click Settings "$IDC_ALARM_EXE" >/dev/null &&
   wait_window "$picker" 20 "$pid" >/dev/null; then
   # A folder typed into the file name box and opened is browsed to.
-  probe set-text "$picker" 1148/Edit "$(wine_path "$elsewhere")" >/dev/null
+  probe set-text "$picker" "$FILE_DIALOG_NAME/Edit" "$(wine_path "$elsewhere")" >/dev/null
   probe click "$picker" 1/Button >/dev/null
-  for i in $(seq 1 20); do [ "$(probe text "$picker" 1137)" = elsewhere ] && break; sleep 0.25; done
-  check_eq "run 4: the picker shows the folder browsed to" elsewhere "$(probe text "$picker" 1137)"
+  for i in $(seq 1 20); do [ "$(probe text "$picker" "$FILE_DIALOG_FOLDER")" = elsewhere ] && break; sleep 0.25; done
+  check_eq "run 4: the picker shows the folder browsed to" elsewhere "$(probe text "$picker" "$FILE_DIALOG_FOLDER")"
   lines_before=$(line_count "$txt")
   sleep 5
   check_eq "run 4: lines reach the log while the picker is open" yes \
@@ -347,7 +347,7 @@ rm -f "$txt"
 printf '[Korvath]\r\nLogFile=1\r\nLogInterval=1\r\nHDWrite=86400\r\nIconShow=1\r\nWindowXY=%s\r\n' "$away" >"$ini"
 start_run 5
 for i in $(seq 1 40); do
-  elapsed=$(probe text "$window" 1158 2>/dev/null)
+  elapsed=$(probe text "$window" "$IDC_ELAPSED_TIME" 2>/dev/null)
   [ -n "$elapsed" ] && [ "${elapsed##*:}" -ge 6 ] 2>/dev/null && break
   sleep 0.5
 done

@@ -49,7 +49,7 @@ texts() {  # texts PID ID...: the texts of the main window's controls, one per l
 wait_cycles() {  # until the elapsed time reads at least 0:00:0N
   local want=$1 i elapsed
   for i in $(seq 1 60); do
-    elapsed=$(probe text Korvath 1158 2>/dev/null)
+    elapsed=$(probe text Korvath "$IDC_ELAPSED_TIME" 2>/dev/null)
     [ -n "$elapsed" ] && [ "${elapsed##*:}" -ge "$want" ] 2>/dev/null && return 0
     sleep 0.5
   done
@@ -77,26 +77,26 @@ run_machine() {  # run_machine NAME MODEL SIGNATURE TEMP0 TEMP1 DISTANCE0 [WINDO
     check_eq "$name: a WindowXY off every screen opens the window on screen" yes \
       "$(probe geometry "$window" | awk '$1 == "window" { print ($2 >= 0 && $3 >= 0 && $2 < 1280 && $3 < 1024) ? "yes" : "no: " $0 }')"
   fi
-  check_eq "$name: model" "$model" "$(probe text Korvath 1043)"
-  check_eq "$name: signature before the fourth cycle" "$signature" "$(probe text Korvath 1161)"
-  check_eq "$name: temperatures" "$temp0 $temp1" "$(probe text Korvath 1001) $(probe text Korvath 1002)"
-  check_eq "$name: distance" "$distance0" "$(probe text Korvath 1005)"
-  check_eq "$name: status" "OK" "$(probe text Korvath 1109)"
-  check_eq "$name: minimum" "$temp0°C" "$(probe text Korvath 1019)"
-  check_eq "$name: maximum" "$temp0°C" "$(probe text Korvath 1020)"
-  check_eq "$name: minimum time" yes "$(probe text Korvath 1028 | grep -qE '^[0-9]{2}:[0-9]{2}:[0-9]{2}$' && echo yes || echo no)"
-  check_eq "$name: clock text" yes "$(probe text Korvath 1155 | grep -qE '^[0-9]+\.[0-9]{2} MHz$' && echo yes || echo no)"
-  check_eq "$name: load text" yes "$(probe text Korvath 1157 | grep -qE '^Load +[0-9]+\.[0-9]%$' && echo yes || echo no)"
+  check_eq "$name: model" "$model" "$(probe text Korvath "$IDC_MODEL_NUMBER")"
+  check_eq "$name: signature before the fourth cycle" "$signature" "$(probe text Korvath "$IDC_SIGNATURE")"
+  check_eq "$name: temperatures" "$temp0 $temp1" "$(probe text Korvath "$IDC_TEMPERATURE0") $(probe text Korvath "$IDC_TEMPERATURE1")"
+  check_eq "$name: distance" "$distance0" "$(probe text Korvath "$IDC_DISTANCE0")"
+  check_eq "$name: status" "OK" "$(probe text Korvath "$IDC_THERMAL_STATUS0")"
+  check_eq "$name: minimum" "$temp0°C" "$(probe text Korvath "$IDC_MINIMUM0")"
+  check_eq "$name: maximum" "$temp0°C" "$(probe text Korvath "$IDC_MAXIMUM0")"
+  check_eq "$name: minimum time" yes "$(probe text Korvath "$IDC_MINIMUM_TIME0" | grep -qE '^[0-9]{2}:[0-9]{2}:[0-9]{2}$' && echo yes || echo no)"
+  check_eq "$name: clock text" yes "$(probe text Korvath "$IDC_CLOCK_SPEED" | grep -qE '^[0-9]+\.[0-9]{2} MHz$' && echo yes || echo no)"
+  check_eq "$name: load text" yes "$(probe text Korvath "$IDC_LOAD" | grep -qE '^Load +[0-9]+\.[0-9]%$' && echo yes || echo no)"
   if [ -n "$load" ]; then
     # The mean over every logical processor, and the two further core slots.
-    check_eq "$name: load over every processor" "$load" "$(probe text Korvath 1157)"
-    check_eq "$name: temperatures of cores 2 and 3" "$temp2 $temp3" "$(probe text Korvath 1003) $(probe text Korvath 1004)"
+    check_eq "$name: load over every processor" "$load" "$(probe text Korvath "$IDC_LOAD")"
+    check_eq "$name: temperatures of cores 2 and 3" "$temp2 $temp3" "$(probe text Korvath "$IDC_TEMPERATURE2") $(probe text Korvath "$IDC_TEMPERATURE3")"
   fi
   wait_cycles 5 || true
   if [ -f "$(nvapi_system_folder)/nvapi64.dll" ]; then
-    check_eq "$name: GPU text from the fourth cycle" "GPU  61°C" "$(probe text Korvath 1161)"
+    check_eq "$name: GPU text from the fourth cycle" "GPU  61°C" "$(probe text Korvath "$IDC_SIGNATURE")"
   else
-    check_eq "$name: signature without a GPU" "$signature" "$(probe text Korvath 1161)"
+    check_eq "$name: signature without a GPU" "$signature" "$(probe text Korvath "$IDC_SIGNATURE")"
   fi
   # The probe's handle is Wine's, not X's: find the X window by its title.
   local xid
@@ -195,7 +195,7 @@ start_mini() {
   done
   [ -n "$window" ] || { probe kill "$pid" >/dev/null 2>&1; return 1; }
   for i in $(seq 1 60); do
-    elapsed=$(probe text "$window" 1158 2>/dev/null)
+    elapsed=$(probe text "$window" "$IDC_ELAPSED_TIME" 2>/dev/null)
     [ -n "$elapsed" ] && [ "${elapsed##*:}" -ge 2 ] 2>/dev/null && break
     sleep 0.5
   done
@@ -221,8 +221,8 @@ for dpi in 120 144 192; do
   fi
   read -r pid window <<<"$started"
   # The E8400's two cores: their temperature edits lie wholly inside the mini client area.
-  check_eq "$dpi dpi: temperatures inside the mini window" "1001 in 1002 in" \
-    "$(probe geometry "$window" 1001 1002 | awk '
+  check_eq "$dpi dpi: temperatures inside the mini window" "$IDC_TEMPERATURE0 in $IDC_TEMPERATURE1 in" \
+    "$(probe geometry "$window" "$IDC_TEMPERATURE0" "$IDC_TEMPERATURE1" | awk '
         $1 == "client" { l = $2; t = $3; r = $4; b = $5; next }
         $1 ~ /^[0-9]+$/ { printf "%s%s %s", sep, $1, ($2 >= l && $3 >= t && $4 <= r && $5 <= b) ? "in" : "out: " $0 " of " l " " t " " r " " b; sep = " " }')"
   timeout 20 import -window root "$artifacts/mini-mode-${dpi}dpi.png" 2>/dev/null || true
@@ -269,7 +269,7 @@ open_history() {
     probe post "$1" 274 288 0 >/dev/null
   else
     local point
-    point=$(probe geometry "$1" 1001 | awk '$1 == "1001" { print int(($2 + $4) / 2), int(($3 + $5) / 2) }')
+    point=$(probe geometry "$1" "$IDC_TEMPERATURE0" | awk -v id="$IDC_TEMPERATURE0" '$1 == id { print int(($2 + $4) / 2), int(($3 + $5) / 2) }')
     xdotool mousemove ${point% *} ${point#* } click --repeat 2 --delay 80 1
     xdotool mousemove 1279 1023
   fi
@@ -280,10 +280,10 @@ open_history() {
 # box's owner as "probe owner" gives it.
 history_export() {
   local picker
-  probe click "$1" 210 >/dev/null
+  probe click "$1" "$HISTORY_SAVE_CSV" >/dev/null
   picker=$(wait_window "Save History as CSV" 20 "$2") || { echo "no save box; windows: $(probe list --all "$2")"; return; }
   probe owner "$picker"
-  probe set-text "$picker" 1148/Edit "$(wine_path "$3")" >/dev/null
+  probe set-text "$picker" "$FILE_DIALOG_NAME/Edit" "$(wine_path "$3")" >/dev/null
   probe click "$picker" 1/Button >/dev/null
   for _ in $(seq 1 40); do [ -s "$3" ] && break; sleep 0.25; done
 }
@@ -390,7 +390,7 @@ history_run() {
   local csv=$folder/exported.csv owner
   if [ "$machine" = i9-12900k ]; then
     # The day's range: one row a minute, each minute's average.
-    probe click "$history" 203 >/dev/null
+    probe click "$history" $((HISTORY_FIRST_RANGE + 2)) >/dev/null
     sleep 0.5
     owner=$(history_export "$history" "$pid" "$csv")
     check_eq "$name: save box owned by the History window" "$history caption \"Korvath History\" enabled 0" "$owner"
@@ -438,15 +438,16 @@ history_run 144 i9-12900k menu
 
 # every_core MACHINE DPI TEMPERATURES PACKAGES MINI [scrolls]: korvath-sim.exe on a
 # processor of more than four cores. Every core's temperature is the text of
-# its own control (1001-1004 for the four slots, 5000 + 8 x core beyond) and
-# lies inside the client area, the package temperatures likewise (4900 +
-# package), and the window on the 1280 x 1024 screen. Where the window is
-# taller than the screen it scrolls: its cores then lie inside it across, and
-# the hottest core and the packages in view. At 96 DPI a rest over core 13's
-# minimum opens its report and one over its label none; mini mode (a
-# double-click) shows MINI, the strip of further temperatures, inside the
-# mini client area. The temperatures are the machine file's: TjMax less each
-# core's 0x19C readout, read through the core's first logical processor.
+# its own control (core_temperature_id: the four slots' own, then one made
+# at run time per further core) and lies inside the client area, the package
+# temperatures likewise (package_id), and the window on the 1280 x 1024
+# screen. Where the window is taller than the screen it scrolls: its cores
+# then lie inside it across, and the hottest core and the packages in view.
+# At 96 DPI a rest over core 13's minimum opens its report and one over its
+# label none; mini mode (a double-click) shows MINI, the strip of further
+# temperatures, inside the mini client area. The temperatures are the machine
+# file's: TjMax less each core's 0x19C readout, read through the core's first
+# logical processor.
 joined_texts() {  # joined_texts WINDOW SEPARATOR ID...: the controls' texts on one line
   local window=$1 separator=$2 joined= id
   shift 2
@@ -457,7 +458,7 @@ joined_texts() {  # joined_texts WINDOW SEPARATOR ID...: the controls' texts on 
 every_core() {
   local machine=$1 dpi=$2 temperatures=$3 packages=$4 mini=$5 scrolls=${6:-}
   local name="$machine at $dpi dpi" folder=$E2E_TEMP/cores-$machine-$dpi pid window core id ids=() package_ids=()
-  local count hottest_id=1001 max=-1000 temperature
+  local count hottest_id=$IDC_TEMPERATURE0 max=-1000 temperature
   install "$folder" "$machine"
   set_dpi "$dpi"
   pid=$(wine_launch "$folder/korvath-sim.exe") || { check_eq "$name: started" yes no; return; }
@@ -470,13 +471,13 @@ every_core() {
   count=$(wc -w <<<"$temperatures")
   core=0
   for temperature in $temperatures; do
-    if [ "$core" -lt 4 ]; then id=$((1001 + core)); else id=$((5000 + 8 * core)); fi
+    id=$(core_temperature_id "$core")
     ids+=("$id")
     # The first of the hottest, as the window keeps it in view.
     if [ "$temperature" -gt "$max" ]; then max=$temperature; hottest_id=$id; fi
     core=$((core + 1))
   done
-  for package in $(seq 0 $(($(wc -w <<<"$packages") - 1))); do package_ids+=($((4900 + package))); done
+  for package in $(seq 0 $(($(wc -w <<<"$packages") - 1))); do package_ids+=("$(package_id "$package")"); done
   check_eq "$name: every core's temperature" "$temperatures" \
     "$(joined_texts "$window" ' ' "${ids[@]}")"
   check_eq "$name: the packages" "$packages" \
@@ -486,11 +487,11 @@ every_core() {
   # Across, every control lies inside the client area; down, all of them,
   # or where the window scrolls the hottest core and the packages.
   check_eq "$name: every core and package inside the client area" "$((count + ${#package_ids[@]})) in" \
-    "$(awk -v hottest="$hottest_id" -v scrolls="$scrolls" '
+    "$(awk -v hottest="$hottest_id" -v packages="$(package_id 0)" -v scrolls="$scrolls" '
         $1 == "client" { l = $2; t = $3; r = $4; b = $5; next }
         $1 ~ /^[0-9]+$/ {
           across = $2 >= l && $4 <= r; down = $3 >= t && $5 <= b
-          kept = $1 == hottest || ($1 >= 4900 && $1 < 4916) || scrolls == ""
+          kept = $1 == hottest || ($1 >= packages && $1 < packages + 16) || scrolls == ""
           if (across && (down || !kept)) inside++; else out = out " " $0
         }
         END { print inside + 0 " in" (out == "" ? "" : ", not:" out " of " l " " t " " r " " b) }' <<<"$geometry")"
@@ -505,7 +506,7 @@ every_core() {
       probe geometry "$window" "$1" | awk '$1 == "client" { l = $2; t = $3; next }
         $1 ~ /^[0-9]+$/ { x = int(($2 + $4) / 2) - l; y = int(($3 + $5) / 2) - t; print y * 65536 + x }'
     }
-    probe post "$window" 673 0 "$(spot $((5000 + 8 * 13 + 2)))" >/dev/null
+    probe post "$window" 673 0 "$(spot "$(extra_core_id 13 minimum)")" >/dev/null
     if menu=$(probe wait-menu 10 "$pid"); then
       check_eq "$name: a rest on core 13's minimum reports it" shown shown
       timeout 20 import -window root "$artifacts/every-core-$machine-hover.png" 2>/dev/null || true
@@ -514,13 +515,14 @@ every_core() {
     else
       check_eq "$name: a rest on core 13's minimum reports it" shown none
     fi
-    probe post "$window" 673 0 "$(spot $((5000 + 8 * 13 + 7)))" >/dev/null
+    probe post "$window" 673 0 "$(spot "$(extra_core_id 13 label)")" >/dev/null
     check_eq "$name: a rest on core 13's label reports nothing" none \
       "$(probe wait-menu 3 "$pid" >/dev/null && echo shown || echo none)"
     # A real double-click on core 13's temperature opens the History, as
     # one on a slot's temperature does.
-    local point history
-    point=$(probe geometry "$window" 5104 | awk '$1 == "5104" { print int(($2 + $4) / 2), int(($3 + $5) / 2) }')
+    local point history core13
+    core13=$(extra_core_id 13 temperature)
+    point=$(probe geometry "$window" "$core13" | awk -v id="$core13" '$1 == id { print int(($2 + $4) / 2), int(($3 + $5) / 2) }')
     xdotool mousemove ${point% *} ${point#* } click --repeat 2 --delay 80 1
     xdotool mousemove 1279 1023
     if history=$(wait_window "Korvath History" 20 "$pid"); then
@@ -534,7 +536,7 @@ every_core() {
 
   if [ -n "$mini" ]; then
     local cells=() cell
-    for cell in $(seq 0 $(($(tr -cd ',' <<<"$mini" | wc -c)))); do cells+=($((4960 + cell))); done
+    for cell in $(seq 0 $(($(tr -cd ',' <<<"$mini" | wc -c)))); do cells+=("$(mini_cell_id "$cell")"); done
     probe double-click "$window" 2 2 >/dev/null
     sleep 1.5
     check_eq "$name: mini mode's further temperatures" "$mini" \

@@ -151,38 +151,38 @@ if ! main=$(wait_window Korvath 30 "$pid"); then
   e2e_finish
   exit
 fi
-check_eq "main window: core 0 at TjMax 100" 62 "$(wait_text "$main" 1001 62 20)"
+check_eq "main window: core 0 at TjMax 100" 62 "$(wait_text "$main" "$IDC_TEMPERATURE0" 62 20)"
 shoot '^Korvath' settings-main-window.png
 
 # OK: live changes, Enter in an edit, then the file.
-probe click "$main" 1082 >/dev/null
+probe click "$main" "$IDC_SETTINGS" >/dev/null
 if wait_window Settings 20 "$pid" >/dev/null; then
-  check_eq "Settings button greyed while the dialog runs" "enabled 0" "$(control_state "$pid" "$main" 1082)"
+  check_eq "Settings button greyed while the dialog runs" "enabled 0" "$(control_state "$pid" "$main" "$IDC_SETTINGS")"
   read -r _ main_top main_right _ <<<"$(window_rect "$pid" "$main")"
   read -r dialog_left dialog_top _ <<<"$(window_rect "$pid" Settings)"
   check_eq "dialog to the right of the main window" "$main_right $main_top" "$dialog_left $dialog_top"
   shoot '^Settings$' settings-dialog.png
 
-  probe click Settings 1086 >/dev/null  # Set TJ Max enables the TjMax edits
-  wait_enabled "$pid" Settings 1064 || check_eq "Set TJ Max enables 1064" "enabled 1" "$(control_state "$pid" Settings 1064)"
-  probe focus Settings 1064 >/dev/null
-  probe set-text Settings 1064 150 >/dev/null
+  probe click Settings "$IDC_SET_TJ_MAX" >/dev/null  # Set TJ Max enables the TjMax edits
+  wait_enabled "$pid" Settings "$IDC_TJ_MAX0" || check_eq "Set TJ Max enables IDC_TJ_MAX0" "enabled 1" "$(control_state "$pid" Settings "$IDC_TJ_MAX0")"
+  probe focus Settings "$IDC_TJ_MAX0" >/dev/null
+  probe set-text Settings "$IDC_TJ_MAX0" 150 >/dev/null
   probe focus Settings 1 >/dev/null  # leaving the edit validates it
-  check_eq "TjMax 150 becomes 120" 120 "$(wait_text Settings 1064 120 10)"
-  check_eq "main window at TjMax 120 by the next cycle" 82 "$(wait_text "$main" 1001 82 10)"
-  check_eq "Apply enabled by typing" "enabled 1" "$(control_state "$pid" Settings 1088)"
+  check_eq "TjMax 150 becomes 120" 120 "$(wait_text Settings "$IDC_TJ_MAX0" 120 10)"
+  check_eq "main window at TjMax 120 by the next cycle" 82 "$(wait_text "$main" "$IDC_TEMPERATURE0" 82 10)"
+  check_eq "Apply enabled by typing" "enabled 1" "$(control_state "$pid" Settings "$IDC_APPLY")"
 
-  probe click Settings 1078 >/dev/null  # Log File on enables the interval
-  wait_enabled "$pid" Settings 1079 || check_eq "Log File enables 1079" "enabled 1" "$(control_state "$pid" Settings 1079)"
-  probe focus Settings 1079 >/dev/null
-  probe set-text Settings 1079 7 >/dev/null
+  probe click Settings "$IDC_LOG_FILE" >/dev/null  # Log File on enables the interval
+  wait_enabled "$pid" Settings "$IDC_LOG_SECONDS" || check_eq "Log File enables IDC_LOG_SECONDS" "enabled 1" "$(control_state "$pid" Settings "$IDC_LOG_SECONDS")"
+  probe focus Settings "$IDC_LOG_SECONDS" >/dev/null
+  probe set-text Settings "$IDC_LOG_SECONDS" 7 >/dev/null
   probe key Settings Enter >/dev/null
-  check_eq "Enter in the interval edit: 7 becomes 8" 8 "$(wait_text Settings 1079 8 10)"
+  check_eq "Enter in the interval edit: 7 becomes 8" 8 "$(wait_text Settings "$IDC_LOG_SECONDS" 8 10)"
   check_eq "Enter in an edit leaves the dialog open" 1 "$(probe list "$pid" | grep -c 'caption "Settings"')"
-  probe click Settings 1107 >/dev/null  # Excel .CSV Format
-  check_eq "CSV ticked" 1 "$(probe check Settings 1107)"
-  check_eq "Start with Windows clear without the task" 0 "$(probe check Settings 1271)"
-  probe click Settings 1271 >/dev/null
+  probe click Settings "$IDC_EXCEL_CSV_FORMAT" >/dev/null  # Excel .CSV Format
+  check_eq "CSV ticked" 1 "$(probe check Settings "$IDC_EXCEL_CSV_FORMAT")"
+  check_eq "Start with Windows clear without the task" 0 "$(probe check Settings "$IDC_START_WITH_WINDOWS")"
+  probe click Settings "$IDC_START_WITH_WINDOWS" >/dev/null
   check_eq "Start with Windows waits for OK" absent "$(task_state)"
 
   probe click Settings 1 >/dev/null
@@ -192,7 +192,7 @@ if wait_window Settings 20 "$pid" >/dev/null; then
   # The tray decides these two: an icon shown keeps IconShow 1 and TaskBar 0.
   check_eq "tray state after OK" "1 0" "$icon_show $task_bar"
   check_eq "OK writes the dialog's keys in order" "$(expected_file 1 0)" "$(tr -d '\r' <"$settings")"
-  check_eq "Settings button enabled again" "enabled 1" "$(control_state "$pid" "$main" 1082)"
+  check_eq "Settings button enabled again" "enabled 1" "$(control_state "$pid" "$main" "$IDC_SETTINGS")"
   check_eq "OK adds the task for this copy" "present $(wine_path "$folder/korvath-sim.exe")" "$(task_state)"
 else
   check_eq "Settings dialog" shown "none; windows: $(probe list --all "$pid")"
@@ -200,23 +200,23 @@ fi
 cp "$settings" "$E2E_TEMP/after-ok.ini" 2>/dev/null
 
 # Cancel: a live TjMax change and Log File off go back; the file stays.
-probe click "$main" 1082 >/dev/null
+probe click "$main" "$IDC_SETTINGS" >/dev/null
 if wait_window Settings 20 "$pid" >/dev/null; then
-  check_eq "TjMax kept from the OK" 120 "$(probe text Settings 1064)"
-  check_eq "Start with Windows read from the task" 1 "$(probe check Settings 1271)"
-  probe click Settings 1271 >/dev/null
-  probe click Settings 1086 >/dev/null
-  wait_enabled "$pid" Settings 1064 || true
-  probe focus Settings 1064 >/dev/null
-  probe set-text Settings 1064 90 >/dev/null
+  check_eq "TjMax kept from the OK" 120 "$(probe text Settings "$IDC_TJ_MAX0")"
+  check_eq "Start with Windows read from the task" 1 "$(probe check Settings "$IDC_START_WITH_WINDOWS")"
+  probe click Settings "$IDC_START_WITH_WINDOWS" >/dev/null
+  probe click Settings "$IDC_SET_TJ_MAX" >/dev/null
+  wait_enabled "$pid" Settings "$IDC_TJ_MAX0" || true
+  probe focus Settings "$IDC_TJ_MAX0" >/dev/null
+  probe set-text Settings "$IDC_TJ_MAX0" 90 >/dev/null
   probe focus Settings 1 >/dev/null
-  check_eq "main window at TjMax 90 by the next cycle" 52 "$(wait_text "$main" 1001 52 10)"
-  probe click Settings 1078 >/dev/null
-  check_eq "Hottest core tray icon clear" 0 "$(probe check Settings 1272)"
-  probe click Settings 1272 >/dev/null  # a tray check: at once, and Cancel keeps it
+  check_eq "main window at TjMax 90 by the next cycle" 52 "$(wait_text "$main" "$IDC_TEMPERATURE0" 52 10)"
+  probe click Settings "$IDC_LOG_FILE" >/dev/null
+  check_eq "Hottest core tray icon clear" 0 "$(probe check Settings "$IDC_HOTTEST_DISPLAY")"
+  probe click Settings "$IDC_HOTTEST_DISPLAY" >/dev/null  # a tray check: at once, and Cancel keeps it
   probe click Settings 2 >/dev/null
   probe wait-closed Settings 20 || check_eq "Cancel closes the dialog" closed open
-  check_eq "Cancel: main window back at TjMax 120" 82 "$(wait_text "$main" 1001 82 10)"
+  check_eq "Cancel: main window back at TjMax 120" 82 "$(wait_text "$main" "$IDC_TEMPERATURE0" 82 10)"
   check_eq "Cancel writes nothing" same "$(cmp -s "$settings" "$E2E_TEMP/after-ok.ini" && echo same || echo changed)"
   check_eq "Cancel keeps the task" "present $(wine_path "$folder/korvath-sim.exe")" "$(task_state)"
 else
@@ -227,11 +227,11 @@ fi
 # picker belongs to it and blocks it. Esc with the focus in an idle edit
 # cancels, and the edit's lose-focus that ending the dialog brings applies
 # nothing.
-probe click "$main" 1082 >/dev/null
+probe click "$main" "$IDC_SETTINGS" >/dev/null
 if dialog=$(wait_window Settings 20 "$pid"); then
   check_eq "after Cancel: Log File still on, TjMax 120, the hottest core's icon kept" "1 120 1" \
-    "$(probe check Settings 1078) $(probe text Settings 1064) $(probe check Settings 1272)"
-  probe click Settings 1091 >/dev/null
+    "$(probe check Settings "$IDC_LOG_FILE") $(probe text Settings "$IDC_TJ_MAX0") $(probe check Settings "$IDC_HOTTEST_DISPLAY")"
+  probe click Settings "$IDC_CORE_COLOR0" >/dev/null
   if colour=$(wait_window Color 20 "$pid"); then
     check_eq "colour picker owned by Settings, which takes no input" "$dialog caption \"Settings\" enabled 0" \
       "$(probe owner "$colour")"
@@ -240,13 +240,13 @@ if dialog=$(wait_window Settings 20 "$pid"); then
   else
     check_eq "colour picker" shown "none; windows: $(probe list --all "$pid")"
   fi
-  wait_enabled "$pid" Settings 1068 || true
-  probe focus Settings 1068 >/dev/null
-  probe set-text Settings 1068 25 >/dev/null
+  wait_enabled "$pid" Settings "$IDC_IDLE_CALIBRATION0" || true
+  probe focus Settings "$IDC_IDLE_CALIBRATION0" >/dev/null
+  probe set-text Settings "$IDC_IDLE_CALIBRATION0" 25 >/dev/null
   probe key Settings Esc >/dev/null
   probe wait-closed Settings 20 || check_eq "Esc closes the dialog" closed open
   sleep 2.5  # two monitor cycles
-  check_eq "Esc in the idle edit: core 0 still at 82" 82 "$(probe text "$main" 1001)"
+  check_eq "Esc in the idle edit: core 0 still at 82" 82 "$(probe text "$main" "$IDC_TEMPERATURE0")"
 fi
 
 shifted() {  # shifted "L T R B" DX DY

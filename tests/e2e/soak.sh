@@ -77,7 +77,7 @@ for _ in $(seq 1 $((seconds / sample_every))); do
   [ "$rss" -gt "$max_rss" ] && max_rss=$rss
   [ "$fd" -gt "$max_fds" ] && max_fds=$fd
 done
-elapsed=$(probe text Korvath 1158)
+elapsed=$(probe text Korvath "$IDC_ELAPSED_TIME")
 echo "elapsed on screen: $elapsed"
 running_gpu=$(grep -a '^korvath_gpu_temperature_celsius ' "$folder/korvath.prom")
 

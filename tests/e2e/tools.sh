@@ -54,32 +54,32 @@ pid=$(wine_launch "$folder/korvath-sim.exe") || { check_eq "started" yes no; e2e
 wait_window Korvath 30 "$pid" >/dev/null || fail_with_screen "main window" shown "none: $(probe list --all "$pid")"
 
 # Sensor Test: the movement test takes about four seconds before it shows.
-probe click Korvath 1045 >/dev/null
+probe click Korvath "$IDC_SENSOR_TEST" >/dev/null
 sensor=$(wait_window "Sensor Test" 30 "$pid") || fail_with_screen "Sensor Test dialog" shown "none"
 check_eq "button while the dialog runs" "Testing... enabled 0" \
-  "$(probe text Korvath 1045) $(control_state Korvath 1045)"
+  "$(probe text Korvath "$IDC_SENSOR_TEST") $(control_state Korvath "$IDC_SENSOR_TEST")"
 read -r main_left main_top main_right main_bottom <<<"$(rect_of Korvath)"
 read -r dialog_left dialog_top dialog_right dialog_bottom <<<"$(rect_of "Sensor Test")"
 check_eq "main window where the settings put it" "100 80" "$main_left $main_top"
 check_eq "dialog beside the main window, tops aligned" "$main_right $main_top" "$dialog_left $dialog_top"
 movement() { probe text "Sensor Test" "$1"; }
 check_eq "movement of the two cores" yes \
-  "$(movement 1001 | grep -qE '^[0-9]+$' && movement 1002 | grep -qE '^[0-9]+$' && echo yes || echo no)"
-check_eq "no movement for absent cores" "||" "|$(movement 1003)|$(movement 1004)"
-check_eq "status" "Press Start to begin a 10 minute sensor test." "$(probe text "Sensor Test" 1141)"
+  "$(movement "$IDC_MOVEMENT0" | grep -qE '^[0-9]+$' && movement "$IDC_MOVEMENT1" | grep -qE '^[0-9]+$' && echo yes || echo no)"
+check_eq "no movement for absent cores" "||" "|$(movement "$IDC_MOVEMENT2")|$(movement "$IDC_MOVEMENT3")"
+check_eq "status" "Press Start to begin a 10 minute sensor test." "$(probe text "Sensor Test" "$IDC_STATUS")"
 
 picker="Open Prime95 - Use Small FFTs option"
-probe click "Sensor Test" 1120 >/dev/null
+probe click "Sensor Test" "$IDC_START" >/dev/null
 picker_window=$(wait_window "$picker" 20 "$pid") || fail_with_screen "stress program picker" shown "none"
 check_eq "picker owned by the Sensor Test, which takes no input" "$sensor caption \"Sensor Test\" enabled 0" \
   "$(probe owner "$picker_window")"
 # The file name box of the open-file dialog (cmb13) holds an edit of the
 # same identifier; several parts also share 1 with the Open button.
-check_eq "picker proposes" prime95 "$(probe text "$picker" 1148/Edit)"
-probe set-text "$picker" 1148/Edit "$(wine_path "$folder/korvath-stress-standin.exe")" >/dev/null
+check_eq "picker proposes" prime95 "$(probe text "$picker" "$FILE_DIALOG_NAME/Edit")"
+probe set-text "$picker" "$FILE_DIALOG_NAME/Edit" "$(wine_path "$folder/korvath-stress-standin.exe")" >/dev/null
 probe click "$picker" 1/Button >/dev/null
-wait_text "Sensor Test" 1141 "Run Small FFTs" 20
-check_eq "status once started" "Run Small FFTs" "$(probe text "Sensor Test" 1141)"
+wait_text "Sensor Test" "$IDC_STATUS" "Run Small FFTs" 20
+check_eq "status once started" "Run Small FFTs" "$(probe text "Sensor Test" "$IDC_STATUS")"
 # The stand-in makes its window a moment after it was started.
 for _ in $(seq 1 20); do
   standin_pid=$(probe list --all korvath-stress-standin.exe | sed -n 's/^window [^ ]* pid \([0-9]*\) .*/\1/p' | head -1)
@@ -88,16 +88,16 @@ for _ in $(seq 1 20); do
 done
 check_eq "stand-in running" yes "$([ -n "$standin_pid" ] && echo yes || echo no)"
 check_eq "Start and Stop while running" "enabled 0 enabled 1" \
-  "$(control_state "Sensor Test" 1120) $(control_state "Sensor Test" 1121)"
+  "$(control_state "Sensor Test" "$IDC_START") $(control_state "Sensor Test" "$IDC_STOP")"
 
 # A waiting probe holds the stand-in's handle, so its exit code stays readable.
 exit_file=$E2E_TEMP/standin-exit
 [ -n "$standin_pid" ] && wait_exit "$standin_pid" 30 >"$exit_file" &
 waiter=$!
 sleep 0.5
-probe click "Sensor Test" 1121 >/dev/null
-wait_text "Sensor Test" 1141 "CPU Cool Down Test Stopped." 20
-check_eq "status after Stop" "CPU Cool Down Test Stopped." "$(probe text "Sensor Test" 1141)"
+probe click "Sensor Test" "$IDC_STOP" >/dev/null
+wait_text "Sensor Test" "$IDC_STATUS" "CPU Cool Down Test Stopped." 20
+check_eq "status after Stop" "CPU Cool Down Test Stopped." "$(probe text "Sensor Test" "$IDC_STATUS")"
 wait "$waiter" 2>/dev/null
 check_eq "Stop terminates the stand-in with 0" 0 "$(cat "$exit_file" 2>/dev/null)"
 check_eq "no stand-in left" "" "$(probe list --all korvath-stress-standin.exe)"
@@ -105,14 +105,14 @@ check_eq "no stand-in left" "" "$(probe list --all korvath-stress-standin.exe)"
 probe key "Sensor Test" Esc >/dev/null
 probe wait-closed "Sensor Test" 20 >/dev/null || fail_with_screen "Sensor Test closed" yes no
 check_eq "button after the dialog" "Sensor Test enabled 1" \
-  "$(probe text Korvath 1045) $(control_state Korvath 1045)"
+  "$(probe text Korvath "$IDC_SENSOR_TEST") $(control_state Korvath "$IDC_SENSOR_TEST")"
 
 # QZ Bench: the window does not answer while the kernel runs.
-probe click Korvath 1050 >/dev/null
+probe click Korvath "$IDC_QZ_BENCH" >/dev/null
 started=$SECONDS
 wait_window "QZ Bench Score" 150 "$pid" >/dev/null || fail_with_screen "benchmark report" shown "none"
 echo "the benchmark took about $((SECONDS - started)) s"
-report=$(probe text "QZ Bench Score" 65535)
+report=$(probe text "QZ Bench Score" "$MESSAGE_BOX_TEXT")
 printf "%s\n" "$report" | sed -n "9,14p"
 head=$(printf '%s\n' "$report" | head -8)
 check_eq "report: the reference lines" "$(printf '%s\n' "Base Score          1000" \
@@ -127,8 +127,8 @@ check_eq "report: timer" yes "$(line 13 | grep -qxE 'Performance Timer|Standard 
 check_eq "report: checksum" "CheckSum Pass" "$(line 14)"
 probe key "QZ Bench Score" Enter >/dev/null
 probe wait-closed "QZ Bench Score" 20 >/dev/null
-wait_text Korvath 1050 "QZ Bench" 20
-check_eq "button after the benchmark" "QZ Bench enabled 1" "$(probe text Korvath 1050) $(control_state Korvath 1050)"
+wait_text Korvath "$IDC_QZ_BENCH" "QZ Bench" 20
+check_eq "button after the benchmark" "QZ Bench enabled 1" "$(probe text Korvath "$IDC_QZ_BENCH") $(control_state Korvath "$IDC_QZ_BENCH")"
 
 probe key Korvath Esc >/dev/null
 check_eq "Esc ends the program with 0" 0 "$(wait_exit "$pid" 30)"
