@@ -29,6 +29,8 @@ struct MonitorRigOptions {
   FileAppender* logFiles = nullptr;
   // Where the metrics file goes; without one MetricsFile is ignored.
   FileWriter* metricsFiles = nullptr;
+  // The folder the log, the sound and relative metrics and alarm files are
+  // taken from; empty keeps their bare names.
   std::string executableFolder = {};
   // Whether the processor and the GPU keep a record of every call; a long
   // run keeps none, so that its memory stays flat.
