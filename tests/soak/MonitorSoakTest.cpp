@@ -10,85 +10,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <deque>
-#include <new>
 #include <ostream>
 #include <streambuf>
 #include <string>
 #include <vector>
 
-#include "app/SimulatedMainWindow.h"
-#include "config/IniProfileStore.h"
 #include "monitor/CoreSlotControls.h"
 #include "monitor/Monitor.h"
 #include "monitor/TrayInteraction.h"
+#include "CountingAllocator.h"
+#include "MonitorRig.h"
 #include "app/SimulationRun.h"
 #include "monitor/MetricsText.h"
 #include "platform/FileAppender.h"
-#include "platform/FileWriter.h"
-#include "platform/sim/SimulatedClock.h"
-#include "platform/sim/SimulatedDesktop.h"
-#include "platform/sim/SimulatedGpuSource.h"
-#include "platform/sim/SimulatedProcessor.h"
-#include "platform/sim/SimulatedTray.h"
 #include "resources/resource.h"
-
-// Every allocation of this program goes through here, so that live bytes
-// can be read before and after a stretch of cycles, and the allocations
-// made inside monitor cycles counted.
-namespace {
-
-std::atomic<long long> liveBytes{0};
-std::atomic<long long> allocations{0};  // while inCycle
-std::atomic<bool> inCycle{false};
-
-// The header keeps the size for the matching delete and the alignment of
-// what follows it.
-constexpr size_t kHeader = alignof(std::max_align_t) > sizeof(size_t) ? alignof(std::max_align_t) : sizeof(size_t);
-
-void* CountedAllocate(size_t size) {
-  void* block = std::malloc(size + kHeader);
-  if (block == nullptr) throw std::bad_alloc();
-  std::memcpy(block, &size, sizeof size);
-  liveBytes += static_cast<long long>(size);
-  if (inCycle) ++allocations;
-  return static_cast<char*>(block) + kHeader;
-}
-
-void CountedFree(void* pointer) {
-  if (pointer == nullptr) return;
-  char* block = static_cast<char*>(pointer) - kHeader;
-  size_t size = 0;
-  std::memcpy(&size, block, sizeof size);
-  liveBytes -= static_cast<long long>(size);
-  std::free(block);
-}
-
-}  // namespace
-
-void* operator new(size_t size) { return CountedAllocate(size); }
-void* operator new[](size_t size) { return CountedAllocate(size); }
-void operator delete(void* pointer) noexcept { CountedFree(pointer); }
-void operator delete[](void* pointer) noexcept { CountedFree(pointer); }
-void operator delete(void* pointer, size_t) noexcept { CountedFree(pointer); }
-void operator delete[](void* pointer, size_t) noexcept { CountedFree(pointer); }
-// std::stable_sort's buffer comes from the nothrow form: it must carry the
-// same header, or its delete would free the wrong address.
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return CountedAllocate(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
-void* operator new[](size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* pointer, const std::nothrow_t&) noexcept { CountedFree(pointer); }
-void operator delete[](void* pointer, const std::nothrow_t&) noexcept { CountedFree(pointer); }
 
 namespace korvath {
 namespace {
@@ -151,7 +91,7 @@ class CheckedLogFolder : public FileAppender {
 // The tray menu of the main window: the command the test chose is picked.
 class MenuWindow : public TrayWindow {
  public:
-  explicit MenuWindow(Monitor*& monitor) : monitor_(monitor) {}
+  explicit MenuWindow(Monitor& monitor) : monitor_(monitor) {}
   bool IsVisible() override { return true; }
   void Minimize() override {}
   void Hide() override {}
@@ -159,12 +99,12 @@ class MenuWindow : public TrayWindow {
   void SetTitle(const std::string&) override {}
   int RunTrayMenu(const std::vector<TrayMenuItem>&) override { return choice; }
   void EndWindow() override {}
-  void ResetStatistics() override { monitor_->ResetStatistics(); }
+  void ResetStatistics() override { monitor_.ResetStatistics(); }
   void ShowHistory() override {}
   int choice = 0;
 
  private:
-  Monitor*& monitor_;
+  Monitor& monitor_;
 };
 
 // What the monitor should show, counted independently of it.
@@ -233,48 +173,19 @@ uint32_t Scramble(uint64_t cycle, uint32_t salt) {
 TEST(MonitorSoak, SevenDaysStayExactAndFlat) {
   MachineParseResult parsed = LoadMachineDescription(KORVATH_SOURCE_DIR "/sim/machines/e8400.ini");
   ASSERT_TRUE(parsed.machine) << parsed.error;
-  std::string settingsPath = ::testing::TempDir() + "korvath-soak-settings.ini";
-  if (FILE* file = std::fopen(settingsPath.c_str(), "wb")) {
-    std::fprintf(file,
-                 "[Korvath]\nLogFile=1\nLogInterval=5\nHDWrite=60\nAlarm=1\nAlarm1=%d\nAlarm2=%d\n"
-                 "AlarmFile=/nonexistent/korvath-alarm.cmd\nIconShow=19\n",
-                 kAlarm1, kAlarm2);
-    std::fclose(file);
-  }
-
-  SimulatedClock clock;
-  SimulatedClock clockThreadClock;
-  SimulatedProcessor processor(*parsed.machine, &clock);
-  SimulatedProcessor clockProcessor(*parsed.machine, &clockThreadClock);
-  SimulatedGpuSource gpu(*parsed.machine);
-  gpu.SetRecording(false);
-  SimulatedDesktop desktop;
-  SimulatedTray tray;
   CheckedLogFolder logFolder;
-  IniProfileStore profile(settingsPath, "Korvath");
-  SimulatedMainWindow window;
-  Monitor* monitorPointer = nullptr;
-  MenuWindow menuWindow(monitorPointer);
+  testing::MonitorRig rig(*parsed.machine,
+                          {.settingsPath = ::testing::TempDir() + "korvath-soak-settings.ini",
+                           .settings = "LogFile=1\nLogInterval=5\nHDWrite=60\nAlarm=1\nAlarm1=" +
+                                       std::to_string(kAlarm1) + "\nAlarm2=" + std::to_string(kAlarm2) +
+                                       "\nAlarmFile=/nonexistent/korvath-alarm.cmd\nIconShow=19\n",
+                           .logFiles = &logFolder});
+  Monitor& monitor = *rig.monitor;
+  MenuWindow menuWindow(monitor);
   auto load = [](long long hour, int cpu) { return ((hour + cpu) % 4 + 1) * 25.0; };
-  for (int cpu = 0; cpu < kSlots; ++cpu) processor.SetActivity(cpu, {load(0, cpu), 1.0, std::nullopt});
-
-  Monitor monitor(MonitorSeams{.processor = processor,
-                               .time = clock,
-                               .clockProcessor = clockProcessor,
-                               .clockTime = clockThreadClock,
-                               .desktop = desktop,
-                               .gpu = gpu,
-                               .settingsFile = profile,
-                               .logFiles = logFolder,
-                               .trayShell = tray,
-                               .trayPainter = tray,
-                               .applicationIcon = SimulatedTray::kApplicationIcon,
-                               .startClockThread = false},
-                  window);
-  monitorPointer = &monitor;
+  for (int cpu = 0; cpu < kSlots; ++cpu) rig.processor.SetActivity(cpu, {load(0, cpu), 1.0, std::nullopt});
   TrayInteraction trayMenu(monitor.settings(), menuWindow);
-  ASSERT_FALSE(monitor.StartUp().has_value());
-  monitor.RunClockPasses(9);
+  ASSERT_FALSE(rig.StartUp().has_value());
   const int tjMax = monitor.settings().tjMax[0];
 
   ExpectedStats expected;
@@ -296,6 +207,7 @@ TEST(MonitorSoak, SevenDaysStayExactAndFlat) {
   // write after it: the log's buffers reach their size there.
   long long warmUp = std::min<long long>(86'400, std::max<long long>(soakCycles / 8, kOutageStart + kOutageLength + 60));
   if (warmUp >= soakCycles) warmUp = soakCycles / 8;
+  long long cycleAllocations = 0;  // made inside monitor cycles
   long long liveAfterWarmUp = 0;
   long long allocationsAfterWarmUp = 0;
 
@@ -313,7 +225,7 @@ TEST(MonitorSoak, SevenDaysStayExactAndFlat) {
     }
     if (cycle % kLoadChangeEvery == 0) {
       for (int cpu = 0; cpu < kSlots; ++cpu) {
-        processor.SetActivity(cpu, {load(cycle / kLoadChangeEvery, cpu), 1.0, std::nullopt});
+        rig.processor.SetActivity(cpu, {load(cycle / kLoadChangeEvery, cpu), 1.0, std::nullopt});
       }
     }
     logFolder.writable = (cycle % 86'400) < kOutageStart || (cycle % 86'400) >= kOutageStart + kOutageLength;
@@ -323,26 +235,26 @@ TEST(MonitorSoak, SevenDaysStayExactAndFlat) {
     for (int slot = 0; slot < kSlots; ++slot) {
       readout[slot] = 25 + static_cast<int>(Scramble(cycle, slot) % 40);
       temperature[slot] = tjMax - readout[slot];
-      processor.PokeMsr(slot, 0x19C, 0x88000000ull | (static_cast<uint64_t>(readout[slot]) << 16));
+      rig.processor.PokeMsr(slot, 0x19C, 0x88000000ull | (static_cast<uint64_t>(readout[slot]) << 16));
     }
     int gpuTemperature = 40 + static_cast<int>(Scramble(cycle, 7) % 40);
-    gpu.SetTemperature(0, static_cast<uint32_t>(gpuTemperature - 6));
-    gpu.SetTemperature(1, static_cast<uint32_t>(gpuTemperature));
+    rig.gpu.SetTemperature(0, static_cast<uint32_t>(gpuTemperature - 6));
+    rig.gpu.SetTemperature(1, static_cast<uint32_t>(gpuTemperature));
 
-    clock.AdvanceMilliseconds(cycle == 1 ? kFirstTickMs : kCyclePeriodMs);
-    const std::tm now = clock.LocalNow();
+    rig.AdvanceToTick();
+    const std::tm now = rig.clock.LocalNow();
     const int secondOfDay = now.tm_hour * 3600 + now.tm_min * 60 + now.tm_sec;
     if (secondOfDay % 5 == 0) {
       logFolder.expected.push_back(TimeText(now, "%x %H:%M:%S") + Text(" %lld %lld", temperature[0], temperature[1]));
     }
     uint64_t counterBefore[kSlots][2];
     for (int cpu = 0; cpu < kSlots; ++cpu) {
-      for (int k = 0; k < 2; ++k) counterBefore[cpu][k] = processor.PeekMsr(cpu, kCounterRegisters[k]);
+      for (int k = 0; k < 2; ++k) counterBefore[cpu][k] = rig.processor.PeekMsr(cpu, kCounterRegisters[k]);
     }
 
-    inCycle = true;
+    const long long allocationsBefore = testing::Allocations();
     monitor.OnMonitorTimer();
-    inCycle = false;
+    cycleAllocations += testing::Allocations() - allocationsBefore;
 
     // The count kept here.
     expected.cycles += 1;
@@ -375,12 +287,12 @@ TEST(MonitorSoak, SevenDaysStayExactAndFlat) {
     check(cycle, "cycle count", std::to_string(expected.cycles), std::to_string(stats.cycleCount));
     for (int slot = 0; slot < kSlots; ++slot) {
       const CoreSlotControls& ids = kCoreSlotControls[slot];
-      check(cycle, "temperature", std::to_string(temperature[slot]), window.controls.Get(ids.temperature));
-      check(cycle, "distance", std::to_string(readout[slot]), window.controls.Get(ids.distance));
-      check(cycle, "minimum", std::to_string(expected.minTemp[slot]) + "\xC2\xB0" "C", window.controls.Get(ids.minimum));
-      check(cycle, "maximum", std::to_string(expected.maxTemp[slot]) + "\xC2\xB0" "C", window.controls.Get(ids.maximum));
-      check(cycle, "minimum time", expected.minTime[slot], window.controls.Get(ids.minimumTime));
-      check(cycle, "maximum time", expected.maxTime[slot], window.controls.Get(ids.maximumTime));
+      check(cycle, "temperature", std::to_string(temperature[slot]), rig.Text(ids.temperature));
+      check(cycle, "distance", std::to_string(readout[slot]), rig.Text(ids.distance));
+      check(cycle, "minimum", std::to_string(expected.minTemp[slot]) + "\xC2\xB0" "C", rig.Text(ids.minimum));
+      check(cycle, "maximum", std::to_string(expected.maxTemp[slot]) + "\xC2\xB0" "C", rig.Text(ids.maximum));
+      check(cycle, "minimum time", expected.minTime[slot], rig.Text(ids.minimumTime));
+      check(cycle, "maximum time", expected.maxTime[slot], rig.Text(ids.maximumTime));
       check(cycle, "temperature sum", std::to_string(expected.tempSum[slot]), std::to_string(stats.tempSum[slot]));
       check(cycle, "distance sum", std::to_string(expected.distanceSum[slot]),
             std::to_string(stats.distanceSum[slot]));
@@ -389,14 +301,14 @@ TEST(MonitorSoak, SevenDaysStayExactAndFlat) {
     check(cycle, "elapsed time",
           Text("%lld:%02lld", (expected.cycles - 1) / 3600, (expected.cycles - 1) % 3600 / 60) +
               Text(":%02lld", (expected.cycles - 1) % 60),
-          window.controls.Get(IDC_ELAPSED_TIME));
+          rig.Text(IDC_ELAPSED_TIME));
     double loadPercent = (load(cycle / kLoadChangeEvery, 0) + load(cycle / kLoadChangeEvery, 1)) / 2;
     char loadText[32];
     std::snprintf(loadText, sizeof loadText, "Load %5.1f%%", loadPercent);
-    check(cycle, "load", loadText, window.controls.Get(IDC_LOAD));
+    check(cycle, "load", loadText, rig.Text(IDC_LOAD));
     if (expected.cycles > 3) {
       check(cycle, "GPU text", "GPU  " + std::to_string(gpuTemperature) + "\xC2\xB0" "C",
-            window.controls.Get(IDC_SIGNATURE));
+            rig.Text(IDC_SIGNATURE));
     }
 
     // Each tray icon: the application icon on odd alarm cycles at or above
@@ -412,9 +324,9 @@ TEST(MonitorSoak, SevenDaysStayExactAndFlat) {
         value = expected.Average(distance ? expected.distanceSum[icon] : expected.tempSum[icon]);
       }
       bool blink = alarm && current >= (isGpu ? kAlarm2 : kAlarm1) && expected.cycles % 2 == 1;
-      auto shown = tray.Shown().find(kTrayIconBaseId + static_cast<uint32_t>(icon));
+      auto shown = rig.tray.Shown().find(kTrayIconBaseId + static_cast<uint32_t>(icon));
       check(cycle, "tray icon", blink ? "app" : std::to_string(value),
-            shown == tray.Shown().end() ? "missing" : shown->second.picture);
+            shown == rig.tray.Shown().end() ? "missing" : shown->second.picture);
     }
 
     // The fixed counters are zeroed once they stand above 255 x 2^32, and
@@ -424,25 +336,25 @@ TEST(MonitorSoak, SevenDaysStayExactAndFlat) {
         bool zeroed = counterBefore[cpu][k] > kCounterZeroingThreshold;
         counterZeroings += zeroed;
         check(cycle, "fixed counter", std::to_string(zeroed ? 0 : counterBefore[cpu][k]),
-              std::to_string(processor.PeekMsr(cpu, kCounterRegisters[k])));
+              std::to_string(rig.processor.PeekMsr(cpu, kCounterRegisters[k])));
       }
     }
 
-    for (const std::string& event : desktop.TakeEvents()) {
+    for (const std::string& event : rig.desktop.TakeEvents()) {
       if (event == "sound KVWarning.wav") ++sounds;
       else ++otherEvents;
     }
     if (cycle == warmUp) {
-      liveAfterWarmUp = liveBytes;
-      allocationsAfterWarmUp = allocations;
+      liveAfterWarmUp = testing::LiveBytes();
+      allocationsAfterWarmUp = cycleAllocations;
     }
   }
-  const long long liveAtEnd = liveBytes;
+  const long long liveAtEnd = testing::LiveBytes();
   const long long steadyCycles = soakCycles - warmUp;
   monitor.ShutDown();
 
   EXPECT_EQ(mismatches, 0) << firstMismatch;
-  EXPECT_EQ(window.flashes, alarmCycles);
+  EXPECT_EQ(rig.window.flashes, alarmCycles);
   EXPECT_EQ(sounds, soundsExpected);
   // The alarm file is missing: one attempt and one box, for the whole run.
   EXPECT_EQ(otherEvents, 2);
@@ -455,34 +367,8 @@ TEST(MonitorSoak, SevenDaysStayExactAndFlat) {
   EXPECT_LE(liveAtEnd - liveAfterWarmUp, 16 * 1024) << "the heap grew with the cycles";
   std::printf("%lld cycles; %lld counter zeroings; %lld log lines in %lld writes; %.2f allocations per cycle\n",
               soakCycles, counterZeroings, logFolder.linesWritten, logFolder.writes,
-              steadyCycles > 0 ? static_cast<double>(allocations - allocationsAfterWarmUp) / steadyCycles : 0.0);
-  std::remove(settingsPath.c_str());
+              steadyCycles > 0 ? static_cast<double>(cycleAllocations - allocationsAfterWarmUp) / steadyCycles : 0.0);
 }
-
-// A log folder that takes every block and keeps nothing.
-class DiscardingLogFolder : public FileAppender {
- public:
-  bool Append(const std::string&, std::string_view bytes) override {
-    bytes_ += static_cast<long long>(bytes.size());
-    return true;
-  }
-  long long bytes_ = 0;
-};
-
-// A metrics folder that takes every file and keeps nothing, so that the
-// only allocations counted are the metrics step's own.
-class DiscardingMetricsFolder : public FileWriter {
- public:
-  bool WriteWhole(const std::string&, std::string_view bytes) override {
-    lastSize = bytes.size();
-    ++writes;
-    return true;
-  }
-  bool MoveReplacing(const std::string&, const std::string&) override { return true; }
-  void Remove(const std::string&) override {}
-  size_t lastSize = 0;
-  long long writes = 0;
-};
 
 // After the first minute a cycle touches the heap no more: with the default
 // settings, logging every second, three tray icons, and a metrics file, with
@@ -502,72 +388,43 @@ TEST(MonitorSoak, SteadyCycleAllocatesNothing) {
       {"e8400", "MetricsFile=korvath.prom\n", kSlots, 1},
       {"xeon-6154-2s", "LogFile=1\nLogInterval=1\nHDWrite=10\nIconShow=19\nMetricsFile=korvath.prom\n", 72, 2},
   };
-  std::string settingsPath = ::testing::TempDir() + "korvath-steady-settings.ini";
+  const std::string settingsPath = ::testing::TempDir() + "korvath-steady-settings.ini";
   for (const SteadyCase& steady : cases) {
     const char* settingsText = steady.settings;
     SCOPED_TRACE(std::string(steady.machine) + " " + settingsText);
     MachineParseResult parsed =
         LoadMachineDescription(std::string(KORVATH_SOURCE_DIR "/sim/machines/") + steady.machine + ".ini");
     ASSERT_TRUE(parsed.machine) << parsed.error;
-    if (FILE* file = std::fopen(settingsPath.c_str(), "wb")) {
-      std::fprintf(file, "[Korvath]\n%s", settingsText);
-      std::fclose(file);
-    }
-    SimulatedClock clock;
-    SimulatedClock clockThreadClock;
-    SimulatedProcessor processor(*parsed.machine, &clock);
-    SimulatedProcessor clockProcessor(*parsed.machine, &clockThreadClock);
-    SimulatedGpuSource gpu(*parsed.machine);
-    gpu.SetRecording(false);
-    SimulatedDesktop desktop;
-    SimulatedTray tray;
-    DiscardingLogFolder logFolder;
-    DiscardingMetricsFolder metricsFolder;
-    IniProfileStore profile(settingsPath, "Korvath");
-    SimulatedMainWindow window;
-    Monitor monitor(MonitorSeams{.processor = processor,
-                                 .time = clock,
-                                 .clockProcessor = clockProcessor,
-                                 .clockTime = clockThreadClock,
-                                 .desktop = desktop,
-                                 .gpu = gpu,
-                                 .settingsFile = profile,
-                                 .logFiles = logFolder,
-                                 .trayShell = tray,
-                                 .trayPainter = tray,
-                                 .applicationIcon = SimulatedTray::kApplicationIcon,
-                                 .startClockThread = false,
-                                 .metricsFiles = &metricsFolder},
-                    window);
-    ASSERT_FALSE(monitor.StartUp().has_value());
-    monitor.RunClockPasses(9);
+    testing::DiscardingFiles metricsFolder;
+    testing::MonitorRig rig(*parsed.machine,
+                            {.settingsPath = settingsPath, .settings = settingsText, .metricsFiles = &metricsFolder});
+    ASSERT_FALSE(rig.StartUp().has_value());
 
     long long steadyAllocations = 0;
     for (int cycle = 1; cycle <= 1200; ++cycle) {
       for (int cpu = 0; cpu < steady.processors; ++cpu) {
         int readout = 25 + static_cast<int>(Scramble(cycle, cpu) % 40);
-        processor.PokeMsr(cpu, 0x19C, 0x88000000ull | (static_cast<uint64_t>(readout) << 16));
+        rig.processor.PokeMsr(cpu, 0x19C, 0x88000000ull | (static_cast<uint64_t>(readout) << 16));
         if (cycle % 7 == 0) {
-          processor.SetActivity(cpu, {static_cast<double>(Scramble(cycle, 9 + cpu) % 101),
-                                      0.5 + (Scramble(cycle, 11) % 8) / 8.0, std::nullopt});
+          rig.processor.SetActivity(cpu, {static_cast<double>(Scramble(cycle, 9 + cpu) % 101),
+                                          0.5 + (Scramble(cycle, 11) % 8) / 8.0, std::nullopt});
         }
       }
-      gpu.SetTemperature(0, 40 + Scramble(cycle, 7) % 40);
-      clock.AdvanceMilliseconds(cycle == 1 ? kFirstTickMs : kCyclePeriodMs);
-      long long before = allocations;
-      inCycle = true;
-      monitor.OnMonitorTimer();
-      inCycle = false;
-      if (cycle > 60) steadyAllocations += allocations - before;
+      rig.gpu.SetTemperature(0, 40 + Scramble(cycle, 7) % 40);
+      rig.AdvanceToTick();
+      const long long before = testing::Allocations();
+      rig.monitor->OnMonitorTimer();
+      if (cycle > 60) steadyAllocations += testing::Allocations() - before;
     }
     // The history was fed all along: the last second holds the last reading.
-    EXPECT_EQ(monitor.history()->SecondValue(0, clock.UnixTime()), monitor.temperatures().sample(0).temperature * 10);
+    EXPECT_EQ(rig.monitor->history()->SecondValue(0, rig.clock.UnixTime()),
+              rig.monitor->temperatures().sample(0).temperature * 10);
     const std::string settings = settingsText;
-    EXPECT_EQ(tray.Shown().size(), steady.trayIcons);
-    monitor.ShutDown();
+    EXPECT_EQ(rig.tray.Shown().size(), steady.trayIcons);
+    rig.monitor->ShutDown();
     EXPECT_EQ(steadyAllocations, 0);
     if (settings.find("LogFile") != std::string::npos) {
-      EXPECT_GT(logFolder.bytes_, 1100 * 20);
+      EXPECT_GT(rig.log.bytes_, 1100 * 20);
     }
     if (settings.find("MetricsFile") != std::string::npos) {
       // Every cycle's file, then the one left at exit.
@@ -575,7 +432,6 @@ TEST(MonitorSoak, SteadyCycleAllocatesNothing) {
       EXPECT_EQ(metricsFolder.lastSize, MetricsStoppedText().size());
     }
   }
-  std::remove(settingsPath.c_str());
 }
 
 // Counts the lines korvath-sim prints and notes the live heap as each
@@ -590,7 +446,7 @@ class HeapAtLines : public std::streambuf {
     if (c == '\n') {
       ++line_;
       if (next_ < lines_.size() && line_ == lines_[next_]) {
-        live.push_back(liveBytes);
+        live.push_back(testing::LiveBytes());
         ++next_;
       }
     }

@@ -5,19 +5,13 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "MonitorRig.h"
 #include "TestMachines.h"
 #include "config/ScratchFile.h"
-#include "app/SimulatedMainWindow.h"
-#include "config/IniProfileStore.h"
 #include "monitor/CoreGrid.h"
 #include "monitor/ExtraCoreControls.h"
 #include "platform/FileAppender.h"
-#include "platform/sim/SimulatedClock.h"
-#include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedFiles.h"
-#include "platform/sim/SimulatedGpuSource.h"
-#include "platform/sim/SimulatedProcessor.h"
-#include "platform/sim/SimulatedTray.h"
 #include "resources/resource.h"
 
 namespace korvath {
@@ -32,58 +26,27 @@ class NoFiles : public FileAppender {
   std::vector<std::string> writes;
 };
 
-// The whole monitor on a simulated machine, with a settings file of its own.
-class MonitorRig {
- public:
-  explicit MonitorRig(const MachineDescription& machine, const std::string& settings = "")
-      : processor(machine, &clock, CallRecord::kOn),
-        clockProcessor(machine, &clockThreadClock),
-        gpu(machine),
-        profile(settingsFile.path(), "Korvath") {
-    if (!settings.empty()) settingsFile.Write("[Korvath]\n" + settings);
-    monitor = std::make_unique<Monitor>(
-        MonitorSeams{.processor = processor,
-                     .time = clock,
-                     .clockProcessor = clockProcessor,
-                     .clockTime = clockThreadClock,
-                     .desktop = desktop,
-                     .gpu = gpu,
-                     .settingsFile = profile,
-                     .logFiles = files,
-                     .trayShell = tray,
-                     .trayPainter = tray,
-                     .applicationIcon = SimulatedTray::kApplicationIcon,
-                     .startClockThread = false,
-                     .metricsFiles = &metricsFiles,
-                     .executableFolder = "C:\\Korvath\\"},
-        window);
-  }
-
-  std::optional<FatalError> StartUp() {
-    std::optional<FatalError> fatal = monitor->StartUp();
-    if (!fatal) monitor->RunClockPasses(9);
-    return fatal;
-  }
-  void Tick() {
-    clock.AdvanceMilliseconds(monitor->firstTickPending() ? kFirstTickMs : kCyclePeriodMs);
-    monitor->OnMonitorTimer();
-  }
-  const std::string& Text(int id) const { return window.controls.Get(id); }
-  std::string SettingsFile() const { return settingsFile.Read(); }
-
+// What the monitor writes, kept for the tests to read: a settings file of
+// its own, the log's writes, the metrics files in memory.
+struct KeptFiles {
   testing::ScratchFile settingsFile;
-  SimulatedClock clock;
-  SimulatedClock clockThreadClock;
-  SimulatedProcessor processor;
-  SimulatedProcessor clockProcessor;
-  SimulatedGpuSource gpu;
-  SimulatedDesktop desktop;
-  SimulatedTray tray;
   NoFiles files;
   SimulatedFiles metricsFiles;
-  IniProfileStore profile;
-  SimulatedMainWindow window;
-  std::unique_ptr<Monitor> monitor;
+};
+
+// The whole monitor on a simulated machine that records its calls, beside
+// the files it writes.
+class MonitorRig : public KeptFiles, public testing::MonitorRig {
+ public:
+  explicit MonitorRig(const MachineDescription& machine, const std::string& settings = "")
+      : testing::MonitorRig(machine, {.settingsPath = settingsFile.path(),
+                                      .settings = settings,
+                                      .logFiles = &files,
+                                      .metricsFiles = &metricsFiles,
+                                      .executableFolder = "C:\\Korvath\\",
+                                      .record = CallRecord::kOn}) {}
+
+  std::string SettingsFile() const { return settingsFile.Read(); }
 };
 
 MachineDescription WithoutGpu(MachineDescription machine) {
