@@ -14,19 +14,13 @@
 #include <vector>
 
 #include "app/JsonWriter.h"
-#include "app/SimulatedMainWindow.h"
-#include "config/IniProfileStore.h"
+#include "app/SimulatedMonitor.h"
 #include "hw/TemperatureMonitor.h"
 #include "monitor/CoreTexts.h"
 #include "monitor/Monitor.h"
 #include "platform/FileAppender.h"
 #include "platform/TextFormat.h"
-#include "platform/sim/SimulatedClock.h"
-#include "platform/sim/SimulatedDesktop.h"
 #include "platform/sim/SimulatedFiles.h"
-#include "platform/sim/SimulatedGpuSource.h"
-#include "platform/sim/SimulatedProcessor.h"
-#include "platform/sim/SimulatedTray.h"
 #include "resources/resource.h"
 #include "ui/DisplayTexts.h"
 
@@ -66,42 +60,29 @@ bool ParseCycleCount(const std::string& text, int& cycles) {
 
 // A settings file that only this run sees: the user's file is copied into a
 // scratch file, so the shutdown's writes never touch it.
-class ScratchSettingsFile {
- public:
-  explicit ScratchSettingsFile(const std::optional<std::string>& text) {
-    static int counter = 0;
-    std::error_code error;
-    std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-    if (error) folder = ".";
-    path_ = (folder / ("korvath-sim-" + std::to_string(ProcessNumber()) + "-" + std::to_string(++counter) +
-                       ".ini")).string();
-    if (text) {
-      std::ofstream file(path_, std::ios::binary | std::ios::trunc);
-      file << *text;
-    }
-  }
-  ~ScratchSettingsFile() {
-    std::error_code error;
-    std::filesystem::remove(path_, error);
-  }
-  const std::string& path() const { return path_; }
-  std::string Contents() const {
-    std::ifstream file(path_, std::ios::binary);
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
-  }
-
- private:
-  static long ProcessNumber() {
+long ProcessNumber() {
 #if defined(_WIN32)
-    return static_cast<long>(_getpid());
+  return static_cast<long>(_getpid());
 #else
-    return static_cast<long>(getpid());
+  return static_cast<long>(getpid());
 #endif
-  }
-  std::string path_;
-};
+}
+
+std::string ScratchSettingsPath() {
+  static int counter = 0;
+  std::error_code error;
+  std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+  if (error) folder = ".";
+  return (folder / ("korvath-sim-" + std::to_string(ProcessNumber()) + "-" + std::to_string(++counter) + ".ini"))
+      .string();
+}
+
+std::string FileContents(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  return contents.str();
+}
 
 // The log of a simulated run goes into the report, not onto the disk. Each
 // report takes the writes made since the previous one, and at most the last
@@ -139,50 +120,22 @@ std::vector<JsonObject> CoresReport(const CpuInfo& cpu) {
 class SimulatedKorvath {
  public:
   SimulatedKorvath(const MachineDescription& machine, const std::optional<std::string>& settingsText)
-      : processor_(machine, &clock_),
-        clockProcessor_(machine, &clockThreadClock_),
-        gpu_(machine),
-        settingsFile_(settingsText),
-        profile_(settingsFile_.path(), "Korvath"),
-        monitor_(MonitorSeams{.processor = processor_,
-                              .time = clock_,
-                              .clockProcessor = clockProcessor_,
-                              .clockTime = clockThreadClock_,
-                              .desktop = desktop_,
-                              .gpu = gpu_,
-                              .settingsFile = profile_,
-                              .logFiles = logFiles_,
-                              .trayShell = tray_,
-                              .trayPainter = tray_,
-                              .applicationIcon = SimulatedTray::kApplicationIcon,
-                              .startClockThread = false,
-                              .metricsFiles = &metricsFiles_},
-                 window_) {
-    // Nothing reads the GPU calls back; a long run must not keep them.
-    gpu_.SetRecording(false);
-  }
+      : run_(machine, {.settingsPath = ScratchSettingsPath(),
+                       .settingsText = settingsText,
+                       .logFiles = &logFiles_,
+                       .metricsFiles = &metricsFiles_}) {}
 
-  std::optional<FatalError> StartUp() {
-    std::optional<FatalError> fatal = monitor_.StartUp();
-    // The clock thread has had its eight passes by the time the first
-    // cycles run.
-    if (!fatal) monitor_.RunClockPasses(kClockPassesBeforeFirstCycle);
-    return fatal;
-  }
+  std::optional<FatalError> StartUp() { return run_.StartUp(); }
 
   // One timer tick a second after the previous one (the first comes 50 ms
   // after start-up).
-  void RunCycle() {
-    if (monitor_.firstTickPending()) clock_.AdvanceMilliseconds(kFirstTickMs);
-    else clock_.AdvanceMilliseconds(kCyclePeriodMs);
-    monitor_.OnMonitorTimer();
-  }
+  void RunCycle() { run_.Tick(); }
 
-  void ShutDown() { monitor_.ShutDown(); }
+  void ShutDown() { run_.monitor->ShutDown(); }
 
   JsonObject StartUpReport() const {
-    const ProcessorIdentity& identity = monitor_.identity();
-    Monitor& monitor = const_cast<Monitor&>(monitor_);
+    Monitor& monitor = *run_.monitor;
+    const ProcessorIdentity& identity = monitor.identity();
     JsonObject report;
     report.Add("type", "startup")
         .Add("modelNumber", identity.ModelText())
@@ -191,29 +144,30 @@ class SimulatedKorvath {
         .Add("tjMaxDetected", ToVector(monitor.settings().tjMaxDetected))
         .Add("coreSlotMask", ToVector(monitor.cpu().coreSlotMask))
         .Add("cores", CoresReport(monitor.cpu()))
-        .Add("gpuReading", monitor_.gpuReading())
-        .Add("mayShow", window_.mayShow);
+        .Add("gpuReading", monitor.gpuReading())
+        .Add("mayShow", run_.window.mayShow);
     return report;
   }
 
   JsonObject CycleReport() {
     JsonObject controls;
-    for (int id : kMainWindowTextIds) controls.Add(std::to_string(id), window_.controls.Get(id));
+    for (int id : kMainWindowTextIds) controls.Add(std::to_string(id), run_.window.controls.Get(id));
     JsonObject report;
     report.Add("type", "cycle")
-        .Add("cycle", monitor_.temperatures().stats().cycleCount)
-        .Add("time", FormatTimeOfDay(clock_.LocalNow()))
+        .Add("cycle", run_.monitor->temperatures().stats().cycleCount)
+        .Add("time", FormatTimeOfDay(run_.clock.LocalNow()))
         .Add("controls", controls)
-        .Add("title", window_.title)
-        .Add("trayTip", monitor_.trayTipText())
+        .Add("title", run_.window.title)
+        .Add("trayTip", run_.monitor->trayTipText())
         .Add("tray", TrayReport())
         .Add("log", TakeLogReport())
         .Add("coreReadings", CoreReadingsReport())
-        .Add("hottestCore", monitor_.temperatures().HottestCore())
+        .Add("hottestCore", run_.monitor->temperatures().HottestCore())
         .Add("packages", PackagesReport())
-        .Add("desktop", desktop_.TakeEvents());
+        .Add("desktop", run_.desktop.TakeEvents());
     // The metrics file stays in memory; its path is the setting as written.
-    if (const MetricsFile* metrics = monitor_.metrics()) report.Add("metricsFile", metricsFiles_.Read(metrics->path()));
+    if (const MetricsFile* metrics = run_.monitor->metrics())
+      report.Add("metricsFile", metricsFiles_.Read(metrics->path()));
     return report;
   }
 
@@ -221,21 +175,20 @@ class SimulatedKorvath {
     JsonObject report;
     report.Add("type", "shutdown")
         .Add("log", TakeLogReport())
-        .Add("liveIcons", static_cast<int64_t>(tray_.LiveIcons()))
-        .Add("settingsFile", settingsFile_.Contents());
+        .Add("liveIcons", static_cast<int64_t>(run_.tray.LiveIcons()))
+        .Add("settingsFile", FileContents(run_.settingsPath));
     // The file as Korvath leaves it behind.
-    if (const MetricsFile* metrics = monitor_.metrics()) report.Add("metricsFile", metricsFiles_.Read(metrics->path()));
+    if (const MetricsFile* metrics = run_.monitor->metrics())
+      report.Add("metricsFile", metricsFiles_.Read(metrics->path()));
     return report;
   }
 
  private:
-  static constexpr int kClockPassesBeforeFirstCycle = 9;
-
   // Every present core in display order, the slots first: its number, its
   // type on hybrid processors, and its temperature, null until first read.
   std::vector<JsonObject> CoreReadingsReport() const {
     std::vector<JsonObject> report;
-    const TemperatureMonitor& temperatures = monitor_.temperatures();
+    const TemperatureMonitor& temperatures = run_.monitor->temperatures();
     for (int number = 0; number < temperatures.displayCoreCount(); ++number) {
       const CoreReading core = temperatures.Core(number);
       if (!core.present) continue;
@@ -252,7 +205,7 @@ class SimulatedKorvath {
   // One entry per package; a temperature of null where the processor has no
   // package sensor or its read failed this cycle.
   std::vector<JsonObject> PackagesReport() const {
-    const PackageTemperatures& packages = monitor_.packages();
+    const PackageTemperatures& packages = run_.monitor->packages();
     std::vector<JsonObject> report(static_cast<size_t>(packages.packageCount()));
     for (int p = 0; p < packages.packageCount(); ++p) {
       JsonObject& entry = report[static_cast<size_t>(p)];
@@ -264,7 +217,7 @@ class SimulatedKorvath {
 
   std::vector<std::string> TrayReport() const {
     std::vector<std::string> icons;
-    for (const auto& [id, icon] : tray_.Shown()) {
+    for (const auto& [id, icon] : run_.tray.Shown()) {
       icons.push_back(Format("%u %s %s", id, icon.picture.c_str(), icon.tip.c_str()));
     }
     return icons;
@@ -277,19 +230,10 @@ class SimulatedKorvath {
     return lines;
   }
 
-  SimulatedClock clock_;
-  SimulatedClock clockThreadClock_;
-  SimulatedProcessor processor_;
-  SimulatedProcessor clockProcessor_;
-  SimulatedGpuSource gpu_;
-  SimulatedDesktop desktop_;
-  SimulatedTray tray_;
+  // Before the run, which writes to them until it ends.
   CapturedLogFiles logFiles_;
   SimulatedFiles metricsFiles_;
-  ScratchSettingsFile settingsFile_;
-  IniProfileStore profile_;
-  SimulatedMainWindow window_;
-  Monitor monitor_;
+  SimulatedMonitor run_;
 };
 
 }  // namespace

@@ -42,10 +42,10 @@ void RunMonitorCycles(benchmark::State& state, const std::string& settings, File
   // TMPDIR chooses the disk the metrics file goes to.
   const char* temporary = std::getenv("TMPDIR");
   std::string folder = std::string(temporary != nullptr && *temporary != '\0' ? temporary : P_tmpdir) + "/";
-  testing::MonitorRig rig(LoadMachine(machineName), {.settingsPath = folder + "korvath-benchmark-settings.ini",
-                                                     .settings = settings,
-                                                     .metricsFiles = metricsFiles,
-                                                     .executableFolder = folder});
+  SimulatedMonitor rig(LoadMachine(machineName), {.settingsPath = folder + "korvath-benchmark-settings.ini",
+                                                  .settingsText = testing::KorvathSection(settings),
+                                                  .metricsFiles = metricsFiles,
+                                                  .executableFolder = folder});
   Monitor& monitor = *rig.monitor;
   if (rig.StartUp()) {
     state.SkipWithError("the simulated machine did not start");
@@ -86,7 +86,7 @@ BENCHMARK(BM_MonitorCycleOnMachine)->DenseRange(0, 4)->Unit(benchmark::kMicrosec
 
 // The metrics file's text is built, then dropped: what the text costs alone.
 void BM_MonitorCycleMetricsText(benchmark::State& state) {
-  testing::DiscardingFiles files;
+  DiscardingFiles files;
   RunMonitorCycles(state, "MetricsFile=korvath-benchmark.prom\n", &files);
 }
 BENCHMARK(BM_MonitorCycleMetricsText)->Unit(benchmark::kMicrosecond);

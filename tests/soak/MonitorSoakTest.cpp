@@ -174,12 +174,13 @@ TEST(MonitorSoak, SevenDaysStayExactAndFlat) {
   MachineParseResult parsed = LoadMachineDescription(KORVATH_SOURCE_DIR "/sim/machines/e8400.ini");
   ASSERT_TRUE(parsed.machine) << parsed.error;
   CheckedLogFolder logFolder;
-  testing::MonitorRig rig(*parsed.machine,
-                          {.settingsPath = ::testing::TempDir() + "korvath-soak-settings.ini",
-                           .settings = "LogFile=1\nLogInterval=5\nHDWrite=60\nAlarm=1\nAlarm1=" +
-                                       std::to_string(kAlarm1) + "\nAlarm2=" + std::to_string(kAlarm2) +
-                                       "\nAlarmFile=/nonexistent/korvath-alarm.cmd\nIconShow=19\n",
-                           .logFiles = &logFolder});
+  SimulatedMonitor rig(*parsed.machine,
+                       {.settingsPath = ::testing::TempDir() + "korvath-soak-settings.ini",
+                        .settingsText = testing::KorvathSection(
+                            "LogFile=1\nLogInterval=5\nHDWrite=60\nAlarm=1\nAlarm1=" + std::to_string(kAlarm1) +
+                            "\nAlarm2=" + std::to_string(kAlarm2) +
+                            "\nAlarmFile=/nonexistent/korvath-alarm.cmd\nIconShow=19\n"),
+                        .logFiles = &logFolder});
   Monitor& monitor = *rig.monitor;
   MenuWindow menuWindow(monitor);
   auto load = [](long long hour, int cpu) { return ((hour + cpu) % 4 + 1) * 25.0; };
@@ -395,9 +396,10 @@ TEST(MonitorSoak, SteadyCycleAllocatesNothing) {
     MachineParseResult parsed =
         LoadMachineDescription(std::string(KORVATH_SOURCE_DIR "/sim/machines/") + steady.machine + ".ini");
     ASSERT_TRUE(parsed.machine) << parsed.error;
-    testing::DiscardingFiles metricsFolder;
-    testing::MonitorRig rig(*parsed.machine,
-                            {.settingsPath = settingsPath, .settings = settingsText, .metricsFiles = &metricsFolder});
+    DiscardingFiles metricsFolder;
+    SimulatedMonitor rig(*parsed.machine, {.settingsPath = settingsPath,
+                                           .settingsText = testing::KorvathSection(settingsText),
+                                           .metricsFiles = &metricsFolder});
     ASSERT_FALSE(rig.StartUp().has_value());
 
     long long steadyAllocations = 0;

@@ -36,15 +36,15 @@ struct KeptFiles {
 
 // The whole monitor on a simulated machine that records its calls, beside
 // the files it writes.
-class MonitorRig : public KeptFiles, public testing::MonitorRig {
+class MonitorRig : public KeptFiles, public SimulatedMonitor {
  public:
   explicit MonitorRig(const MachineDescription& machine, const std::string& settings = "")
-      : testing::MonitorRig(machine, {.settingsPath = settingsFile.path(),
-                                      .settings = settings,
-                                      .logFiles = &files,
-                                      .metricsFiles = &metricsFiles,
-                                      .executableFolder = "C:\\Korvath\\",
-                                      .record = CallRecord::kOn}) {}
+      : SimulatedMonitor(machine, {.settingsPath = settingsFile.path(),
+                                   .settingsText = testing::KorvathSection(settings),
+                                   .logFiles = &files,
+                                   .metricsFiles = &metricsFiles,
+                                   .executableFolder = "C:\\Korvath\\",
+                                   .record = CallRecord::kOn}) {}
 
   std::string SettingsFile() const { return settingsFile.Read(); }
 };

@@ -1,10 +1,10 @@
-#include "MonitorRig.h"
+#include "app/SimulatedMonitor.h"
 
 #include <cstdio>
 
-namespace korvath::testing {
+namespace korvath {
 
-MonitorRig::MonitorRig(const MachineDescription& machine, const MonitorRigOptions& options)
+SimulatedMonitor::SimulatedMonitor(const MachineDescription& machine, const SimulatedMonitorOptions& options)
     : settingsPath(options.settingsPath),
       processor(machine, &clock, options.record),
       clockProcessor(machine, &clockThreadClock),
@@ -12,13 +12,11 @@ MonitorRig::MonitorRig(const MachineDescription& machine, const MonitorRigOption
       profile(options.settingsPath, "Korvath") {
   gpu.SetRecording(options.record == CallRecord::kOn);
   // The store reads the file at every call: written here, before the
-  // monitor's first read. Without lines no file, not even one left behind
-  // by an earlier run.
+  // monitor's first read.
   std::remove(settingsPath.c_str());
-  if (!options.settings.empty()) {
+  if (options.settingsText) {
     if (std::FILE* file = std::fopen(settingsPath.c_str(), "wb")) {
-      const std::string text = "[Korvath]\n" + options.settings;
-      std::fwrite(text.data(), 1, text.size(), file);
+      std::fwrite(options.settingsText->data(), 1, options.settingsText->size(), file);
       std::fclose(file);
     }
   }
@@ -41,25 +39,28 @@ MonitorRig::MonitorRig(const MachineDescription& machine, const MonitorRigOption
 }
 
 // The monitor goes before its seams; the settings file it may have written
-// goes with the rig.
-MonitorRig::~MonitorRig() {
+// goes with the run.
+SimulatedMonitor::~SimulatedMonitor() {
   monitor.reset();
   std::remove(settingsPath.c_str());
 }
 
-std::optional<FatalError> MonitorRig::StartUp() {
+std::optional<FatalError> SimulatedMonitor::StartUp() {
+  // The clock thread has made its first passes by the time the first cycles
+  // run.
+  constexpr int kClockPassesBeforeFirstCycle = 9;
   std::optional<FatalError> fatal = monitor->StartUp();
-  if (!fatal) monitor->RunClockPasses(9);
+  if (!fatal) monitor->RunClockPasses(kClockPassesBeforeFirstCycle);
   return fatal;
 }
 
-void MonitorRig::AdvanceToTick() {
+void SimulatedMonitor::AdvanceToTick() {
   clock.AdvanceMilliseconds(monitor->firstTickPending() ? kFirstTickMs : kCyclePeriodMs);
 }
 
-void MonitorRig::Tick() {
+void SimulatedMonitor::Tick() {
   AdvanceToTick();
   monitor->OnMonitorTimer();
 }
 
-}  // namespace korvath::testing
+}  // namespace korvath

@@ -10,7 +10,7 @@
 #include "platform/FileAppender.h"
 #include "platform/FileWriter.h"
 
-namespace korvath::testing {
+namespace korvath {
 
 class DiscardingLog : public FileAppender {
  public:
@@ -35,4 +35,4 @@ class DiscardingFiles : public FileWriter {
   long long writes = 0;
 };
 
-}  // namespace korvath::testing
+}  // namespace korvath
